@@ -1,0 +1,65 @@
+// Velaro: replays sailing races from the boats' GPS logs.
+#include "app/mainwindow.h"
+#include "app/platform.h"
+#include "app/racesfolder.h"
+#include "app/singleinstance.h"
+#include "app/splashform.h"
+#include "core/racefolders.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QScreen>
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Velaro"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Velaro"));
+
+  // Only one copy runs; a second start brings the first to the front.
+  velaro::SingleInstance instance;
+  if (!instance.tryBecomePrimary()) {
+    instance.notifyPrimary();
+    return 0;
+  }
+
+  const QString racesRoot = velaro::chooseRacesFolder(
+      QApplication::arguments(), QApplication::applicationDirPath(), QStringLiteral(VELARO_DEMO_DIR));
+  const velaro::RaceFolders folders(racesRoot);
+  const QString cover =
+      QDir(folders.folder(QStringLiteral("raceadmin"))).filePath(QStringLiteral("cover.jpg"));
+
+  QScreen* screen = QGuiApplication::primaryScreen();
+  auto* splash = new velaro::SplashForm(QFileInfo(cover).isFile() ? cover : QString());
+  splash->setCloseOnDeactivate(false);
+  splash->arrange(screen ? screen->size() : QSize(1280, 800));
+  splash->show();
+  splash->hide();
+  splash->repaint();
+  splash->show();
+  QApplication::processEvents();
+  if (!splash->coverError().isEmpty()) {
+    QMessageBox::critical(nullptr, QStringLiteral("Velaro"), splash->coverError());
+  }
+
+  velaro::DesktopPlatform platform;
+  velaro::MainWindow window(folders, platform, splash);
+  const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+  window.setGeometry(work);
+  QObject::connect(&instance, &velaro::SingleInstance::activationRequested, &window, [&window] {
+    window.showNormal();
+    window.raise();
+    window.activateWindow();
+  });
+  if (!window.startUp()) {
+    if (splash) {
+      splash->close();
+    }
+    return 1;
+  }
+  window.show();
+  window.raise();
+  window.activateWindow();
+  return app.exec();
+}

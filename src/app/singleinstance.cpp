@@ -1,0 +1,60 @@
+#include "app/singleinstance.h"
+
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+namespace velaro {
+
+namespace {
+
+QString userScopedName(const QString& key) {
+  QString user = qEnvironmentVariable("USER");
+  if (user.isEmpty()) {
+    user = QStringLiteral("user");
+  }
+  return QStringLiteral("velaro-%1-%2").arg(key, user);
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent), m_key(key) {
+  connect(&m_server, &QLocalServer::newConnection, this, [this] {
+    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+      connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+      socket->write("ok");
+      socket->flush();
+      socket->disconnectFromServer();
+      emit activationRequested();
+    }
+  });
+}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::tryBecomePrimary() {
+  const QString name = userScopedName(m_key);
+  m_lock = std::make_unique<QLockFile>(QDir::temp().filePath(name + QStringLiteral(".lock")));
+  // A lock left by a crashed copy is stale at once: the owner's pid is checked.
+  m_lock->setStaleLockTime(0);
+  if (!m_lock->tryLock(100)) {
+    m_lock.reset();
+    return false;
+  }
+  QLocalServer::removeServer(name);
+  m_server.setSocketOptions(QLocalServer::UserAccessOption);
+  m_server.listen(name);
+  return true;
+}
+
+bool SingleInstance::notifyPrimary(int timeoutMs) {
+  QLocalSocket socket;
+  socket.connectToServer(userScopedName(m_key));
+  if (!socket.waitForConnected(timeoutMs)) {
+    return false;
+  }
+  socket.waitForReadyRead(timeoutMs);
+  return socket.readAll() == "ok";
+}
+
+}  // namespace velaro

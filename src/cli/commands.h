@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace velaro::cli {
+
+// Each subcommand takes its own arguments (without the subcommand name) and
+// returns the process exit code: 0 done, 1 failed on input, 2 bad usage.
+int runInfo(const QStringList& args, QTextStream& out, QTextStream& err);
+
+}  // namespace velaro::cli

@@ -1,0 +1,85 @@
+#include "cli/commands.h"
+#include "cli/raceargs.h"
+
+#include "core/datetime.h"
+#include "core/readers/racefilereader.h"
+
+namespace velaro::cli {
+
+namespace {
+
+QString minutesText(double minutes) {
+  return QString::number(minutes, 'f', 4);
+}
+
+QString pointText(const GeoPoint& p) {
+  return minutesText(p.lat) + u',' + minutesText(p.lon);
+}
+
+}  // namespace
+
+int runInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
+  if (args.size() != 1) {
+    err << "usage: velaro-cli info RACEFILE\n";
+    return 2;
+  }
+  const RaceLocation where = locateRace(args.first());
+  RaceFileResult read = ReadRaceFile(where.path, where.folders);
+  if (read.missing) {
+    err << "velaro-cli: " << where.path << ": no such race file\n";
+    return 1;
+  }
+  if (read.error) {
+    err << "velaro-cli: " << read.error->toString() << '\n';
+    return 1;
+  }
+  const Race& race = read.race;
+  out << "race file: " << where.path << '\n';
+  out << "races folder: " << where.folders.root() << '\n';
+  out << "caption: " << race.RaceCaption << '\n';
+  out << "subcaption: " << race.RaceSubcaption << '\n';
+  out << "title 1: " << race.RaceTitle1 << '\n';
+  out << "title 2: " << race.RaceTitle2 << '\n';
+  out << "note: " << race.RaceNote << '\n';
+  out << "flag: " << race.RaceFlag << '\n';
+  out << "start: " << formatDateTime(race.RaceStart) << " local, " << formatDateTime(race.RaceStartUtc)
+      << " UTC\n";
+  out << "finish: " << formatDateTime(race.RaceFinish) << " local, " << formatDateTime(race.RaceFinishUtc)
+      << " UTC\n";
+  out << "time difference: " << race.TimeDifference << " h\n";
+  out << "pre-start: " << race.PreStartSeconds << " s\n";
+  out << "time axis: " << race.TimeAxisStart << " .. " << race.TimeAxisEnd << " s\n";
+  out << "magnetic variation: " << race.MagVariation << " deg\n";
+  out << "wind direction: " << race.WindDirection << " deg, wind axis " << race.WindAxis << " deg\n";
+  out << "wind file: " << race.WindFileName << '\n';
+  out << "laylines: " << race.LaylineAngleA << ", " << race.LaylineAngleB << " deg\n";
+  out << "boat length: " << race.BoatLength << " m\n";
+  out << "orientation: " << (race.NorthUp > 0 ? "north up" : "wind up") << '\n';
+  out << "play speed: " << race.PlaySpeed << "X\n";
+
+  out << "boats: " << race.BoatCount() << " (list rows " << race.BoatRows << ")\n";
+  for (int i = 0; i < race.BoatCount(); ++i) {
+    const Boat& b = race.boats[i];
+    out << "  " << (i + 1) << "  " << b.BoatName << "  file " << b.BoatFile << "  offset " << b.BoatTimeOffset
+        << " s  " << (b.BoatFocused ? "focused" : "out of focus") << '\n';
+  }
+  out << "course: " << race.Course.join(u' ') << '\n';
+  out << "marks: " << race.MarkCount() << '\n';
+  for (int i = 0; i < race.MarkCount(); ++i) {
+    out << "  MK" << (i + 1) << "  " << pointText(race.marks[i]) << '\n';
+  }
+  out << "lines: " << race.LineCount() << '\n';
+  for (int i = 0; i < race.LineCount(); ++i) {
+    out << "  L" << (i + 1) << "  " << pointText(race.lines[i].end1) << "  " << pointText(race.lines[i].end2)
+        << '\n';
+  }
+  out << "reference lines: " << race.RefLineCount() << '\n';
+  for (int i = 0; i < race.RefLineCount(); ++i) {
+    out << "  RL" << (i + 1) << "  " << pointText(race.refLines[i].end1) << "  "
+        << pointText(race.refLines[i].end2) << '\n';
+  }
+  out << "attachments: " << race.Attachment.join(u' ') << '\n';
+  return 0;
+}
+
+}  // namespace velaro::cli

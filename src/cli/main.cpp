@@ -1,0 +1,51 @@
+// velaro-cli: the race tools without the window, for checking files and for
+// batch use.
+#include "cli/commands.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace {
+
+void printUsage(QTextStream& err) {
+  err << "usage: velaro-cli COMMAND [ARGS]\n"
+         "commands:\n"
+         "  info RACEFILE         the race description as read\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Drawing commands need fonts, so the GUI application object is used on
+  // the offscreen platform when no display is asked for.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  QGuiApplication app(argc, argv);
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  QStringList args = QCoreApplication::arguments().mid(1);
+  if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+    printUsage(args.isEmpty() ? err : out);
+    return args.isEmpty() ? 2 : 0;
+  }
+  const std::map<QString, std::function<int(const QStringList&, QTextStream&, QTextStream&)>> commands = {
+      {QStringLiteral("info"), velaro::cli::runInfo},
+  };
+  const QString name = args.takeFirst();
+  const auto it = commands.find(name);
+  if (it == commands.end()) {
+    err << "velaro-cli: unknown command \"" << name << "\"\n";
+    printUsage(err);
+    return 2;
+  }
+  const int rc = it->second(args, out, err);
+  out.flush();
+  err.flush();
+  return rc;
+}
