@@ -1,0 +1,88 @@
+#include "core/racecatalogue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace velaro {
+namespace {
+
+class CatalogueTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("raceadmin")));
+  }
+  void write(const QString& name, const QByteArray& bytes = "T1,x\n") {
+    QFile f(QDir(m_dir.path()).filePath(QStringLiteral("raceadmin/") + name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+  }
+  RaceFolders folders() const { return RaceFolders(m_dir.path()); }
+
+  QTemporaryDir m_dir;
+};
+
+TEST_F(CatalogueTest, ListsTextFilesOnlySortedByName) {
+  write(QStringLiteral("b-race.txt"));
+  write(QStringLiteral("A-Race.TXT"));
+  write(QStringLiteral("notes.doc"));
+  write(QStringLiteral("racefile.st"), "b-race.txt\n");
+  EXPECT_EQ(ListRaceFiles(folders()), QStringList({"A-Race.TXT", "b-race.txt"}));
+}
+
+TEST_F(CatalogueTest, EmptyOrMissingFolder) {
+  EXPECT_TRUE(ListRaceFiles(folders()).isEmpty());
+  EXPECT_TRUE(chooseFirstRace(folders(), {}).isEmpty());
+  EXPECT_TRUE(ListRaceFiles(RaceFolders(m_dir.path() + QStringLiteral("/nowhere"))).isEmpty());
+}
+
+TEST_F(CatalogueTest, RaceFileStChoosesTheFirstRaceIgnoringLetterCase) {
+  write(QStringLiteral("a.txt"));
+  write(QStringLiteral("Second-Race.txt"));
+  write(QStringLiteral("racefile.st"), "second-race.TXT\r\nignored.txt\r\n");
+  const QStringList files = ListRaceFiles(folders());
+  const QString first = chooseFirstRace(folders(), files);
+  EXPECT_TRUE(first.endsWith(QStringLiteral("raceadmin/Second-Race.txt"))) << first.toStdString();
+  EXPECT_EQ(findCurrentRace(files, first), 2);
+}
+
+TEST_F(CatalogueTest, RaceFileStInAnotherLetterCaseIsFound) {
+  write(QStringLiteral("a.txt"));
+  write(QStringLiteral("b.txt"));
+  write(QStringLiteral("RACEFILE.ST"), "b.txt\n");
+  EXPECT_TRUE(chooseFirstRace(folders(), ListRaceFiles(folders())).endsWith(QStringLiteral("/b.txt")));
+}
+
+TEST_F(CatalogueTest, MissingNameFallsBackToTheFirstRace) {
+  write(QStringLiteral("a.txt"));
+  write(QStringLiteral("b.txt"));
+  write(QStringLiteral("racefile.st"), "gone.txt\n");
+  EXPECT_TRUE(chooseFirstRace(folders(), ListRaceFiles(folders())).endsWith(QStringLiteral("/a.txt")));
+  write(QStringLiteral("racefile.st"), "../../etc/passwd\n");
+  EXPECT_TRUE(chooseFirstRace(folders(), ListRaceFiles(folders())).endsWith(QStringLiteral("/a.txt")));
+}
+
+TEST(FindCurrentRace, ComparesWholeFileNames) {
+  const QStringList files = {"a.txt", "ba.txt", "Cup.txt"};
+  EXPECT_EQ(findCurrentRace(files, QStringLiteral("/r/raceadmin/ba.txt")), 2);
+  EXPECT_EQ(findCurrentRace(files, QStringLiteral("/r/raceadmin/CUP.TXT")), 3);
+  EXPECT_EQ(findCurrentRace(files, QStringLiteral("/r/raceadmin/none.txt")), 0);
+  EXPECT_EQ(findCurrentRace(files, QString()), 0);
+}
+
+TEST(RaceFoldersSafety, RefusesAbsoluteAndClimbingNames) {
+  const RaceFolders folders(QStringLiteral("/races"));
+  EXPECT_EQ(folders.resolve(QStringLiteral("gpsdat"), QStringLiteral("a.gpx")),
+            QStringLiteral("/races/gpsdat/a.gpx"));
+  EXPECT_EQ(folders.resolve(QStringLiteral("gpsdat"), QStringLiteral("club\\a.gpx")),
+            QStringLiteral("/races/gpsdat/club/a.gpx"));
+  for (const char* bad : {"", "/etc/passwd", "..", "../a.gpx", "x/../../a.gpx", "..\\a.gpx", "C:\\a.gpx"}) {
+    EXPECT_FALSE(folders.resolve(QStringLiteral("gpsdat"), QString::fromLatin1(bad))) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace velaro
