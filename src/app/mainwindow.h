@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/captions.h"
+#include "app/splashform.h"
 #include "core/race.h"
 #include "core/racefolders.h"
 
@@ -23,7 +24,7 @@ namespace velaro {
 
 class MapWidget;
 class Platform;
-class SplashForm;
+
 
 // The main window: it owns the race on screen and wires the controls to the
 // load sequence and the views. It computes nothing itself.

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/platform.h"
+
+#include <QList>
+#include <QUrl>
+
+namespace velaro {
+
+// Records what the program asked of the desktop.
+class FakePlatform : public Platform {
+ public:
+  bool openUrl(const QUrl& url) override {
+    opened.append(url);
+    return true;
+  }
+  void beep() override { ++beeps; }
+  void playGun() override { ++guns; }
+
+  QList<QUrl> opened;
+  int beeps = 0;
+  int guns = 0;
+};
+
+}  // namespace velaro

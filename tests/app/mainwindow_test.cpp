@@ -1,0 +1,235 @@
+#include "app/mainwindow.h"
+#include "app/racesfolder.h"
+#include "fakeplatform.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace velaro {
+namespace {
+
+struct Message {
+  QString caption;
+  QString text;
+  bool error;
+};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    QDir root(m_dir.path());
+    for (const char* sub : {"raceadmin", "gpsdat", "attachment", "help", "help-e"}) {
+      ASSERT_TRUE(root.mkpath(QString::fromLatin1(sub)));
+    }
+    write(QStringLiteral("gpsdat/a.gpx"), "<gpx/>");
+    write(QStringLiteral("gpsdat/b.gpx"), "<gpx/>");
+    write(QStringLiteral("attachment/one.pdf"), "%PDF");
+    write(QStringLiteral("attachment/two.html"), "<html/>");
+    write(QStringLiteral("attachment/three.txt"), "x");
+    write(QStringLiteral("raceadmin/alpha.txt"),
+          "T1,Alpha Cup\nST,2009/07/19 10:00:00\nFT,2009/07/19 11:00:00\nMG,-7\nBN,a.gpx,A\nAT,one.pdf\n");
+    write(QStringLiteral("raceadmin/bravo.txt"),
+          "T1,Bravo Cup\nNU,1\nBN,a.gpx,A\nBN,b.gpx,B\nAT,one.pdf\nAT,two.html\nAT,three.txt\n");
+    write(QStringLiteral("raceadmin/broken.txt"), "T1,Broken\nBN,a.gpx,A\nMK,1,x\n");
+    write(QStringLiteral("raceadmin/empty.txt"), "T1,No boats\nBN,none.gpx,A\n");
+  }
+
+  void write(const QString& rel, const QByteArray& bytes) {
+    QFile f(QDir(m_dir.path()).filePath(rel));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+  }
+
+  std::unique_ptr<MainWindow> makeWindow() {
+    auto w = std::make_unique<MainWindow>(RaceFolders(m_dir.path()), m_platform);
+    w->resize(1280, 800);
+    w->setMessageSink([this](const QString& caption, const QString& text, bool error) {
+      m_messages.push_back({caption, text, error});
+    });
+    return w;
+  }
+
+  void choose(MainWindow& w, const QString& name) {
+    auto* combo = w.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    const int index = combo->findText(name);
+    ASSERT_GE(index, 0);
+    combo->setCurrentIndex(index);
+    w.ComboBox1Change(index);
+  }
+
+  QTemporaryDir m_dir;
+  FakePlatform m_platform;
+  std::vector<Message> m_messages;
+};
+
+TEST_F(MainWindowTest, StartUpListsCatalogueAndLoadsTheFirstRace) {
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  EXPECT_EQ(w->raceFiles(), QStringList({"alpha.txt", "bravo.txt", "broken.txt", "empty.txt"}));
+  EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->count(), 4);
+  EXPECT_EQ(w->currentRace(), 1);
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+  EXPECT_EQ(m_platform.guns, 1);
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_TRUE(w->findChild<QPushButton*>(QStringLiteral("Button2"))->isEnabled());
+}
+
+TEST_F(MainWindowTest, RaceFileStPicksTheFirstRace) {
+  write(QStringLiteral("raceadmin/racefile.st"), "BRAVO.TXT\r\n");
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  EXPECT_EQ(w->currentRace(), 2);
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Bravo Cup"));
+  EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->currentText(),
+            QStringLiteral("bravo.txt"));
+}
+
+TEST_F(MainWindowTest, ShowingTheRaceOnScreenAgainIsRefused) {
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  choose(*w, QStringLiteral("alpha.txt"));
+  w->Button4Click();
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, QStringLiteral("Already shown."));
+  EXPECT_EQ(m_messages[0].caption, QStringLiteral("Velaro"));
+}
+
+TEST_F(MainWindowTest, ShowLoadsOtherRacesInTurnAndCarriesSettingsOver) {
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  choose(*w, QStringLiteral("bravo.txt"));
+  w->Button4Click();
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Bravo Cup"));
+  EXPECT_EQ(w->currentRace(), 2);
+  EXPECT_EQ(w->race().MagVariation, -7);  // bravo.txt has no MG
+  EXPECT_GE(m_platform.beeps, 1);
+  choose(*w, QStringLiteral("alpha.txt"));
+  w->Button4Click();
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+  EXPECT_EQ(w->currentRace(), 1);
+}
+
+TEST_F(MainWindowTest, ABrokenRaceFileLeavesTheRaceOnScreen) {
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  choose(*w, QStringLiteral("broken.txt"));
+  w->Button4Click();
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].error);
+  EXPECT_TRUE(m_messages[0].text.contains(QStringLiteral("broken.txt, line 3")));
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+  EXPECT_EQ(w->currentRace(), 1);
+  EXPECT_TRUE(w->selectedRacePath().endsWith(QStringLiteral("alpha.txt")));
+
+  // A race without boats shows the message and keeps the race on screen too.
+  choose(*w, QStringLiteral("empty.txt"));
+  w->Button4Click();
+  ASSERT_EQ(m_messages.size(), 2u);
+  EXPECT_EQ(m_messages[1].text, QStringLiteral("GPS file not exists."));
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+}
+
+TEST_F(MainWindowTest, NoBoatAtStartUpEndsTheProgram) {
+  write(QStringLiteral("raceadmin/racefile.st"), "empty.txt\n");
+  auto w = makeWindow();
+  EXPECT_FALSE(w->startUp());
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, QStringLiteral("GPS file not exists."));
+}
+
+TEST_F(MainWindowTest, ABrokenFirstRaceKeepsTheWindowOpen) {
+  write(QStringLiteral("raceadmin/racefile.st"), "broken.txt\n");
+  auto w = makeWindow();
+  EXPECT_TRUE(w->startUp());
+  EXPECT_EQ(w->race().BoatCount(), 0);
+  choose(*w, QStringLiteral("alpha.txt"));
+  w->Button4Click();
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+}
+
+TEST_F(MainWindowTest, AttachmentsOpenDirectlyOrFromTheList) {
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  w->Button2Click();
+  w->Button2Click();
+  ASSERT_EQ(m_platform.opened.size(), 2);
+  EXPECT_TRUE(m_platform.opened[0].toLocalFile().endsWith(QStringLiteral("attachment/one.pdf")));
+
+  choose(*w, QStringLiteral("bravo.txt"));
+  w->Button4Click();
+  auto* list = w->findChild<QListWidget*>(QStringLiteral("ListBox1"));
+  w->show();
+  w->Button2Click();
+  EXPECT_TRUE(list->isVisible());
+  EXPECT_EQ(list->count(), 3);
+  w->ListBox1Click(list->item(1));
+  EXPECT_FALSE(list->isVisible());
+  ASSERT_EQ(m_platform.opened.size(), 3);
+  EXPECT_TRUE(m_platform.opened[2].toLocalFile().endsWith(QStringLiteral("attachment/two.html")));
+  // A second click on the button hides the list without opening anything.
+  w->Button2Click();
+  w->Button2Click();
+  EXPECT_FALSE(list->isVisible());
+  EXPECT_EQ(m_platform.opened.size(), 3);
+}
+
+TEST_F(MainWindowTest, HelpPrefersTheLanguageOnScreen) {
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  w->btnHELPClick();
+  EXPECT_TRUE(m_platform.opened.isEmpty());
+  // On an English screen with only the Japanese help present, it opens.
+  write(QStringLiteral("help/index.html"), "<html/>");
+  w->setLanguage(Language::EnglishFixed);
+  w->btnHELPClick();
+  ASSERT_EQ(m_platform.opened.size(), 1);
+  EXPECT_TRUE(m_platform.opened[0].toLocalFile().endsWith(QStringLiteral("help/index.html")));
+  write(QStringLiteral("help-e/index.html"), "<html/>");
+  w->btnHELPClick();
+  EXPECT_TRUE(m_platform.opened[1].toLocalFile().endsWith(QStringLiteral("help-e/index.html")));
+  w->jpnClick();
+  w->btnHELPClick();
+  EXPECT_TRUE(m_platform.opened[2].toLocalFile().endsWith(QStringLiteral("help/index.html")));
+}
+
+TEST_F(MainWindowTest, LanguageFlagsSwitchEveryCaption) {
+  auto w = makeWindow();
+  w->show();
+  w->setLanguage(Language::Japanese);
+  auto* show = w->findChild<QPushButton*>(QStringLiteral("Button4"));
+  auto* jpn = w->findChild<QPushButton*>(QStringLiteral("jpn"));
+  auto* usa = w->findChild<QPushButton*>(QStringLiteral("usa"));
+  EXPECT_EQ(show->text(), QStringLiteral("表示"));
+  EXPECT_TRUE(usa->isVisible());
+  EXPECT_FALSE(jpn->isVisible());
+  w->usaClick();
+  EXPECT_EQ(show->text(), QStringLiteral("SHOW"));
+  EXPECT_TRUE(jpn->isVisible());
+  EXPECT_FALSE(usa->isVisible());
+  // English because the system is not Japanese: no way to switch.
+  w->setLanguage(Language::EnglishFixed);
+  EXPECT_FALSE(jpn->isVisible());
+  EXPECT_FALSE(usa->isVisible());
+}
+
+TEST(RacesFolder, ArgumentThenProgramFolderThenDemo) {
+  QTemporaryDir program;
+  ASSERT_TRUE(program.isValid());
+  const QString demo = QStringLiteral("/demo");
+  EXPECT_EQ(chooseRacesFolder({"velaro", "--races", "/r"}, program.path(), demo), QStringLiteral("/r"));
+  EXPECT_EQ(chooseRacesFolder({"velaro", "--races=/r2"}, program.path(), demo), QStringLiteral("/r2"));
+  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demo), demo);
+  ASSERT_TRUE(QDir(program.path()).mkpath(QStringLiteral("raceadmin")));
+  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demo), QDir(program.path()).absolutePath());
+}
+
+}  // namespace
+}  // namespace velaro
