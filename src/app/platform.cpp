@@ -4,11 +4,15 @@
 #include <QDesktopServices>
 #include <QSoundEffect>
 
+// Resources of a static library must be registered by hand.
+static void initVelaroResources() { Q_INIT_RESOURCE(velaro); }
+
 namespace velaro {
 
 class DesktopPlatform::Gun {
  public:
   Gun() {
+    initVelaroResources();
     m_effect.setSource(QUrl(QStringLiteral("qrc:/sounds/gun.wav")));
     m_effect.setVolume(0.8f);
   }
