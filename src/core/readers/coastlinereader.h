@@ -1,0 +1,121 @@
+#pragma once
+
+#include "core/race.h"
+#include "core/racefolders.h"
+#include "core/readerror.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace velaro {
+
+// The race extent and centre as the map geometry computes them from the fixes
+// on the replay time axis (minutes of arc).
+struct CoastlineExtent {
+  double MaxLat = 0;
+  double MinLat = 0;
+  double MaxLon = 0;
+  double MinLon = 0;
+  double CentreLat = 0;
+  double CentreLon = 0;
+};
+
+// The area whose coastline is read, minutes of arc. Its side span is in
+// minutes of latitude; the longitude side is span / 0.8.
+struct CoastlineWindow {
+  double span = 0;
+  double centreLat = 0;
+  double centreLon = 0;
+  double south = 0;
+  double north = 0;
+  double west = 0;
+  double east = 0;
+
+  // Whether a point (or the south-west corner of a sheet block) lies in the
+  // area read: up to one block (5' x 7.5') south and west of the window.
+  bool covers(double lat, double lon) const {
+    return lat > south - 5 && lat < north && lon < east && lon > west - 7.5;
+  }
+};
+
+inline constexpr double kMinCoastlineSpan = 3;
+// A window wider than this uses the overview sheet instead of the grid.
+inline constexpr double kMaxSheetSpan = 50;
+inline constexpr const char* kOverviewSheetName = "TOBA";
+inline constexpr const char* kOverviewCoastlineFile = "toba.cst";
+inline constexpr const char* kOverviewLightsFile = "toba.lh";
+// Fewer stored points than this are drawn as they are.
+inline constexpr int kMinPointsFiltered = 11;
+
+CoastlineWindow coastlineWindow(const CoastlineExtent& extent);
+
+// Sheet grid: a sheet is 40' of latitude by 60' of longitude. Its name is the
+// row followed by the column - 100 (row 53, column 139: "5339").
+int sheetRow(double lat);
+int sheetColumn(double lon);
+QString sheetName(int row, int column);
+
+// The sheets covering the window, row by row from the south-west; just the
+// overview sheet "TOBA" when the window is wider than 50'. At most
+// kMaxMapNames names; none when the window is not a place on the globe.
+QStringList chooseSheets(const CoastlineWindow& window);
+
+// Correction from the sheets' datum (Tokyo, Bessel ellipsoid) to the tracks'
+// (WGS 84), for a centre in minutes of arc.
+struct DatumShiftResult {
+  double lat = 0;  // minutes, added to sheet latitudes
+  double lon = 0;  // minutes, added to sheet longitudes
+  double shiftedCentreLat = 0;
+  double shiftedCentreLon = 0;
+};
+DatumShiftResult DatumShift(double centreLat, double centreLon);
+
+struct CoastlineSheetResult {
+  Coastline coastline;
+  std::optional<ReadError> error;
+};
+
+// One grid sheet (.cst) in memory: only blocks the window covers are
+// converted, points shifted by shift. No window filter (see filterCoastline).
+CoastlineSheetResult parseCoastlineSheet(QByteArrayView bytes, const QString& fileName,
+                                         const CoastlineWindow& window, const DatumShiftResult& shift);
+
+// The overview sheet (toba.cst) in memory: "lat,lon" lines, "R,lat,lon"
+// starting a new polyline; no shift, no filter.
+CoastlineSheetResult parseOverviewSheet(QByteArrayView bytes, const QString& fileName);
+
+// Keeps the points the window covers, splitting polylines where points were
+// dropped; ten or fewer points in all are kept as they are.
+Coastline filterCoastline(const Coastline& coastline, const CoastlineWindow& window);
+
+// What reading one file of the coastline folder gave: no bytes when the file
+// is missing (or its name refused), an error when it exists but cannot be read.
+struct CoastlineFile {
+  std::optional<QByteArray> bytes;
+  std::optional<ReadError> error;
+};
+using CoastlineFileSource = std::function<CoastlineFile(const QString& fileName)>;
+
+// Files of <races folder>/coastline.
+CoastlineFileSource coastlineFolderFiles(const RaceFolders& folders);
+
+struct CoastlineResult {
+  QStringList MapName;  // the sheets chosen; replaces the MAP record's names
+  Coastline coastline;
+  std::vector<Light> lights;
+  DatumShiftResult datumShift;  // zero for the overview sheet
+  std::optional<ReadError> error;
+};
+
+// Chooses the sheets for the race extent and reads their coastlines and
+// lights. Missing files are skipped without an error.
+CoastlineResult ReadCoastline(const CoastlineExtent& extent, const CoastlineFileSource& files);
+CoastlineResult ReadCoastline(const RaceFolders& folders, const CoastlineExtent& extent);
+
+}  // namespace velaro
