@@ -8,5 +8,6 @@ namespace velaro::cli {
 // Each subcommand takes its own arguments (without the subcommand name) and
 // returns the process exit code: 0 done, 1 failed on input, 2 bad usage.
 int runInfo(const QStringList& args, QTextStream& out, QTextStream& err);
+int runFixes(const QStringList& args, QTextStream& out, QTextStream& err);
 
 }  // namespace velaro::cli

@@ -15,7 +15,8 @@ namespace {
 void printUsage(QTextStream& err) {
   err << "usage: velaro-cli COMMAND [ARGS]\n"
          "commands:\n"
-         "  info RACEFILE         the race description as read\n";
+         "  info RACEFILE         the race description as read\n"
+         "  fixes LOGFILE         every fix a GPS log holds, UTC, decimal degrees\n";
 }
 
 }  // namespace
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
   }
   const std::map<QString, std::function<int(const QStringList&, QTextStream&, QTextStream&)>> commands = {
       {QStringLiteral("info"), velaro::cli::runInfo},
+      {QStringLiteral("fixes"), velaro::cli::runFixes},
   };
   const QString name = args.takeFirst();
   const auto it = commands.find(name);

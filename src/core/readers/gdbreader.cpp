@@ -1,0 +1,81 @@
+#include "core/readers/gdbreader.h"
+
+namespace velaro {
+
+namespace {
+
+// GDB byte-pattern scan
+//
+// A MapSource file is a chain of variable records; rather than walk them,
+// every offset is tried as the flag byte that follows a track point's
+// position. The long form is
+//   00 00 | lat | lon | 01 | altitude (8) | 01 | time | depth flag | 00
+// where the depth flag is 0 or 1 (version 2 files set it); the short form
+//   00 00 | lat | lon | 00 01 | time | 00 00
+// is tried where the long one does not match. A match that holds no
+// plausible position is taken for chance bytes and the scan goes on at the
+// next offset; after a real match the scan skips most of the record.
+
+constexpr qsizetype kMinScanSize = 60;
+constexpr qsizetype kScanMargin = 30;
+
+struct Form {
+  qsizetype latAt;
+  qsizetype lonAt;
+  qsizetype timeAt;
+  qsizetype step;
+};
+
+bool longFormAt(const unsigned char* b, qsizetype i) {
+  return b[i] == 1 && b[i - 10] == 0 && b[i - 9] == 0 && b[i + 9] == 1 && b[i + 14] <= 1 && b[i + 15] == 0;
+}
+
+bool shortFormAt(const unsigned char* b, qsizetype i) {
+  return b[i - 1] == 0 && b[i] == 1 && b[i - 11] == 0 && b[i - 10] == 0 && b[i + 5] == 0 && b[i + 6] == 0;
+}
+
+}  // namespace
+
+TrackReadResult readGdb(QByteArrayView bytes, const TrackReadOptions& options) {
+  TrackReadResult result;
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+  const qsizetype size = bytes.size();
+  if (size < kMinScanSize) {
+    return result;
+  }
+  qsizetype nextYield = kYieldEveryBytes;
+  qsizetype i = kScanMargin;
+  while (i <= size - kScanMargin) {
+    if (i >= nextYield) {
+      if (options.yield) {
+        options.yield();
+      }
+      nextYield = i + kYieldEveryBytes;
+    }
+    bool matched = false;
+    for (const Form& form : {Form{-8, -4, 10, 24}, Form{-9, -5, 1, 16}}) {
+      const bool isLong = form.step == 24;
+      if (!(isLong ? longFormAt(b, i) : shortFormAt(b, i))) {
+        continue;
+      }
+      const double latDeg = semicirclesToDegrees(readInt32Le(b + i + form.latAt));
+      const double lonDeg = semicirclesToDegrees(readInt32Le(b + i + form.lonAt));
+      if (!isPlausiblePosition(latDeg, lonDeg)) {
+        continue;
+      }
+      const std::int32_t seconds = readInt32Le(b + i + form.timeAt);
+      if (seconds > 0) {
+        result.fixes.push_back({unixSecondsToDateTime(seconds), latDeg * 60, lonDeg * 60});
+      }
+      i += form.step - 3;
+      matched = true;
+      break;
+    }
+    if (!matched) {
+      ++i;
+    }
+  }
+  return result;
+}
+
+}  // namespace velaro
