@@ -1,0 +1,532 @@
+#include "racegen/simulation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace velaro::racegen {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kTurnRateDegPerSecond = 11.0;
+constexpr double kAccelerateSeconds = 9.0;
+constexpr double kDecelerateSeconds = 4.0;
+
+enum class Phase { Wander, Setup, Hold, Final, Return, Racing, Finished, Retired, Ashore };
+
+// What distinguishes one crew from another.
+struct Crew {
+  double speedFactor = 1;     // fraction of the polar speed
+  double pointing = 0;        // degrees added to the best beat angle
+  double shiftThreshold = 6;  // degrees of header before tacking
+  double overstand = 2;       // degrees past the layline before tacking
+  double overstandRun = 3;
+  double windBias = 0;  // how this crew reads the wind: a slow wobble
+  double windBiasPeriod = 300;
+  double windBiasPhase = 0;
+  double roundOffset = 8;  // metres off a mark when rounding
+  double wobblePhase = 0;
+};
+
+struct Boat {
+  Crew crew;
+  Phase phase = Phase::Wander;
+  Vec pos;
+  double heading = 0;
+  double speed = 3;
+  double meanWind = 0;
+  int lastSideChange = -10000;
+  int side = 1;  // +1 starboard (wind over the right side), -1 port
+  int item = 0;
+  // Start plan.
+  Vec linePoint;
+  double startAt = 0;  // seconds at which it means to cross
+  double lead = 50;
+  bool overEarly = false;
+  bool mustReturn = false;
+  Vec wanderTarget;
+  int gateEnd = -1;
+  bool lineRecover = false;  // past a line without crossing it: going back
+  int logEnd = std::numeric_limits<int>::max();
+  int phaseSince = 0;
+  double retireAt = std::numeric_limits<double>::infinity();
+  SimBoat out;
+};
+
+int sideOf(double heading, double windDir) {
+  return diffDeg(heading, windDir) < 0 ? 1 : -1;
+}
+
+class Simulator {
+ public:
+  Simulator(const SimParams& params, const Polar& polar, const WindModel& wind, Rng& rng)
+      : m_params(params), m_polar(polar), m_wind(wind), m_rng(rng) {}
+
+  SimResult run();
+
+ private:
+  void initBoat(Boat& b, int index, Rng& rng);
+  double perceivedWind(const Boat& b, double windDir, int t) const;
+  double steerTo(Boat& b, Vec target, double windDir, double tws, int t);
+  void decide(Boat& b, int t, double windDir, double tws, double* desired, double* cap);
+  Vec markAim(const Boat& b, int k) const;
+  Vec gateAim(Boat& b, int k);
+  Vec finishAim(const Boat& b, int k) const;
+  void move(Boat& b, double desired, double cap, double windDir, double tws, int t);
+  void checkPassing(Boat& b, Vec from, int t);
+  void changePhase(Boat& b, Phase p, int t) {
+    b.phase = p;
+    b.phaseSince = t;
+  }
+
+  const SimParams& m_params;
+  const Polar& m_polar;
+  const WindModel& m_wind;
+  Rng& m_rng;
+  CourseLayout m_course;
+  Vec m_up;
+  Vec m_right;
+  int m_firstSecond = 0;
+};
+
+void Simulator::initBoat(Boat& b, int index, Rng& rng) {
+  Crew& c = b.crew;
+  c.speedFactor = std::clamp(rng.normal(1.0, 0.018), 0.95, 1.03);
+  c.pointing = std::clamp(rng.normal(0.0, 1.0), -2.0, 2.0);
+  c.shiftThreshold = rng.uniform(2.5, 6.0);
+  c.overstand = rng.chance(0.2) ? rng.uniform(-1.5, 0.0) : rng.uniform(0.5, 4.0);
+  c.overstandRun = rng.uniform(0.5, 5.0);
+  c.windBias = rng.uniform(0.5, 2.0);
+  c.windBiasPeriod = rng.uniform(150, 400);
+  c.windBiasPhase = rng.uniform(0, 2 * M_PI);
+  c.roundOffset = rng.uniform(6, 14);
+  c.wobblePhase = rng.uniform(0, 2 * M_PI);
+  b.out.speedFactor = c.speedFactor;
+
+  const Segment& start = m_course.lines[m_course.startLine];
+  const double halfLine = (start.end1 - start.end2).length() / 2;
+  b.pos = m_right * rng.uniform(-halfLine - 150, halfLine + 150) - m_up * rng.uniform(150, 550);
+  b.heading = normDeg(m_course.windDir + (rng.chance(0.5) ? 90 : -90) + rng.uniform(-20, 20));
+  b.speed = rng.uniform(2, 4);
+  b.meanWind = m_course.windDir;
+  b.wanderTarget = b.pos;
+
+  // Most crews aim for the favoured pin half; when they cross depends on how
+  // well they judge time and distance.
+  const double along = 0.04 + 0.92 * std::pow(rng.uniform(), 1.3);
+  b.linePoint = start.end2 + (start.end1 - start.end2) * along - m_up * 1.0;
+  const double judge = rng.uniform();
+  if (judge < 0.2) {
+    b.startAt = rng.uniform(8, 30);  // late
+  } else {
+    b.startAt = std::fabs(rng.normal(0.0, 2.5)) + 0.5;
+  }
+  b.lead = rng.uniform(40, 75);
+  if (m_params.oneOverTheLine && index == 1) {
+    b.startAt = -8;
+    b.lead = 40;
+    b.overEarly = true;
+    b.linePoint = start.end2 + (start.end1 - start.end2) * 0.45;
+  }
+  b.out.passTimes.assign(m_course.items.size(), kNaN);
+}
+
+double Simulator::perceivedWind(const Boat& b, double windDir, int t) const {
+  return windDir + b.crew.windBias * std::sin(2 * M_PI * t / b.crew.windBiasPeriod + b.crew.windBiasPhase);
+}
+
+// Heading towards target: straight when the target can be laid, otherwise on
+// the best upwind or downwind angle, changing tack at the laylines and on
+// shifts. Sets the boat's side; returns the wanted heading.
+double Simulator::steerTo(Boat& b, Vec target, double windDir, double tws, int t) {
+  const Vec to = target - b.pos;
+  const double bearing = bearingOf(to);
+  const double rel = diffDeg(bearing, windDir);
+  const double beat = m_polar.beatAngle(tws) + b.crew.pointing;
+  const double run = m_polar.runAngle(tws);
+  const double deflect = 180 - run;
+  const double relDown = diffDeg(bearing, windDir + 180);
+  const double shift = diffDeg(windDir, b.meanWind);
+  const double dist = to.length();
+  const int current = sideOf(b.heading, windDir);
+  const bool canChange = t - b.lastSideChange > 45 && dist > 120;
+
+  if (std::fabs(rel) < beat + std::max(0.0, b.crew.overstand)) {
+    int want = current;
+    if (rel >= beat + b.crew.overstand) {
+      want = -1;
+    } else if (rel <= -(beat + b.crew.overstand)) {
+      want = 1;
+    } else if (canChange) {
+      if (current == 1 && shift < -b.crew.shiftThreshold) {
+        want = -1;
+      } else if (current == -1 && shift > b.crew.shiftThreshold) {
+        want = 1;
+      }
+    }
+    if (want != current) {
+      if (t - b.lastSideChange > 12) {
+        b.lastSideChange = t;
+      } else {
+        want = current;
+      }
+    }
+    b.side = want;
+    return normDeg(windDir - want * beat);
+  }
+  if (std::fabs(relDown) < deflect + b.crew.overstandRun) {
+    int want = current;
+    if (relDown >= deflect + b.crew.overstandRun) {
+      want = 1;
+    } else if (relDown <= -(deflect + b.crew.overstandRun)) {
+      want = -1;
+    } else if (canChange) {
+      if (current == 1 && shift > b.crew.shiftThreshold) {
+        want = -1;
+      } else if (current == -1 && shift < -b.crew.shiftThreshold) {
+        want = 1;
+      }
+    }
+    if (want != current) {
+      if (t - b.lastSideChange > 12) {
+        b.lastSideChange = t;
+      } else {
+        want = current;
+      }
+    }
+    b.side = want;
+    return normDeg(windDir - want * run);
+  }
+  b.side = sideOf(bearing, windDir);
+  return bearing;
+}
+
+Vec Simulator::markAim(const Boat& b, int k) const {
+  const Vec mark = m_course.itemPoint(k);
+  const Vec in = m_course.incoming(k);
+  const Vec out = m_course.outgoing(k);
+  // Marks are left to port: the boat passes on the right of its way in and
+  // of its way out, so it aims at the outside of the turn.
+  Vec outside = in.right() + out.right();
+  if (outside.length() < 0.3) {
+    outside = in.right() + in;
+  }
+  return mark + outside.unit() * b.crew.roundOffset;
+}
+
+Vec Simulator::gateAim(Boat& b, int k) {
+  const Segment& gate = m_course.lines[m_course.items[k].index];
+  if (b.gateEnd < 0) {
+    // The gate end nearer the boat as it comes down, with a coin for the
+    // boats in the middle.
+    const double d1 = (b.pos - gate.end1).length();
+    const double d2 = (b.pos - gate.end2).length();
+    b.gateEnd = std::fabs(d1 - d2) < 40 ? (m_rng.chance(0.5) ? 1 : 2) : (d1 < d2 ? 1 : 2);
+  }
+  const Vec end = b.gateEnd == 1 ? gate.end1 : gate.end2;
+  const Vec other = b.gateEnd == 1 ? gate.end2 : gate.end1;
+  const Vec down = m_course.incoming(k);
+  return end + (other - end).unit() * b.crew.roundOffset + down * 12;
+}
+
+Vec Simulator::finishAim(const Boat& b, int k) const {
+  const Segment& line = m_course.lines[m_course.items[k].index];
+  const Vec along = line.end1 - line.end2;
+  double f = (b.pos - line.end2).dot(along) / along.dot(along);
+  f = std::clamp(f, 0.3, 0.7);
+  return line.end2 + along * f + m_course.incoming(k) * 30;
+}
+
+void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desired, double* cap) {
+  *cap = 1.0;
+  const Segment& start = m_course.lines[m_course.startLine];
+  const double beat = m_polar.beatAngle(tws) + b.crew.pointing;
+  const double vBeat = m_polar.speed(beat, tws) * b.crew.speedFactor * kMetresPerSecondPerKnot;
+
+  switch (b.phase) {
+    case Phase::Wander: {
+      *cap = 0.7;
+      if ((b.wanderTarget - b.pos).length() < 40) {
+        const double halfLine = (start.end1 - start.end2).length() / 2;
+        b.wanderTarget =
+            m_right * m_rng.uniform(-halfLine - 120, halfLine + 120) - m_up * m_rng.uniform(90, 450);
+      }
+      *desired = steerTo(b, b.wanderTarget, windDir, tws, t);
+      if (t >= b.startAt - b.lead - 110) {
+        changePhase(b, Phase::Setup, t);
+      }
+      break;
+    }
+    case Phase::Setup: {
+      *cap = 0.85;
+      const Vec closeHauled = bearingVec(windDir - beat);
+      const Vec setup = b.linePoint - closeHauled * (vBeat * 0.85 * b.lead);
+      *desired = steerTo(b, setup, windDir, tws, t);
+      const double toLine = (b.linePoint - b.pos).length();
+      if ((setup - b.pos).length() < 25) {
+        changePhase(b, Phase::Hold, t);
+      } else if (t >= b.startAt - toLine / (vBeat * 0.85) - 6) {
+        changePhase(b, Phase::Final, t);
+      }
+      break;
+    }
+    case Phase::Hold: {
+      // Sails eased, close reaching slowly: waiting for the moment to go.
+      *cap = 0.25;
+      *desired = normDeg(windDir - 60);
+      const double toLine = (b.linePoint - b.pos).length();
+      if (t >= b.startAt - toLine / (vBeat * 0.85) - 6) {
+        changePhase(b, Phase::Final, t);
+      }
+      break;
+    }
+    case Phase::Final:
+    case Phase::Return: {
+      const Vec across = start.end1 - start.end2;
+      const double below = -(b.pos - start.end2).dot(m_up);  // metres on the pre-start side
+      const double alongLine = (b.pos - start.end2).dot(across.unit());
+      const bool inFront = alongLine > -20 && alongLine < across.length() + 20;
+      // Past the line without crossing it between its ends (round an end,
+      // or over early): back below it and start again.
+      if (b.phase == Phase::Final && t >= 0 && below < -5) {
+        changePhase(b, Phase::Return, t);
+      }
+      Vec aim = b.linePoint + m_up * 150;
+      if (b.phase == Phase::Return) {
+        aim = b.linePoint - m_up * 30;
+        if ((aim - b.pos).length() < 20) {
+          b.mustReturn = false;
+          b.startAt = t;
+          changePhase(b, Phase::Final, t);
+          aim = b.linePoint + m_up * 150;
+        }
+      }
+      *desired = steerTo(b, aim, windDir, tws, t);
+      if (b.phase == Phase::Final && !b.overEarly && t < 0) {
+        const double toGo = b.startAt - t;
+        const double needed = below / std::max(0.5, vBeat);
+        if (toGo > needed + 2) {
+          // Early: luff to burn time.
+          *cap = std::clamp(below / toGo / std::max(0.5, vBeat), 0.15, 1.0);
+        }
+        if (inFront && below < 6) {
+          *cap = 0.05;
+          *desired = normDeg(windDir - 30);
+        }
+      }
+      break;
+    }
+    case Phase::Racing: {
+      const int k = b.item;
+      const CourseItem& item = m_course.items[k];
+      Vec aim;
+      if (!item.isLine) {
+        aim = markAim(b, k);
+      } else if (item.index == m_course.gateLine) {
+        aim = gateAim(b, k);
+      } else {
+        aim = finishAim(b, k);
+      }
+      if (item.isLine && std::isnan(b.out.passTimes[k])) {
+        // Past a line outside its ends: back to the near side to cross it.
+        const Segment& line = m_course.lines[item.index];
+        const double past = (b.pos - line.middle()).dot(m_course.incoming(k));
+        if (past > 5) {
+          b.lineRecover = true;
+        } else if (past < -15) {
+          b.lineRecover = false;
+        }
+        if (b.lineRecover) {
+          aim = line.middle() - m_course.incoming(k) * 40;
+        }
+      }
+      *desired = steerTo(b, aim, windDir, tws, t);
+      if (!item.isLine) {
+        const double dist = (aim - b.pos).length();
+        if (dist < 12 || (dist < 45 && (b.pos - aim).dot(m_course.incoming(k)) > 0)) {
+          b.out.passTimes[k] = t;
+          ++b.item;
+          b.meanWind = windDir;
+        }
+      } else if (item.index == m_course.gateLine && !std::isnan(b.out.passTimes[k])) {
+        const double dist = (aim - b.pos).length();
+        if (dist < 15 || (b.pos - aim).dot(m_course.incoming(k)) > 0) {
+          ++b.item;
+          b.gateEnd = -1;
+          b.meanWind = windDir;
+        }
+      }
+      if (t >= b.retireAt) {
+        b.out.retired = true;
+        b.logEnd = t + m_rng.integer(60, 180);
+        changePhase(b, Phase::Retired, t);
+      }
+      break;
+    }
+    case Phase::Finished:
+    case Phase::Retired: {
+      if (t - b.phaseSince > 20) {
+        *cap = 0.45;
+        *desired = steerTo(b, m_params.harbour, windDir, tws, t);
+      } else {
+        *desired = b.heading;
+      }
+      break;
+    }
+    case Phase::Ashore:
+      break;
+  }
+}
+
+void Simulator::move(Boat& b, double desired, double cap, double windDir, double tws, int t) {
+  // A helmsman never holds a course exactly.
+  desired += 1.2 * std::sin(2 * M_PI * t / 23.0 + b.crew.wobblePhase);
+  const double turn = std::clamp(diffDeg(desired, b.heading), -kTurnRateDegPerSecond, kTurnRateDegPerSecond);
+  const int sideBefore = sideOf(b.heading, windDir);
+  b.heading = normDeg(b.heading + turn);
+  if (b.phase == Phase::Racing && sideOf(b.heading, windDir) != sideBefore) {
+    if (std::fabs(diffDeg(b.heading, windDir)) < 90) {
+      ++b.out.tacks;
+    } else {
+      ++b.out.gybes;
+    }
+  }
+  const double twa = std::fabs(diffDeg(b.heading, windDir));
+  double target = m_polar.speed(twa, tws) * b.crew.speedFactor * cap;
+  if (std::fabs(turn) > 4) {
+    target *= 0.85;  // rudder and sails out of trim in the turn
+  }
+  const double tau = target > b.speed ? kAccelerateSeconds : kDecelerateSeconds;
+  b.speed += (target - b.speed) * (1 - std::exp(-1.0 / tau));
+  b.pos = b.pos + bearingVec(b.heading) * (b.speed * kMetresPerSecondPerKnot);
+}
+
+void Simulator::checkPassing(Boat& b, Vec from, int t) {
+  const Vec to = b.pos;
+  auto crossing = [&](const Segment& line) { return segmentCrossing(from, to, line.end1, line.end2); };
+
+  if (b.phase == Phase::Final || b.phase == Phase::Return) {
+    const Segment& start = m_course.lines[m_course.startLine];
+    const double f = crossing(start);
+    if (f >= 0) {
+      const double when = t - 1 + f;
+      const bool upwards = (to - from).dot(m_up) > 0;
+      if (upwards && when < 0) {
+        if (std::isnan(b.out.earlyCrossing)) {
+          b.out.earlyCrossing = when;
+        }
+        b.mustReturn = true;
+      } else if (upwards && !b.mustReturn) {
+        b.out.passTimes[0] = when;
+        b.item = 1;
+        b.meanWind = m_wind.at(t).dirTrue;
+        changePhase(b, Phase::Racing, t);
+      }
+    }
+    if (b.mustReturn && b.phase == Phase::Final && t >= 4) {
+      b.overEarly = false;
+      changePhase(b, Phase::Return, t);
+    }
+    return;
+  }
+  if (b.phase != Phase::Racing) {
+    return;
+  }
+  const int k = b.item;
+  const CourseItem& item = m_course.items[k];
+  if (!item.isLine || !std::isnan(b.out.passTimes[k])) {
+    return;
+  }
+  const double f = crossing(m_course.lines[item.index]);
+  if (f < 0 || (to - from).dot(m_course.incoming(k)) <= 0) {
+    return;
+  }
+  b.out.passTimes[k] = t - 1 + f;
+  if (k + 1 == static_cast<int>(m_course.items.size())) {
+    b.out.finished = true;
+    b.logEnd = t + m_rng.integer(60, 300);
+    changePhase(b, Phase::Finished, t);
+  }
+}
+
+SimResult Simulator::run() {
+  Rng courseRng = m_rng.fork(1);
+  m_course = layoutCourse(m_params.course, courseRng);
+  m_up = bearingVec(m_course.windDir);
+  m_right = m_up.right();
+
+  std::vector<Boat> boats(m_params.boats);
+  int earliest = 0;
+  for (int i = 0; i < m_params.boats; ++i) {
+    Rng boatRng = m_rng.fork(100 + i);
+    initBoat(boats[i], i, boatRng);
+    // Loggers are switched on on the way out, well before the pre-start.
+    const int logStart = -m_params.preStartSeconds - boatRng.integer(420, 900);
+    boats[i].out.track.reserve(4096);
+    boats[i].phaseSince = logStart;
+    boats[i].lastSideChange = logStart;
+    boats[i].out.track.push_back({logStart, boats[i].pos, boats[i].heading, boats[i].speed});
+    earliest = std::min(earliest, logStart);
+  }
+  if (m_params.retiringBoat >= 0 && m_params.retiringBoat < m_params.boats) {
+    boats[m_params.retiringBoat].retireAt =
+        std::floor(m_params.expectedRaceSeconds * m_rng.uniform(0.4, 0.6));
+  }
+
+  const int limit = static_cast<int>(m_params.expectedRaceSeconds * 3 + 600);
+  double lastFinish = 0;
+  int t = earliest;
+  for (; t < limit; ++t) {
+    const WindState w = m_wind.at(t);
+    bool anyLogging = false;
+    for (Boat& b : boats) {
+      if (b.phase == Phase::Ashore) {
+        continue;
+      }
+      const int logStart = b.out.track.front().t;
+      if (t <= logStart) {
+        anyLogging = true;
+        continue;
+      }
+      const double windDir = perceivedWind(b, w.dirTrue, t);
+      b.meanWind = normDeg(b.meanWind + diffDeg(windDir, b.meanWind) / 300.0);
+      double desired = b.heading;
+      double cap = 1.0;
+      decide(b, t, windDir, w.speed, &desired, &cap);
+      const Vec from = b.pos;
+      move(b, desired, cap, w.dirTrue, w.speed, t);
+      checkPassing(b, from, t);
+      b.out.track.push_back({t, b.pos, b.heading, b.speed});
+      if (t >= b.logEnd) {
+        changePhase(b, Phase::Ashore, t);
+      } else {
+        anyLogging = true;
+      }
+      if (b.out.finished && b.phase == Phase::Finished && b.phaseSince == t) {
+        lastFinish = std::max(lastFinish, b.out.passTimes.back());
+      }
+    }
+    if (!anyLogging) {
+      break;
+    }
+  }
+
+  SimResult result;
+  result.course = m_course;
+  result.firstSecond = earliest;
+  result.lastSecond = t;
+  result.lastFinish = lastFinish;
+  for (Boat& b : boats) {
+    result.boats.push_back(std::move(b.out));
+  }
+  return result;
+}
+
+}  // namespace
+
+SimResult simulateRace(const SimParams& params, const Polar& polar, const WindModel& wind, Rng& rng) {
+  return Simulator(params, polar, wind, rng).run();
+}
+
+}  // namespace velaro::racegen

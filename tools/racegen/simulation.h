@@ -1,0 +1,62 @@
+#pragma once
+
+#include "racegen/course.h"
+#include "racegen/geometry.h"
+#include "racegen/polar.h"
+#include "racegen/rng.h"
+#include "racegen/windmodel.h"
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace velaro::racegen {
+
+struct SimParams {
+  int boats = 12;
+  CourseParams course;
+  WindModel::Params wind;
+  int preStartSeconds = 300;
+  double expectedRaceSeconds = 3600;  // gun to the leaders' finish, roughly
+  bool oneOverTheLine = true;         // one boat starts early and must return
+  int retiringBoat = -1;              // 0-based boat that retires mid-race, or -1
+  Vec harbour;                        // where boats head when done, metres from the start line
+};
+
+// Where a boat was, second by second.
+struct TruthFix {
+  int t = 0;  // seconds from the gun
+  Vec pos;
+  double heading = 0;  // degrees true
+  double speed = 0;    // knots
+};
+
+struct SimBoat {
+  std::vector<TruthFix> track;  // one per second, log start to log end
+  // When the boat passed each course item by its own reckoning (seconds from
+  // the gun): the crossing of a line, the moment it turned at a mark; NaN
+  // when it never did.
+  std::vector<double> passTimes;
+  // Seconds (negative) when it crossed the start line before the gun; NaN
+  // when it started properly.
+  double earlyCrossing = std::numeric_limits<double>::quiet_NaN();
+  bool finished = false;
+  bool retired = false;
+  int tacks = 0;
+  int gybes = 0;
+  double speedFactor = 1;
+};
+
+struct SimResult {
+  CourseLayout course;
+  std::vector<SimBoat> boats;
+  int firstSecond = 0;  // the earliest logged second, negative
+  int lastSecond = 0;
+  double lastFinish = 0;
+};
+
+// Sails the fleet through the pre-start, the start and the course, one
+// second at a time, from the polar table, in the given wind.
+SimResult simulateRace(const SimParams& params, const Polar& polar, const WindModel& wind, Rng& rng);
+
+}  // namespace velaro::racegen
