@@ -6,8 +6,6 @@
 #include <QPointF>
 #include <QSize>
 
-#include <vector>
-
 namespace velaro {
 
 // Side of the overview map image in pixels.
