@@ -62,7 +62,7 @@ struct Boat {
 struct WindSample {
   double time = 0;   // seconds from the local race start
   double speed = 0;  // as written in the file
-  int dir = 0;       // whole degrees true
+  int dir = 0;       // whole degrees, magnetic as the wind log writes it
 };
 
 struct Light {
