@@ -64,6 +64,14 @@ QByteArray versionRecordBody(const QByteArray& version, const QDateTime& saved) 
   return body;
 }
 
+// The closing record names the map product the file was saved with.
+QByteArray mapSetRecordBody() {
+  QByteArray body("City Navigator Japan NT");
+  body.append('\0');
+  body.append('\x01');
+  return body;
+}
+
 QByteArray crlfLines(const QStringList& lines) {
   QByteArray out;
   for (const QString& line : lines) {
@@ -200,7 +208,7 @@ QByteArray writeGdb(const std::vector<LogFix>& fixes, const LogMeta& meta) {
   }
   track.append('\x00');  // no link
   putRecord(out, 'T', track);
-  putRecord(out, 'V', QByteArray("\0\x01", 2));
+  putRecord(out, 'V', mapSetRecordBody());
   return out;
 }
 
@@ -227,7 +235,7 @@ QByteArray writeMps(const std::vector<LogFix>& fixes, const LogMeta& meta) {
     putDouble(track, 0.0);  // depth, not valid
   }
   putRecord(out, 'T', track);
-  putRecord(out, 'V', QByteArray("\0\x01", 2));
+  putRecord(out, 'V', mapSetRecordBody());
   return out;
 }
 

@@ -253,7 +253,11 @@ void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desir
             m_right * m_rng.uniform(-halfLine - 120, halfLine + 120) - m_up * m_rng.uniform(90, 450);
       }
       *desired = steerTo(b, b.wanderTarget, windDir, tws, t);
-      if (t >= b.startAt - b.lead - 110) {
+      // Time to head for the set-up point: enough to get there and wait a
+      // little.
+      const Vec setup = b.linePoint - bearingVec(windDir - beat) * (vBeat * 0.85 * b.lead);
+      const double toSetup = (setup - b.pos).length() / std::max(0.5, vBeat * 0.7);
+      if (t >= b.startAt - b.lead - 40 - toSetup) {
         changePhase(b, Phase::Setup, t);
       }
       break;
