@@ -22,7 +22,9 @@ constexpr double kStartSearchShare = 0.2;
 constexpr double kSecondsAfterFinish = 60;
 
 double rawMinutes(const GeoPoint& a, const GeoPoint& b) {
-  return std::hypot(a.lat - b.lat, a.lon - b.lon);
+  const double dLat = a.lat - b.lat;
+  const double dLon = a.lon - b.lon;
+  return std::sqrt(dLat * dLat + dLon * dLon);
 }
 
 GeoPoint midpoint(const GeoLine& line) {
@@ -293,7 +295,9 @@ double sailedMetres(const Boat& boat, double fromTime, double toTime, double cos
   }
   const double metresPerLonMinute = kMetresPerLatMinute * cosCentreLat;
   auto metres = [&](const GeoPoint& a, const GeoPoint& b) {
-    return std::hypot((b.lat - a.lat) * kMetresPerLatMinute, (b.lon - a.lon) * metresPerLonMinute);
+    const double north = (b.lat - a.lat) * kMetresPerLatMinute;
+    const double east = (b.lon - a.lon) * metresPerLonMinute;
+    return std::sqrt(north * north + east * east);
   };
   auto fixPoint = [&](int i) { return GeoPoint{boat.fixes[i].lat, boat.fixes[i].lon}; };
 

@@ -38,9 +38,12 @@ double ComputeKinematics(Race& race, double cosCentreLat) {
     auto stepMetres = [&](int i) {
       const double east = (fixes[i + 1].lon - fixes[i].lon) * metresPerLonMinute;
       const double north = (fixes[i + 1].lat - fixes[i].lat) * kMetresPerLatMinute;
-      return std::hypot(north, east);
+      return std::sqrt(north * north + east * east);
     };
     // i is the 0-based fix index; the last fix keeps speed 0 and course 0.
+    // The window's step lengths roll along so that each step is measured once.
+    double before = 0;
+    double current = stepMetres(0);
     for (int i = 0; i + 1 < n; ++i) {
       const double east = (fixes[i + 1].lon - fixes[i].lon) * metresPerLonMinute;
       const double north = (fixes[i + 1].lat - fixes[i].lat) * kMetresPerLatMinute;
@@ -50,12 +53,12 @@ double ComputeKinematics(Race& race, double cosCentreLat) {
         fixes[i].course = roundHalfEven(Bearing(north, east));
       }
 
+      const double after = i + 2 < n ? stepMetres(i + 1) : 0.0;
+      const double metres = before + current + after;
+      before = current;
+      current = after;
       const int lo = std::max(i - 1, 0);
       const int hi = std::min(i + 2, n - 1);
-      double metres = 0;
-      for (int s = lo; s < hi; ++s) {
-        metres += stepMetres(s);
-      }
       const double dt = fixes[hi].time - fixes[lo].time;
       const double speed = dt > 0 ? knotsFrom(metres / dt) : 0.0;
       fixes[i].speed = speed;
