@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/analysis/boatcolours.h"
+#include "core/analysis/courseresults.h"
+#include "core/analysis/mapgeometry.h"
+#include "core/analysis/windgraph.h"
+#include "core/boatoutline.h"
+#include "core/race.h"
+#include "core/racefolders.h"
+#include "core/readerror.h"
+
+#include <QSize>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace velaro {
+
+// A race as the program shows it: what its files say and everything derived
+// from them before the replay starts.
+struct LoadedRace {
+  Race race;
+  BoatColours colours;
+  MapGeometry geometry;
+  CourseResults results;
+  std::vector<ResultLabel> resultLabels;
+  BoatOutline outline;
+  double MaxTrackSpeed = 0;  // fastest fix below the spike limit, knots
+  bool windGraphOn = false;  // the race has a wind log
+  WindGraph windGraph;
+  bool resetZoom = false;  // a short GPX or DTR/TRK log: zoom back to 1
+};
+
+struct LoadOptions {
+  RaceCarryOver previous;  // the race on screen, for settings a race file omits
+  bool coverShown = false;
+  QSize mapArea{800, 600};  // MapWidth x MapHeight
+};
+
+struct LoadCallbacks {
+  // The race file has been read (titles for the splash window).
+  std::function<void(const Race&)> raceFileRead;
+  // Before boat k of count is read.
+  std::function<void(int k, int count, const QString& fileName)> progress;
+  // Lets pending window events run during long steps.
+  std::function<void()> yield;
+  std::function<void()> beep;
+};
+
+enum class LoadFailure {
+  None,
+  NoBoats,   // no race file, or no boat with a usable log
+  ReadError  // a file that does not convert; error names it
+};
+
+struct LoadResult {
+  std::optional<LoadedRace> loaded;  // set only when every step completed
+  LoadFailure failure = LoadFailure::None;
+  std::optional<ReadError> error;
+};
+
+// Reads a race file and everything it names, then analyses the race: wind
+// log, colours, tracks, map geometry, coastline and lights, speeds and
+// courses, passing times and trimmed tracks, result board, sailed distances
+// and legs, wind graph. The steps run in this order because each needs what
+// the earlier ones produced. Nothing is returned of a load that failed.
+LoadResult LoadRacePipeline(const QString& raceFilePath, const RaceFolders& folders,
+                            const LoadOptions& options, const LoadCallbacks& callbacks = {});
+
+}  // namespace velaro
