@@ -2,6 +2,7 @@
 #include "cli/raceargs.h"
 
 #include "core/datetime.h"
+#include "core/loadpipeline.h"
 #include "core/readers/racefilereader.h"
 
 namespace velaro::cli {
@@ -14,6 +15,58 @@ QString minutesText(double minutes) {
 
 QString pointText(const GeoPoint& p) {
   return minutesText(p.lat) + u',' + minutesText(p.lon);
+}
+
+QString passText(double passTime) {
+  return isPassed(passTime) ? QString::number(passTime, 'f', 0) + u's' : QStringLiteral("-");
+}
+
+QString sailText(PointOfSail sail) {
+  switch (sail) {
+    case PointOfSail::Upwind:
+      return QStringLiteral("upwind");
+    case PointOfSail::Downwind:
+      return QStringLiteral("downwind");
+    case PointOfSail::Reach:
+      return QStringLiteral("reach");
+  }
+  return {};
+}
+
+// What the analysis found: boats kept, passing times, ranks, legs.
+void printAnalysis(const LoadedRace& loaded, QTextStream& out) {
+  const Race& race = loaded.race;
+  const CourseResults& r = loaded.results;
+  const GeoBox& e = loaded.geometry.RaceExtent;
+  out << "analysis:\n";
+  out << "  boats kept: " << race.BoatCount() << " (dropped " << race.DroppedBoats << ")\n";
+  out << "  extent: " << minutesText(e.MinLat) << ".." << minutesText(e.MaxLat) << " N, "
+      << minutesText(e.MinLon) << ".." << minutesText(e.MaxLon) << " E\n";
+  out << "  wind samples: " << race.WindCount() << ", coastline points: " << race.coastline.pointCount()
+      << ", lights: " << race.lights.size() << ", sheets: " << race.MapName.join(u' ') << '\n';
+  out << "  top speed below spikes: " << QString::number(loaded.MaxTrackSpeed, 'f', 2) << " kn\n";
+  for (int leg = 0; leg + 1 < r.itemCount; ++leg) {
+    out << "  leg " << (leg + 1) << " " << race.Course[leg] << "-" << race.Course[leg + 1] << ": bearing "
+        << QString::number(r.LegBearing[leg], 'f', 0) << " deg, " << QString::number(r.LegLength[leg], 'f', 0)
+        << " m, " << sailText(r.LegSail[leg]) << '\n';
+  }
+  for (int b = 0; b < race.BoatCount(); ++b) {
+    const Boat& boat = race.boats[b];
+    out << "  boat " << (b + 1) << " " << boat.BoatName << ": " << boat.FixCount() << " fixes every "
+        << boat.LogInterval << " s";
+    if (r.itemCount > 0) {
+      out << ", rank " << r.FinishRank[b] << ", passed";
+      for (int k = 0; k < r.itemCount; ++k) {
+        out << ' ' << race.Course[k] << '=' << passText(r.PassTime[b][k]);
+      }
+      out << ", sailed";
+      for (int k = 0; k < r.itemCount; ++k) {
+        out << ' ' << QString::number(r.LegSailedDistance[b][k], 'f', 0);
+      }
+      out << " m";
+    }
+    out << '\n';
+  }
 }
 
 }  // namespace
@@ -79,6 +132,18 @@ int runInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
         << pointText(race.refLines[i].end2) << '\n';
   }
   out << "attachments: " << race.Attachment.join(u' ') << '\n';
+
+  // Then the whole load, as the window does it.
+  const LoadResult load = LoadRacePipeline(where.path, where.folders, LoadOptions{});
+  if (load.failure == LoadFailure::ReadError && load.error) {
+    err << "velaro-cli: " << load.error->toString() << '\n';
+    return 1;
+  }
+  if (!load.loaded) {
+    out << "analysis: no boat has a usable GPS log\n";
+    return 1;
+  }
+  printAnalysis(*load.loaded, out);
   return 0;
 }
 
