@@ -90,7 +90,8 @@ struct FrameTickInput {
   int CurrentRace = 0;  // 1-based place in the catalogue, 0 when not in it
   bool MouseOnTimeBar = false;
   int AutoBrightness = 1;
-  // Whether the race file at a 1-based catalogue place is still there.
+  // Whether the race file at a 1-based catalogue place is still there; none
+  // counts as missing.
   std::function<bool(int)> raceFileExists;
 };
 
@@ -99,8 +100,10 @@ struct SeaLight {
   int NightMode = 0;
 };
 
+// What to do after one frame tick. When ran is false nothing else applies;
+// when loadRace is set only CurrentRace does.
 struct FrameOutcome {
-  bool ran = false;  // false off the Track page: nothing to do
+  bool ran = false;  // false off the Track page
   // Catalogue place after the tick; differs from the input when the end of
   // the race moved on to the next race (even if that file was missing).
   int CurrentRace = 0;
@@ -117,6 +120,7 @@ struct FrameOutcome {
   std::optional<SeaLight> seaLight;  // set when the brightness follows the sun
 };
 
+// What to do after one second tick; nothing when ran is false.
 struct SecondOutcome {
   bool ran = false;  // false off the Track page
   // Start the frame timer (50 ms) if it is not running and hide the splash.
