@@ -52,16 +52,18 @@ CourseLayout layoutCourse(const CourseParams& p, Rng& rng) {
 
   if (p.shape == CourseShape::WindwardLeeward) {
     c.marks.push_back(windward - right * 70 - up * 15);  // offset mark
-    const Vec gateMiddle = up * -160;
-    c.lines.push_back(squareToWind(gateMiddle, up, 60, 0));
-    c.gateLine = 1;
+    // A one-lap race has no use for the gate.
+    if (laps > 1) {
+      c.lines.push_back(squareToWind(up * -160, up, 60, 0));
+      c.gateLine = 1;
+    }
     c.lines.push_back(squareToWind(up * -70 - right * (startLength / 2 + 70), up, 80, 0));
-    c.finishLine = 2;
+    c.finishLine = static_cast<int>(c.lines.size()) - 1;
     c.items.push_back({true, 0});
     for (int lap = 0; lap < laps; ++lap) {
       c.items.push_back({false, 0});
       c.items.push_back({false, 1});
-      c.items.push_back(lap + 1 < laps ? CourseItem{true, 1} : CourseItem{true, 2});
+      c.items.push_back(lap + 1 < laps ? CourseItem{true, c.gateLine} : CourseItem{true, c.finishLine});
     }
   } else {
     const Vec leeward = up * -220;

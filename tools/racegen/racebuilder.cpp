@@ -22,10 +22,10 @@ GeoPoint degrees(double latDeg, double lonDeg) {
 const std::vector<Location>& locations() {
   static const std::vector<Location> kLocations = {
       {QStringLiteral("enoshima"), QStringLiteral("Sagami Bay off Enoshima"),
-       QStringLiteral("江の島沖 相模湾"), degrees(35.2700, 139.4780), degrees(35.2980, 139.4830), 200, 9,
+       QStringLiteral("江の島沖 相模湾"), degrees(35.2870, 139.4620), degrees(35.2980, 139.4830), 200, 9,
        -7.6},
       {QStringLiteral("nishinomiya"), QStringLiteral("Osaka Bay off Nishinomiya"),
-       QStringLiteral("西宮沖 大阪湾"), degrees(34.6550, 135.3350), degrees(34.7040, 135.3330), 225, 10,
+       QStringLiteral("西宮沖 大阪湾"), degrees(34.6820, 135.3300), degrees(34.7010, 135.3330), 225, 10,
        -7.8},
   };
   return kLocations;
@@ -103,7 +103,30 @@ int sheetColumnOf(double lon) {
 
 // The logged fixes of one boat: its true positions at the logger's interval
 // with the wander of a GPS fix, a dropout now and then, and the odd spike.
-BoatLog makeLog(const SimBoat& boat, const LocalFrame& frame, qint64 gunUnix, int interval, Rng& rng) {
+// Seconds near which a dropout or a spike would hide a passing: a rounding
+// must stay visible in the log for the passing times to match.
+bool nearPassing(const SimBoat& boat, int t) {
+  for (double p : boat.passTimes) {
+    if (!std::isnan(p) && std::fabs(t - p) < 120) {
+      return true;
+    }
+  }
+  return !std::isnan(boat.earlyCrossing) && std::fabs(t - boat.earlyCrossing) < 120;
+}
+
+bool crossesCourseLine(const CourseLayout& course, Vec a, Vec b) {
+  for (const Segment& line : course.lines) {
+    if (segmentCrossing(a, b, line.end1, line.end2) >= 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The logged fixes of one boat: its true positions at the logger's interval
+// with the wander of a GPS fix, a dropout now and then, and the odd spike.
+BoatLog makeLog(const SimBoat& boat, const CourseLayout& course, const LocalFrame& frame, qint64 gunUnix,
+                int interval, Rng& rng) {
   BoatLog log;
   log.intervalSeconds = interval;
   const auto& track = boat.track;
@@ -114,11 +137,18 @@ BoatLog makeLog(const SimBoat& boat, const LocalFrame& frame, qint64 gunUnix, in
   if (rng.chance(0.35) && last - first > 1500) {
     gapFrom = rng.integer(60, std::max(61, last - 600));
     gapTo = gapFrom + rng.integer(60, 200);
+    for (int t = gapFrom - 60; t < gapTo + 60; t += 10) {
+      if (nearPassing(boat, t)) {
+        gapFrom = gapTo = 0;
+        break;
+      }
+    }
   }
   const double rho = std::exp(-interval / 25.0);
   const double sigma = rng.uniform(1.5, 3.0);
   Vec noise{rng.normal(0, sigma), rng.normal(0, sigma)};
   const double eleBase = rng.uniform(1, 6);
+  std::vector<Vec> local;
   for (const TruthFix& f : track) {
     if ((f.t - first) % interval != 0) {
       continue;
@@ -131,20 +161,24 @@ BoatLog makeLog(const SimBoat& boat, const LocalFrame& frame, qint64 gunUnix, in
     const GeoPoint p = frame.toGeo(f.pos + noise);
     log.fixes.push_back({gunUnix + f.t, p.lat / 60.0, p.lon / 60.0, eleBase + rng.normal(0, 2.5)});
     log.fixSeconds.push_back(f.t);
+    local.push_back(f.pos + noise);
   }
   if (rng.chance(0.3) && log.fixes.size() > 20) {
     const int count = rng.integer(1, 3);
     for (int i = 0; i < count; ++i) {
       const int at = rng.integer(10, static_cast<int>(log.fixes.size()) - 10);
-      const Vec jump = bearingVec(rng.uniform(0, 360)) * rng.uniform(150, 700);
-      const GeoPoint p =
-          frame.toGeo(frame.toLocal({log.fixes[at].latDeg * 60, log.fixes[at].lonDeg * 60}) + jump);
+      const Vec spike = local[at] + bearingVec(rng.uniform(0, 360)) * rng.uniform(150, 700);
+      // A spike across a course line would be read as a passing.
+      if (nearPassing(boat, log.fixSeconds[at]) || crossesCourseLine(course, local[at - 1], spike) ||
+          crossesCourseLine(course, spike, local[at + 1]) ||
+          std::binary_search(log.outliers.begin(), log.outliers.end(), at)) {
+        continue;
+      }
+      const GeoPoint p = frame.toGeo(spike);
       log.fixes[at].latDeg = p.lat / 60.0;
       log.fixes[at].lonDeg = p.lon / 60.0;
-      log.outliers.push_back(at);
+      log.outliers.insert(std::lower_bound(log.outliers.begin(), log.outliers.end(), at), at);
     }
-    std::sort(log.outliers.begin(), log.outliers.end());
-    log.outliers.erase(std::unique(log.outliers.begin(), log.outliers.end()), log.outliers.end());
   }
   return log;
 }
@@ -327,7 +361,7 @@ GeneratedRace generateRace(const RaceOptions& options) {
     }
     sailNumbers.insert(sail);
     const int interval = o.logInterval > 0 ? o.logInterval : kIntervals[boatRng.integer(0, 9)];
-    BoatLog log = makeLog(race.sim.boats[i], frame, gunUnix, interval, boatRng);
+    BoatLog log = makeLog(race.sim.boats[i], race.sim.course, frame, gunUnix, interval, boatRng);
     log.sailNumber = QStringLiteral("JPN%1").arg(sail);
     log.boatName = boatName(o.names, i);
     log.format = o.format.value_or(deck[i % deck.size()]);
