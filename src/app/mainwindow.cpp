@@ -5,9 +5,10 @@
 #include "app/splashform.h"
 #include "core/datetime.h"
 #include "core/racecatalogue.h"
-#include "core/readers/racefilereader.h"
 #include "render/flags.h"
+#include "render/overviewmap.h"
 #include "render/seacolour.h"
+#include "render/windgraphimage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -89,13 +90,13 @@ void MainWindow::buildControls() {
   m_map = named(new MapWidget, "MapArea", this);
 
   pnlLOGO = named(new QWidget, "pnlLOGO", this);
-  Image1 = named(new QLabel, "Image1", pnlLOGO, QRect(5, 5, 255, 150));
-  imgLOGO = named(new QLabel, "imgLOGO", pnlLOGO, QRect(5, 160, 200, 36));
+  Image1 = named(new QLabel, "Image1", pnlLOGO, QRect(3, 3, kOverviewSize, kOverviewSize));
+  imgLOGO = named(new QLabel, "imgLOGO", pnlLOGO, QRect(3 + kOverviewSize + 7, 3, 80, 36));
   imgLOGO->setText(QStringLiteral("<b><i>Velaro</i></b>"));
   Memo1 = makeMemo("Memo1", pnlLOGO);
-  Memo1->setGeometry(80, 160, 150, 36);
-  Memo1->hide();
-  btnHELP = named(new QPushButton(QStringLiteral("?")), "btnHELP", pnlLOGO, QRect(236, 170, 24, 24));
+  Memo1->setGeometry(3, kOverviewSize + 6, kOverviewSize, 20);
+  btnHELP = named(new QPushButton(QStringLiteral("?")), "btnHELP", pnlLOGO,
+                  QRect(3 + kOverviewSize + 7, 44, 80, 25));
   connect(btnHELP, &QPushButton::clicked, this, &MainWindow::btnHELPClick);
 
   pnlBOATlist = named(new QWidget, "pnlBOATlist", this);
@@ -171,6 +172,17 @@ void MainWindow::buildControls() {
   QPalette tb = pnlTimeBar->palette();
   tb.setColor(QPalette::Window, QColor(40, 40, 60));
   pnlTimeBar->setPalette(tb);
+
+  Panel1 = named(new QWidget, "Panel1", this, QRect(5, 5, 100, 100));
+  compasst = named(new QLabel, "compasst", Panel1, QRect(0, 0, 100, 100));
+  PnlWindGr = named(new QWidget, "PnlWindGr", this, QRect(5, 110, 100, 100));
+  Image10 = named(new QLabel, "Image10", PnlWindGr, QRect(0, 0, 100, 100));
+  PnlWindGr->hide();
+  connect(RadioN, &QRadioButton::toggled, this, [this] {
+    if (m_haveRace) {
+      drawOverview();
+    }
+  });
 
   hintbox = makeMemo("hintbox", this);
   hintbox->setStyleSheet(QStringLiteral("QPlainTextEdit { background: yellow; }"));
@@ -273,49 +285,80 @@ bool MainWindow::LoadRace() {
   Timer1->stop();
   Timer2->stop();
   hintbox->hide();
-
-  RaceFileOptions options;
-  options.previous = m_haveRace ? m_race.carryOver() : RaceCarryOver{};
-  options.coverShown = m_splash && m_splash->coverShown();
-  RaceFileResult read = ReadRaceFile(m_selectedRacePath, m_folders, options);
+  m_platform.beep();
   QCoreApplication::processEvents();
 
+  const bool showProgress = !m_firstLoadDone && m_splash;
+  LoadOptions options;
+  options.previous = m_haveRace ? m_loaded.race.carryOver() : RaceCarryOver{};
+  options.coverShown = m_splash && m_splash->coverShown();
+  options.mapArea = QSize(std::max(1, mapWidth()), std::max(1, mapHeight()));
+  LoadCallbacks callbacks;
+  callbacks.yield = [] { QCoreApplication::processEvents(); };
+  callbacks.beep = [this] { m_platform.beep(); };
+  if (showProgress) {
+    callbacks.raceFileRead = [this](const Race& race) {
+      if (m_splash) {
+        m_splash->setTitles(race.RaceCaption, race.RaceSubcaption);
+      }
+    };
+    callbacks.progress = [this](int k, int count, const QString& fileName) {
+      if (m_splash) {
+        m_splash->showProgress(fileName, k, count);
+      }
+    };
+  }
+  LoadResult load = LoadRacePipeline(m_selectedRacePath, m_folders, options, callbacks);
+
   bool replaced = false;
-  if (read.error) {
-    showMessage(read.error->toString(), true);
-  } else if (read.race.BoatCount() == 0) {
+  if (load.failure == LoadFailure::ReadError) {
+    showMessage(load.error ? load.error->toString() : QStringLiteral("The race could not be read."), true);
+  } else if (!load.loaded) {
     m_lastLoadHadNoBoats = true;
     showMessage(QStringLiteral("GPS file not exists."), false);
   } else {
-    if (!m_firstLoadDone && m_splash) {
-      m_splash->setTitles(read.race.RaceCaption, read.race.RaceSubcaption);
-      for (int k = 1; k <= read.race.BoatCount(); ++k) {
-        m_splash->showProgress(read.race.boats[k - 1].BoatFile, k, read.race.BoatCount());
-        QCoreApplication::processEvents();
-      }
-    }
-    m_race = std::move(read.race);
+    m_loaded = std::move(*load.loaded);
     m_haveRace = true;
     m_firstLoadDone = true;
     applyRaceToControls();
     replaced = true;
   }
   if (m_splash && !m_splash->isHidden()) {
+    m_splash->setStatus(QString());
     fadeSplash();
   }
   m_loading = false;
   return replaced;
 }
 
+void MainWindow::drawOverview() {
+  if (m_roseSource.isNull()) {
+    m_roseSource = CompassRoseSource();
+  }
+  const Orientation orientation{RadioN->isChecked() ? 1 : 0, m_loaded.race.WindAxis};
+  const OverviewPictures pictures =
+      DrawOverview(m_loaded.race, m_loaded.geometry, orientation, m_loaded.colours, m_roseSource);
+  Image1->setPixmap(QPixmap::fromImage(pictures.map));
+  compasst->setPixmap(QPixmap::fromImage(pictures.compass));
+}
+
 void MainWindow::applyRaceToControls() {
-  if (m_race.NorthUp > 0) {
+  if (m_loaded.race.NorthUp > 0) {
     RadioN->setChecked(true);
   } else {
     RadioW->setChecked(true);
   }
-  Button2->setEnabled(m_race.AttachmentCount() > 0);
+  Button2->setEnabled(m_loaded.race.AttachmentCount() > 0);
   ListBox1->hide();
-  setWindowTitle(m_race.RaceCaption.isEmpty() ? QStringLiteral("Velaro") : m_race.RaceCaption);
+  ComboBox1->setCurrentText(QFileInfo(m_selectedRacePath).fileName());
+  drawOverview();
+  if (m_loaded.windGraphOn) {
+    Image10->setPixmap(QPixmap::fromImage(DrawWindGraph(m_loaded.windGraph)));
+    PnlWindGr->show();
+  } else {
+    PnlWindGr->hide();
+  }
+  setWindowTitle(m_loaded.race.RaceCaption.isEmpty() ? QStringLiteral("Velaro") : m_loaded.race.RaceCaption);
   ApplyLanguage();
   ArrangeWindow();
   drawPlaceholderScene();
@@ -332,11 +375,11 @@ void MainWindow::drawPlaceholderScene() {
   f.setPointSize(14);
   f.setBold(true);
   p.setFont(f);
-  p.drawText(QRect(10, 10, w - 20, 30), Qt::AlignLeft, m_race.RaceCaption);
+  p.drawText(QRect(10, 10, w - 20, 30), Qt::AlignLeft, m_loaded.race.RaceCaption);
   f.setBold(false);
   f.setPointSize(11);
   p.setFont(f);
-  p.drawText(QRect(10, 40, w - 20, 24), Qt::AlignLeft, m_race.RaceSubcaption);
+  p.drawText(QRect(10, 40, w - 20, 24), Qt::AlignLeft, m_loaded.race.RaceSubcaption);
   p.end();
   m_map->setImage(scene);
 }
@@ -367,8 +410,8 @@ void MainWindow::ArrangeWindow() {
   ListBox1->move(ListBox1->x(), Button2->y() - 3 - ListBox1->height());
 
   const int free = h - kLogoHeight - kControlHeight;
-  const int listHeight = m_race.BoatListHeight < free ? free : m_race.BoatListHeight;
-  const int listTop = m_race.BoatListHeight < h - kLogoHeight ? kLogoHeight : 0;
+  const int listHeight = m_loaded.race.BoatListHeight < free ? free : m_loaded.race.BoatListHeight;
+  const int listTop = m_loaded.race.BoatListHeight < h - kLogoHeight ? kLogoHeight : 0;
   pnlBOATlist->setGeometry(w - kPanelWidth, listTop, kPanelWidth, listHeight);
   pnlBOATlist->raise();
   if (listTop == 0) {
@@ -437,13 +480,14 @@ void MainWindow::Button2Click() {
     ListBox1->hide();
     return;
   }
-  if (m_race.AttachmentCount() == 1) {
-    if (auto path = m_folders.existingFile(QString::fromLatin1(kAttachmentFolder), m_race.Attachment[0])) {
+  if (m_loaded.race.AttachmentCount() == 1) {
+    if (auto path =
+            m_folders.existingFile(QString::fromLatin1(kAttachmentFolder), m_loaded.race.Attachment[0])) {
       m_platform.openUrl(QUrl::fromLocalFile(*path));
     }
-  } else if (m_race.AttachmentCount() > 1) {
+  } else if (m_loaded.race.AttachmentCount() > 1) {
     ListBox1->clear();
-    ListBox1->addItems(m_race.Attachment);
+    ListBox1->addItems(m_loaded.race.Attachment);
     ListBox1->move(ListBox1->x(), Button2->y() - 3 - ListBox1->height());
     ListBox1->show();
     ListBox1->raise();

@@ -2,6 +2,7 @@
 
 #include "app/captions.h"
 #include "app/splashform.h"
+#include "core/loadpipeline.h"
 #include "core/race.h"
 #include "core/racefolders.h"
 
@@ -24,7 +25,6 @@ namespace velaro {
 
 class MapWidget;
 class Platform;
-
 
 // The main window: it owns the race on screen and wires the controls to the
 // load sequence and the views. It computes nothing itself.
@@ -53,7 +53,8 @@ class MainWindow : public QWidget {
   using MessageSink = std::function<void(const QString& caption, const QString& text, bool error)>;
   void setMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
 
-  const Race& race() const { return m_race; }
+  const Race& race() const { return m_loaded.race; }
+  const LoadedRace& loaded() const { return m_loaded; }
   const QStringList& raceFiles() const { return m_raceFiles; }
   const QString& selectedRacePath() const { return m_selectedRacePath; }
   int currentRace() const { return m_currentRace; }
@@ -87,6 +88,7 @@ class MainWindow : public QWidget {
   void openFileIfExists(const QString& path);
   void applyRaceToControls();
   void drawPlaceholderScene();
+  void drawOverview();
   void fadeSplash();
 
   RaceFolders m_folders;
@@ -94,7 +96,7 @@ class MainWindow : public QWidget {
   QPointer<SplashForm> m_splash;
   MessageSink m_messageSink;
 
-  Race m_race;
+  LoadedRace m_loaded;
   bool m_haveRace = false;
   bool m_loading = false;
   bool m_firstLoadDone = false;
@@ -154,6 +156,11 @@ class MainWindow : public QWidget {
   QPushButton* jpn = nullptr;
   QPushButton* usa = nullptr;
   QWidget* pnlTimeBar = nullptr;
+  QWidget* Panel1 = nullptr;
+  QLabel* compasst = nullptr;
+  QWidget* PnlWindGr = nullptr;
+  QLabel* Image10 = nullptr;
+  QImage m_roseSource;
   QPlainTextEdit* hintbox = nullptr;
   QTimer* Timer1 = nullptr;
   QTimer* Timer2 = nullptr;

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/racesfolder.h"
 #include "fakeplatform.h"
+#include "support/gpxmaker.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -28,17 +29,21 @@ class MainWindowTest : public ::testing::Test {
     for (const char* sub : {"raceadmin", "gpsdat", "attachment", "help", "help-e"}) {
       ASSERT_TRUE(root.mkpath(QString::fromLatin1(sub)));
     }
-    write(QStringLiteral("gpsdat/a.gpx"), "<gpx/>");
-    write(QStringLiteral("gpsdat/b.gpx"), "<gpx/>");
+    // Race files give no TD, so their local times are the logs' UTC times.
+    const QDateTime first(QDate(2009, 7, 19), QTime(9, 58), Qt::UTC);
+    write(QStringLiteral("gpsdat/a.gpx"), testing::makeGpx(first, 80));
+    write(QStringLiteral("gpsdat/b.gpx"), testing::makeGpx(first, 80, 10, 35.30));
+    write(QStringLiteral("gpsdat/short.gpx"), testing::makeGpx(first, 20));
     write(QStringLiteral("attachment/one.pdf"), "%PDF");
     write(QStringLiteral("attachment/two.html"), "<html/>");
     write(QStringLiteral("attachment/three.txt"), "x");
     write(QStringLiteral("raceadmin/alpha.txt"),
           "T1,Alpha Cup\nST,2009/07/19 10:00:00\nFT,2009/07/19 11:00:00\nMG,-7\nBN,a.gpx,A\nAT,one.pdf\n");
     write(QStringLiteral("raceadmin/bravo.txt"),
-          "T1,Bravo Cup\nNU,1\nBN,a.gpx,A\nBN,b.gpx,B\nAT,one.pdf\nAT,two.html\nAT,three.txt\n");
+          "T1,Bravo Cup\nNU,1\nST,2009/07/19 10:00:00\nFT,2009/07/19 "
+          "11:00:00\nBN,a.gpx,A\nBN,b.gpx,B\nAT,one.pdf\nAT,two.html\nAT,three.txt\n");
     write(QStringLiteral("raceadmin/broken.txt"), "T1,Broken\nBN,a.gpx,A\nMK,1,x\n");
-    write(QStringLiteral("raceadmin/empty.txt"), "T1,No boats\nBN,none.gpx,A\n");
+    write(QStringLiteral("raceadmin/empty.txt"), "T1,No boats\nBN,none.gpx,A\nBN,short.gpx,S\n");
   }
 
   void write(const QString& rel, const QByteArray& bytes) {
