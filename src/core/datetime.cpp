@@ -9,7 +9,10 @@ namespace velaro {
 
 namespace {
 
-const QDate kEpoch(1899, 12, 30);
+// A function, not a global, so that other files' static initialisers may use it.
+QDate epoch() {
+  return QDate(1899, 12, 30);
+}
 
 bool parseDate(const QString& text, QDate* out) {
   const QChar sep = text.contains(u'/') ? u'/' : u'-';
@@ -79,7 +82,7 @@ int truncToInt(double value) {
 }
 
 double toDateTime(const QDate& date, const QTime& time) {
-  return static_cast<double>(kEpoch.daysTo(date)) + time.msecsSinceStartOfDay() / (kSecondsPerDay * 1000.0);
+  return static_cast<double>(epoch().daysTo(date)) + time.msecsSinceStartOfDay() / (kSecondsPerDay * 1000.0);
 }
 
 double toDateTime(const QDateTime& dateTime) {
@@ -89,7 +92,7 @@ double toDateTime(const QDateTime& dateTime) {
 QDateTime fromDateTime(double dateTime) {
   const double days = std::floor(dateTime);
   const double msecs = std::round((dateTime - days) * kSecondsPerDay * 1000.0);
-  QDateTime result(kEpoch.addDays(static_cast<qint64>(days)), QTime(0, 0), Qt::UTC);
+  QDateTime result(epoch().addDays(static_cast<qint64>(days)), QTime(0, 0), Qt::UTC);
   return result.addMSecs(static_cast<qint64>(msecs));
 }
 
@@ -106,7 +109,7 @@ std::optional<double> TextToDateTime(const QString& text) {
   if (words.isEmpty() || words.size() > 2) {
     return std::nullopt;
   }
-  QDate date = kEpoch;
+  QDate date = epoch();
   double fraction = 0;
   bool haveDate = false, haveTime = false;
   for (const QString& word : words) {
