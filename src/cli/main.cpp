@@ -16,7 +16,9 @@ void printUsage(QTextStream& err) {
   err << "usage: velaro-cli COMMAND [ARGS]\n"
          "commands:\n"
          "  info RACEFILE         the race description as read\n"
-         "  fixes LOGFILE         every fix a GPS log holds, UTC, decimal degrees\n";
+         "  fixes LOGFILE         every fix a GPS log holds, UTC, decimal degrees\n"
+         "  render RACEFILE --time SECONDS [--size WxH] [--north-up] [--label-level N] -o FILE.png\n"
+         "                        the live scene of that moment as a picture\n";
 }
 
 }  // namespace
@@ -38,6 +40,7 @@ int main(int argc, char** argv) {
   const std::map<QString, std::function<int(const QStringList&, QTextStream&, QTextStream&)>> commands = {
       {QStringLiteral("info"), velaro::cli::runInfo},
       {QStringLiteral("fixes"), velaro::cli::runFixes},
+      {QStringLiteral("render"), velaro::cli::runRender},
   };
   const QString name = args.takeFirst();
   const auto it = commands.find(name);
