@@ -5,7 +5,9 @@
 #include <QSoundEffect>
 
 // Resources of a static library must be registered by hand.
-static void initVelaroResources() { Q_INIT_RESOURCE(velaro); }
+static void initVelaroResources() {
+  Q_INIT_RESOURCE(velaro);
+}
 
 namespace velaro {
 
