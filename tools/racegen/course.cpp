@@ -68,7 +68,8 @@ CourseLayout layoutCourse(const CourseParams& p, Rng& rng) {
   } else {
     const Vec leeward = up * -220;
     const Vec half = (windward - leeward) * 0.5;
-    const Vec wing = leeward + half - half.right() * 1.0;  // right angle at the wing mark
+    // An equilateral triangle: both reaches at 120 degrees to the wind.
+    const Vec wing = leeward + half - half.right() * std::sqrt(3.0);
     c.marks.push_back(wing);
     c.marks.push_back(leeward);
     c.lines.push_back(squareToWind(leeward + up * 110 + right * (startLength / 2 + 80), up, 80, 0));
@@ -93,14 +94,14 @@ CourseLayout layoutCourse(const CourseParams& p, Rng& rng) {
 double legForDuration(CourseShape shape, int laps, double raceSeconds, double tws, const Polar& polar) {
   const double up = polar.beatVmg(tws) * kMetresPerSecondPerKnot * 0.93;
   const double down = polar.runVmg(tws) * kMetresPerSecondPerKnot * 0.93;
-  const double reach = polar.speed(90, tws) * kMetresPerSecondPerKnot * 0.95;
+  const double reach = polar.speed(120, tws) * kMetresPerSecondPerKnot * 0.95;
   laps = std::max(1, laps);
   // Seconds per metre of leg length summed over the legs.
   double perMetre = 0;
   if (shape == CourseShape::WindwardLeeward) {
     perMetre = laps * (1.0 / up + 1.0 / down);
   } else {
-    perMetre = laps * (1.0 / up) + 2 * 0.707 / reach + (laps - 1) * (1.0 / down);
+    perMetre = laps * (1.0 / up) + 2 / reach + (laps - 1) * (1.0 / down);
   }
   return std::clamp(raceSeconds / perMetre, 300.0, 6000.0);
 }

@@ -110,12 +110,15 @@ int main(int argc, char** argv) {
   const QCommandLineOption traceOpt(
       QStringLiteral("trace"), QStringLiteral("Print boat n's simulated track every 10 s (metres, knots)."),
       QStringLiteral("n"));
+  const QCommandLineOption demoOpt(
+      QStringLiteral("demo"),
+      QStringLiteral("The three demo races (into --out), the first named in racefile.st."));
   const QCommandLineOption bigOpt(QStringLiteral("big"),
                                   QStringLiteral("The benchmark race: 81 boats, 3 hours, 1 s logging, GPX."));
   parser.addOptions({outOpt,    nameOpt,     boatsOpt,    durationOpt,  intervalOpt, seedOpt,
                      courseOpt, lapsOpt,     locationOpt, formatOpt,    namesOpt,    northOpt,
                      dateOpt,   timeOpt,     windOpt,     windSpeedOpt, titleOpt,    coastOpt,
-                     firstOpt,  noRetireOpt, summaryOpt,  traceOpt,     bigOpt});
+                     firstOpt,  noRetireOpt, summaryOpt,  traceOpt,     demoOpt,     bigOpt});
   parser.process(app);
 
   RaceOptions o;
@@ -191,6 +194,26 @@ int main(int argc, char** argv) {
   }
   if (!ok) {
     return 2;
+  }
+
+  if (parser.isSet(demoOpt)) {
+    const std::vector<RaceOptions> demos = demoRaceOptions();
+    for (const RaceOptions& demo : demos) {
+      const GeneratedRace race = generateRace(demo);
+      QString error;
+      if (!writeRaceFiles(race, root, &error)) {
+        err << "velaro-racegen: " << error << '\n';
+        return 1;
+      }
+      out << "wrote " << demo.stem << ": " << race.files.size() << " files\n";
+    }
+    QFile st(QDir(root).filePath(QStringLiteral("raceadmin/racefile.st")));
+    const QByteArray line = (demos.front().stem + QStringLiteral(".txt\r\n")).toUtf8();
+    if (!st.open(QIODevice::WriteOnly | QIODevice::Truncate) || st.write(line) != line.size()) {
+      err << "velaro-racegen: " << st.fileName() << ": " << st.errorString() << '\n';
+      return 1;
+    }
+    return 0;
   }
 
   const GeneratedRace race = generateRace(o);

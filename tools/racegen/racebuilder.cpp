@@ -114,6 +114,16 @@ bool nearPassing(const SimBoat& boat, int t) {
   return !std::isnan(boat.earlyCrossing) && std::fabs(t - boat.earlyCrossing) < 120;
 }
 
+// A spike near a mark would pass for a rounding.
+bool nearMark(const CourseLayout& course, Vec p) {
+  for (const Vec& m : course.marks) {
+    if ((p - m).length() < 500) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool crossesCourseLine(const CourseLayout& course, Vec a, Vec b) {
   for (const Segment& line : course.lines) {
     if (segmentCrossing(a, b, line.end1, line.end2) >= 0) {
@@ -169,7 +179,8 @@ BoatLog makeLog(const SimBoat& boat, const CourseLayout& course, const LocalFram
       const int at = rng.integer(10, static_cast<int>(log.fixes.size()) - 10);
       const Vec spike = local[at] + bearingVec(rng.uniform(0, 360)) * rng.uniform(150, 700);
       // A spike across a course line would be read as a passing.
-      if (nearPassing(boat, log.fixSeconds[at]) || crossesCourseLine(course, local[at - 1], spike) ||
+      if (nearPassing(boat, log.fixSeconds[at]) || nearMark(course, spike) ||
+          crossesCourseLine(course, local[at - 1], spike) ||
           crossesCourseLine(course, spike, local[at + 1]) ||
           std::binary_search(log.outliers.begin(), log.outliers.end(), at)) {
         continue;
@@ -280,6 +291,56 @@ QStringList locationKeys() {
     keys << l.key;
   }
   return keys;
+}
+
+std::vector<RaceOptions> demoRaceOptions() {
+  std::vector<RaceOptions> races;
+  RaceOptions spring;
+  spring.stem = QStringLiteral("enoshima-spring");
+  spring.boats = 12;
+  spring.shape = CourseShape::WindwardLeeward;
+  spring.laps = 2;
+  spring.location = QStringLiteral("enoshima");
+  spring.names = BoatNames::Mixed;
+  spring.seed = 20250518;
+  spring.date = QDate(2025, 5, 18);
+  spring.gun = QTime(11, 0);
+  spring.durationMinutes = 40;
+  spring.title = QStringLiteral("Enoshima Spring Regatta R1");
+  races.push_back(spring);
+
+  RaceOptions summer;
+  summer.stem = QStringLiteral("nishinomiya-summer");
+  summer.boats = 20;
+  summer.shape = CourseShape::Triangle;
+  summer.laps = 2;
+  summer.location = QStringLiteral("nishinomiya");
+  summer.names = BoatNames::English;
+  summer.seed = 20250824;
+  summer.date = QDate(2025, 8, 24);
+  summer.gun = QTime(13, 30);
+  summer.durationMinutes = 45;
+  summer.title = QStringLiteral("Nishinomiya Summer Series R3");
+  races.push_back(summer);
+
+  RaceOptions autumn;
+  autumn.stem = QStringLiteral("enoshima-autumn");
+  autumn.boats = 6;
+  autumn.shape = CourseShape::WindwardLeeward;
+  autumn.laps = 1;
+  autumn.northUp = true;
+  autumn.location = QStringLiteral("enoshima");
+  autumn.names = BoatNames::Japanese;
+  autumn.seed = 20251012;
+  autumn.date = QDate(2025, 10, 12);
+  autumn.gun = QTime(10, 30);
+  autumn.durationMinutes = 25;
+  autumn.windDir = 240;
+  autumn.windSpeed = 12;
+  autumn.retirement = false;
+  autumn.title = QStringLiteral("江の島 秋季レース 第2レース");
+  races.push_back(autumn);
+  return races;
 }
 
 GeoPoint truthPosition(const GeneratedRace& race, Vec local) {

@@ -83,6 +83,9 @@ struct GeneratedRace {
   std::map<QString, QByteArray> files;
 };
 
+// The demo races shipped in data/demo, the first being the one shown at start.
+std::vector<RaceOptions> demoRaceOptions();
+
 // Simulates the race and produces every file of its folder.
 GeneratedRace generateRace(const RaceOptions& options);
 

@@ -72,7 +72,7 @@ class Simulator {
   void decide(Boat& b, int t, double windDir, double tws, double* desired, double* cap);
   Vec markAim(const Boat& b, int k) const;
   Vec gateAim(Boat& b, int k);
-  Vec finishAim(const Boat& b, int k) const;
+  Vec finishAim(int k) const;
   void move(Boat& b, double desired, double cap, double windDir, double tws, int t);
   void checkPassing(Boat& b, Vec from, int t);
   void changePhase(Boat& b, Phase p, int t) {
@@ -100,7 +100,7 @@ void Simulator::initBoat(Boat& b, int index, Rng& rng) {
   c.windBias = rng.uniform(0.5, 2.0);
   c.windBiasPeriod = rng.uniform(150, 400);
   c.windBiasPhase = rng.uniform(0, 2 * M_PI);
-  c.roundOffset = rng.uniform(6, 14);
+  c.roundOffset = rng.uniform(8, 14);
   c.wobblePhase = rng.uniform(0, 2 * M_PI);
   b.out.speedFactor = c.speedFactor;
 
@@ -114,7 +114,7 @@ void Simulator::initBoat(Boat& b, int index, Rng& rng) {
 
   // Most crews aim for the favoured pin half; when they cross depends on how
   // well they judge time and distance.
-  const double along = 0.04 + 0.92 * std::pow(rng.uniform(), 1.3);
+  const double along = 0.15 + 0.75 * std::pow(rng.uniform(), 1.3);
   b.linePoint = start.end2 + (start.end1 - start.end2) * along - m_up * 1.0;
   const double judge = rng.uniform();
   if (judge < 0.2) {
@@ -227,15 +227,16 @@ Vec Simulator::gateAim(Boat& b, int k) {
   const Vec end = b.gateEnd == 1 ? gate.end1 : gate.end2;
   const Vec other = b.gateEnd == 1 ? gate.end2 : gate.end1;
   const Vec down = m_course.incoming(k);
-  return end + (other - end).unit() * b.crew.roundOffset + down * 12;
+  // Well inside the buoy, so that a fix's wander cannot put the crossing
+  // outside the gate.
+  return end + (other - end).unit() * (b.crew.roundOffset + 6) + down * 6;
 }
 
-Vec Simulator::finishAim(const Boat& b, int k) const {
+// The middle of the finish line, a little beyond it: boats cross well inside
+// the ends.
+Vec Simulator::finishAim(int k) const {
   const Segment& line = m_course.lines[m_course.items[k].index];
-  const Vec along = line.end1 - line.end2;
-  double f = (b.pos - line.end2).dot(along) / along.dot(along);
-  f = std::clamp(f, 0.3, 0.7);
-  return line.end2 + along * f + m_course.incoming(k) * 30;
+  return line.middle() + m_course.incoming(k) * 40;
 }
 
 void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desired, double* cap) {
@@ -296,14 +297,24 @@ void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desir
       if (b.phase == Phase::Final && t >= 0 && below < -5) {
         changePhase(b, Phase::Return, t);
       }
-      Vec aim = b.linePoint + m_up * 150;
+      // Through the chosen spot on the line: straight at it when it can be
+      // laid, otherwise on the wind towards it.
+      auto throughLine = [&] {
+        const Vec to = b.linePoint - b.pos;
+        const bool belowSpot = (b.pos - b.linePoint).dot(m_up) < -5;
+        if (belowSpot && std::fabs(diffDeg(bearingOf(to), windDir)) >= beat) {
+          return b.linePoint + to.unit() * 150;
+        }
+        return b.linePoint + m_up * 150;
+      };
+      Vec aim = throughLine();
       if (b.phase == Phase::Return) {
         aim = b.linePoint - m_up * 30;
         if ((aim - b.pos).length() < 20) {
           b.mustReturn = false;
           b.startAt = t;
           changePhase(b, Phase::Final, t);
-          aim = b.linePoint + m_up * 150;
+          aim = throughLine();
         }
       }
       *desired = steerTo(b, aim, windDir, tws, t);
@@ -314,7 +325,9 @@ void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desir
           // Early: luff to burn time.
           *cap = std::clamp(below / toGo / std::max(0.5, vBeat), 0.15, 1.0);
         }
-        if (inFront && below < 6) {
+        // Clear of the line by more than a GPS fix wanders, so that no
+        // log shows a crossing before the gun that was not sailed.
+        if (inFront && below < 14) {
           *cap = 0.05;
           *desired = normDeg(windDir - 30);
         }
@@ -330,7 +343,7 @@ void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desir
       } else if (item.index == m_course.gateLine) {
         aim = gateAim(b, k);
       } else {
-        aim = finishAim(b, k);
+        aim = finishAim(k);
       }
       if (item.isLine && std::isnan(b.out.passTimes[k])) {
         // Past a line outside its ends: back to the near side to cross it.
@@ -342,7 +355,11 @@ void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desir
           b.lineRecover = false;
         }
         if (b.lineRecover) {
-          aim = line.middle() - m_course.incoming(k) * 40;
+          // Round the nearer end on the far side, never back through the line.
+          const Vec along = (line.end1 - line.end2).unit();
+          const double offset = (b.pos - line.middle()).dot(along);
+          const Vec end = offset > 0 ? line.end1 : line.end2;
+          aim = end + along * (offset > 0 ? 25.0 : -25.0) - m_course.incoming(k) * 25;
         }
       }
       *desired = steerTo(b, aim, windDir, tws, t);
@@ -410,7 +427,9 @@ void Simulator::checkPassing(Boat& b, Vec from, int t) {
   const Vec to = b.pos;
   auto crossing = [&](const Segment& line) { return segmentCrossing(from, to, line.end1, line.end2); };
 
-  if (b.phase == Phase::Final || b.phase == Phase::Return) {
+  const bool beforeStart = b.phase == Phase::Wander || b.phase == Phase::Setup || b.phase == Phase::Hold ||
+                           b.phase == Phase::Final || b.phase == Phase::Return;
+  if (beforeStart) {
     const Segment& start = m_course.lines[m_course.startLine];
     const double f = crossing(start);
     if (f >= 0) {
@@ -421,7 +440,7 @@ void Simulator::checkPassing(Boat& b, Vec from, int t) {
           b.out.earlyCrossing = when;
         }
         b.mustReturn = true;
-      } else if (upwards && !b.mustReturn) {
+      } else if (upwards && !b.mustReturn && (b.phase == Phase::Final || b.phase == Phase::Return)) {
         b.out.passTimes[0] = when;
         b.item = 1;
         b.meanWind = m_wind.at(t).dirTrue;
@@ -513,6 +532,46 @@ SimResult Simulator::run() {
     }
     if (!anyLogging) {
       break;
+    }
+  }
+
+  // A mark's passing is the boat's closest approach to it on the way to the
+  // next item, the moment a sailor would call the rounding.
+  for (Boat& b : boats) {
+    double from = -1e9;
+    for (std::size_t k = 0; k < m_course.items.size(); ++k) {
+      double& when = b.out.passTimes[k];
+      if (std::isnan(when)) {
+        break;
+      }
+      if (!m_course.items[k].isLine) {
+        const Vec mark = m_course.marks[m_course.items[k].index];
+        const double turned = when;
+        double best = 1e18;
+        for (const TruthFix& f : b.out.track) {
+          if (f.t <= from || f.t > turned + 30) {
+            continue;
+          }
+          const double d = (f.pos - mark).length();
+          if (d < best) {
+            best = d;
+            when = f.t;
+          }
+        }
+      }
+      from = when;
+    }
+  }
+
+  const Segment& start = m_course.lines[m_course.startLine];
+  for (Boat& b : boats) {
+    const auto& track = b.out.track;
+    for (std::size_t i = 1; i < track.size(); ++i) {
+      const double f = segmentCrossing(track[i - 1].pos, track[i].pos, start.end1, start.end2);
+      if (f >= 0) {
+        b.out.firstStartCrossing = track[i - 1].t + f;
+        break;
+      }
     }
   }
 

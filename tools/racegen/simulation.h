@@ -33,13 +33,18 @@ struct TruthFix {
 
 struct SimBoat {
   std::vector<TruthFix> track;  // one per second, log start to log end
-  // When the boat passed each course item by its own reckoning (seconds from
-  // the gun): the crossing of a line, the moment it turned at a mark; NaN
-  // when it never did.
+  // When the boat passed each course item (seconds from the gun): where it
+  // crossed a line the way the course goes, or its closest approach to a
+  // mark while rounding it; NaN when it never did. The start is the crossing
+  // after the gun; a boat over early has its first crossing in earlyCrossing.
   std::vector<double> passTimes;
   // Seconds (negative) when it crossed the start line before the gun; NaN
   // when it started properly.
   double earlyCrossing = std::numeric_limits<double>::quiet_NaN();
+  // The first time the boat's track crosses the start line between its ends,
+  // either way and at any time (NaN when never): where a track alone puts
+  // the start.
+  double firstStartCrossing = std::numeric_limits<double>::quiet_NaN();
   bool finished = false;
   bool retired = false;
   int tacks = 0;
