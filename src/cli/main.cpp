@@ -18,7 +18,10 @@ void printUsage(QTextStream& err) {
          "  info RACEFILE         the race description as read\n"
          "  fixes LOGFILE         every fix a GPS log holds, UTC, decimal degrees\n"
          "  render RACEFILE --time SECONDS [--size WxH] [--north-up] [--label-level N] -o FILE.png\n"
-         "                        the live scene of that moment as a picture\n";
+         "                        the live scene of that moment as a picture\n"
+         "  table RACEFILE [-o FILE.csv]  the performance table (CSV)\n"
+         "  kml RACEFILE [--scene SECONDS] [--hide-unfocused] [-o FILE.kml]\n"
+         "                        the race for a globe viewer; --scene: the present scene\n";
 }
 
 }  // namespace
@@ -38,9 +41,9 @@ int main(int argc, char** argv) {
     return args.isEmpty() ? 2 : 0;
   }
   const std::map<QString, std::function<int(const QStringList&, QTextStream&, QTextStream&)>> commands = {
-      {QStringLiteral("info"), velaro::cli::runInfo},
-      {QStringLiteral("fixes"), velaro::cli::runFixes},
-      {QStringLiteral("render"), velaro::cli::runRender},
+      {QStringLiteral("info"), velaro::cli::runInfo},     {QStringLiteral("fixes"), velaro::cli::runFixes},
+      {QStringLiteral("render"), velaro::cli::runRender}, {QStringLiteral("table"), velaro::cli::runTable},
+      {QStringLiteral("kml"), velaro::cli::runKml},
   };
   const QString name = args.takeFirst();
   const auto it = commands.find(name);

@@ -1,0 +1,68 @@
+#include "cli/commands.h"
+#include "cli/exportoutput.h"
+#include "cli/raceargs.h"
+
+#include "core/racefolders.h"
+#include "core/reports/kmlexport.h"
+#include "render/kmlicons.h"
+
+#include <QDir>
+
+#include <optional>
+
+namespace velaro::cli {
+
+int runKml(const QStringList& args, QTextStream& out, QTextStream& err) {
+  const auto usage = [&err] {
+    err << "usage: velaro-cli kml RACEFILE [--scene SECONDS] [--hide-unfocused] [-o FILE.kml]\n";
+    return 2;
+  };
+  QString raceFile;
+  QString outPath;
+  std::optional<double> sceneTime;
+  bool hideUnfocused = false;
+  for (int i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (a == QLatin1String("-o") && i + 1 < args.size()) {
+      outPath = args[++i];
+    } else if (a == QLatin1String("--scene") && i + 1 < args.size()) {
+      bool ok = false;
+      sceneTime = args[++i].toDouble(&ok);
+      if (!ok) {
+        return usage();
+      }
+    } else if (a == QLatin1String("--hide-unfocused")) {
+      hideUnfocused = true;
+    } else if (raceFile.isEmpty() && !a.startsWith(u'-')) {
+      raceFile = a;
+    } else {
+      return usage();
+    }
+  }
+  if (raceFile.isEmpty()) {
+    return usage();
+  }
+  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err);
+  if (!loaded) {
+    return 1;
+  }
+
+  // The pictures the placemarks name live in the ya folder beside the races.
+  const RaceLocation where = locateRace(raceFile);
+  const QString iconFolder = where.folders.folder(QString::fromLatin1(kIconFolder));
+  if (const std::optional<WriteError> error = ensureKmlIcons(iconFolder)) {
+    err << "velaro-cli: " << error->toString() << '\n';
+    return 1;
+  }
+  KmlOptions options;
+  options.hideUnfocused = hideUnfocused;
+  options.iconFolder = QDir::cleanPath(iconFolder) + u'/';
+
+  const Race& race = loaded->race;
+  const QByteArray kml = sceneTime
+                             ? ExportPresentScene(race, *sceneTime, sceneBoatsAt(race, *sceneTime), options)
+                             : ExportAllRace(race, options);
+  return deliverExport(kml, outPath, out, err);
+}
+
+}  // namespace velaro::cli
