@@ -50,10 +50,10 @@ QImage kmlArrowIcon(int course) {
   QPainterPath arrow;
   arrow.moveTo(0, -14);
   arrow.lineTo(9, 2);
-  arrow.lineTo(3, 0);
-  arrow.lineTo(3, 13);
-  arrow.lineTo(-3, 13);
-  arrow.lineTo(-3, 0);
+  arrow.lineTo(2, 0);
+  arrow.lineTo(2, 11);
+  arrow.lineTo(-2, 11);
+  arrow.lineTo(-2, 0);
   arrow.lineTo(-9, 2);
   arrow.closeSubpath();
   p.setPen(QPen(Qt::black, 1.5));

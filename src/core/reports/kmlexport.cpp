@@ -110,8 +110,11 @@ void writeBoatPoint(KmlWriter& w, const Race& race, const KmlOptions& options, i
   w.line(QStringLiteral("<li>") + l.speed + kmlSpeedText(speed) + l.speedUnit + QStringLiteral("<br>"));
   w.line(QStringLiteral("<li>") + l.course + kmlCourseText(course) + l.courseUnit + QStringLiteral("<br>"));
   w.line(QStringLiteral("</ul>]]></description>"));
-  w.line(QStringLiteral("<visibility>1</visibility><Style><IconStyle><Icon><href>"));
-  w.line(xmlText(options.iconFolder + QStringLiteral("ar%1.png").arg(iconAngle(course))) +
+  // "<href>" opens the line of the link, as in the mark group, so that the
+  // link holds no line break.
+  w.line(QStringLiteral("<visibility>1</visibility><Style><IconStyle><Icon>"));
+  w.line(QStringLiteral("<href>") +
+         xmlText(options.iconFolder + QStringLiteral("ar%1.png").arg(iconAngle(course))) +
          QStringLiteral("</href></Icon></IconStyle></Style>"));
   w.line(pointCoordinates(pos));
   w.line(QStringLiteral("</Point></Placemark>"));
