@@ -7,6 +7,7 @@
 #include "core/racecatalogue.h"
 #include "render/flags.h"
 #include "render/overviewmap.h"
+#include "render/replaypictures.h"
 #include "render/seacolour.h"
 #include "render/windgraphimage.h"
 
@@ -143,6 +144,32 @@ void MainWindow::buildControls() {
   connect(ListBox1, &QListWidget::itemClicked, this, &MainWindow::ListBox1Click);
 
   pnlDIR = named(new QWidget, "pnlDIR", pnlCTRL, QRect(10, 116, 69, 72));
+  const auto transportButton = [this](const char* name, TransportPicture kind, bool pressed, int top) {
+    auto* b = named(new QPushButton, name, pnlDIR, QRect(8, top, 24, 16));
+    b->setFlat(true);
+    b->setIcon(QPixmap::fromImage(drawTransportPicture(kind, pressed)));
+    b->setIconSize(QSize(24, 16));
+    return b;
+  };
+  up_f = transportButton("up_f", TransportPicture::Forward, false, 17);
+  up_t = transportButton("up_t", TransportPicture::Forward, true, 17);
+  stop_f = transportButton("stop_f", TransportPicture::Stop, false, 17 + 16 + 3);
+  stop_t = transportButton("stop_t", TransportPicture::Stop, true, 17 + 16 + 3);
+  dn_f = transportButton("dn_f", TransportPicture::Backward, false, 17 + 2 * (16 + 3));
+  dn_t = transportButton("dn_t", TransportPicture::Backward, true, 17 + 2 * (16 + 3));
+  plus = named(new QPushButton(QStringLiteral("+")), "plus", pnlDIR, QRect(35, 17, 24, 16));
+  minus = named(new QPushButton(QStringLiteral("-")), "minus", pnlDIR, QRect(35, 17 + 2 * (16 + 3), 24, 16));
+  auto* label4 = named(new QLabel(QStringLiteral("GO/STOP")), "Label4", pnlDIR, QRect(2, 0, 66, 14));
+  label4->setAlignment(Qt::AlignHCenter);
+  connect(up_f, &QPushButton::clicked, this, &MainWindow::up_fClick);
+  connect(stop_f, &QPushButton::clicked, this, &MainWindow::stop_fClick);
+  connect(dn_f, &QPushButton::clicked, this, &MainWindow::dn_fClick);
+  for (QPushButton* twin : {up_t, stop_t, dn_t}) {
+    connect(twin, &QPushButton::clicked, this, [this] { CheckBox1->setChecked(true); });
+  }
+  connect(plus, &QPushButton::clicked, this, &MainWindow::plusClick);
+  connect(minus, &QPushButton::clicked, this, &MainWindow::minusClick);
+  showTransport(Transport::Forward);
   GroupBox4 = named(new QGroupBox(QStringLiteral("Sea Color")), "GroupBox4", pnlCTRL, QRect(83, 109, 71, 78));
   ScrollBar3 = named(new QScrollBar(Qt::Horizontal), "ScrollBar3", GroupBox4, QRect(4, 36, 63, 16));
   ScrollBar3->setRange(0, 100);
@@ -151,8 +178,14 @@ void MainWindow::buildControls() {
   CheckBox3->setChecked(true);
   Label3 = named(new QLabel(QStringLiteral("ZOOM")), "Label3", pnlCTRL, QRect(11, 198, 32, 12));
   ScrollBar2 = named(new QScrollBar(Qt::Horizontal), "ScrollBar2", pnlCTRL, QRect(48, 197, 106, 16));
+  ScrollBar2->setRange(0, 100);
+  ScrollBar2->setValue(100);
   Label2 = named(new QLabel(QStringLiteral("SPEED")), "Label2", pnlCTRL, QRect(9, 226, 36, 12));
   ScrollBar1 = named(new QScrollBar(Qt::Horizontal), "ScrollBar1", pnlCTRL, QRect(48, 225, 106, 16));
+  ScrollBar1->setRange(kSpeedPositionMin, kSpeedPositionMax);
+  ScrollBar1->setPageStep(5);
+  ScrollBar1->setValue(30);
+  connect(ScrollBar1, &QScrollBar::valueChanged, this, &MainWindow::ScrollBar1Change);
   Memo2 = makeMemo("Memo2", pnlCTRL);
   Memo2->setGeometry(162, 224, 29, 19);
 
@@ -184,6 +217,24 @@ void MainWindow::buildControls() {
     }
   });
 
+  pnlScore = named(new QWidget, "pnlScore", this, QRect(0, 5, 200, 6));
+  pnlScore->setAutoFillBackground(true);
+  pnlScore->hide();
+  pnlFLAG = named(new QWidget, "pnlFLAG", this, QRect(0, 5, 60, 40));
+  blue_p = named(new QLabel, "blue_p", pnlFLAG, QRect(0, 0, 60, 40));
+  blue_p->setPixmap(QPixmap::fromImage(drawBluePeter(QSize(60, 40))));
+  pnlFLAG->hide();
+
+  for (QAbstractButton* box :
+       std::initializer_list<QAbstractButton*>{CheckBox1, chkLL, ChkRefLine, CheckBox2, ChkBigBoat, RadioN}) {
+    connect(box, &QAbstractButton::toggled, this, &MainWindow::updateSceneOptions);
+  }
+  connect(ScrollBar2, &QScrollBar::valueChanged, this, &MainWindow::updateSceneOptions);
+  connect(ScrollBar3, &QScrollBar::valueChanged, this, &MainWindow::updateSceneOptions);
+  connect(RadioButton1, &QRadioButton::clicked, this, &MainWindow::RadioButton1Click);
+  connect(RadioButton2, &QRadioButton::clicked, this, [this] { m_page = 2; });
+  connect(RadioButton3, &QRadioButton::clicked, this, [this] { m_page = 2; });
+
   hintbox = makeMemo("hintbox", this);
   hintbox->setStyleSheet(QStringLiteral("QPlainTextEdit { background: yellow; }"));
   hintbox->hide();
@@ -192,6 +243,8 @@ void MainWindow::buildControls() {
   Timer1->setInterval(50);
   Timer2 = named(new QTimer(this), "Timer2", nullptr);
   Timer2->setInterval(1000);
+  connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1Timer);
+  connect(Timer2, &QTimer::timeout, this, &MainWindow::Timer2Timer);
 }
 
 bool MainWindow::startUp() {
@@ -323,11 +376,22 @@ bool MainWindow::LoadRace() {
     applyRaceToControls();
     replaced = true;
   }
+  if (replaced) {
+    showReplayFrame(m_clock.SceneTime());
+    Wait(m_loadWaitMs);
+  }
   if (m_splash && !m_splash->isHidden()) {
     m_splash->setStatus(QString());
     fadeSplash();
   }
   m_loading = false;
+  if (m_haveRace) {
+    // The one-second tick starts the replay; a failed load resumes the race on screen.
+    m_clock.rewindToStart();
+    if (replaced || m_clock.timersRunning()) {
+      Timer2->start(ReplayClock::kSecondIntervalMs);
+    }
+  }
   return replaced;
 }
 
@@ -338,6 +402,7 @@ void MainWindow::drawOverview() {
   const Orientation orientation{RadioN->isChecked() ? 1 : 0, m_loaded.race.WindAxis};
   const OverviewPictures pictures =
       DrawOverview(m_loaded.race, m_loaded.geometry, orientation, m_loaded.colours, m_roseSource);
+  m_overview = pictures.map;
   Image1->setPixmap(QPixmap::fromImage(pictures.map));
   compasst->setPixmap(QPixmap::fromImage(pictures.compass));
 }
@@ -351,7 +416,42 @@ void MainWindow::applyRaceToControls() {
   Button2->setEnabled(m_loaded.race.AttachmentCount() > 0);
   ListBox1->hide();
   ComboBox1->setCurrentText(QFileInfo(m_selectedRacePath).fileName());
+  m_page = 1;
+  RadioButton1->setChecked(true);
+  CheckBox2->setChecked(true);
+  {
+    const QSignalBlocker block(ScrollBar2);
+    ScrollBar2->setValue(100);
+  }
+  buildBoatControls();
   drawOverview();
+  m_scene.setRace(&m_loaded);
+  updateSceneOptions();
+
+  ClockRace clockRace;
+  const Race& race = m_loaded.race;
+  const CourseResults& results = m_loaded.results;
+  clockRace.TimeAxisStart = race.TimeAxisStart;
+  clockRace.TimeAxisEnd = race.TimeAxisEnd;
+  clockRace.RaceStart = race.RaceStart;
+  clockRace.StartSecondOfDay = m_loaded.geometry.StartSecondOfDay;
+  clockRace.SunriseSecond = m_loaded.geometry.SunriseSecond;
+  clockRace.SunsetSecond = m_loaded.geometry.SunsetSecond;
+  if (results.itemCount > 0) {
+    for (int b = 0; b < race.BoatCount(); ++b) {
+      clockRace.finishTimes.push_back(results.PassTime[b][results.itemCount - 1]);
+    }
+    clockRace.finishBestTime = results.PointBestTime[results.itemCount - 1];
+  }
+  clockRace.PlaySpeed = race.PlaySpeed;
+  m_clock.startRace(clockRace);
+  showTransport(Transport::Forward);
+  {
+    const QSignalBlocker block(ScrollBar1);
+    ScrollBar1->setValue(SetSpeedPosition(m_clock.ReplaySpeed()));
+  }
+  Memo2->setPlainText(speedText(m_clock.ReplaySpeed()));
+  Memo1->setPlainText(clockTextAt(race.RaceStart, race.TimeAxisStart));
   if (m_loaded.windGraphOn) {
     Image10->setPixmap(QPixmap::fromImage(DrawWindGraph(m_loaded.windGraph)));
     PnlWindGr->show();
@@ -361,27 +461,6 @@ void MainWindow::applyRaceToControls() {
   setWindowTitle(m_loaded.race.RaceCaption.isEmpty() ? QStringLiteral("Velaro") : m_loaded.race.RaceCaption);
   ApplyLanguage();
   ArrangeWindow();
-  drawPlaceholderScene();
-}
-
-void MainWindow::drawPlaceholderScene() {
-  const int w = std::max(1, mapWidth());
-  const int h = std::max(1, mapHeight());
-  QImage scene(w, h, QImage::Format_RGB32);
-  scene.fill(m_seaColour);
-  QPainter p(&scene);
-  p.setPen(Qt::black);
-  QFont f = font();
-  f.setPointSize(14);
-  f.setBold(true);
-  p.setFont(f);
-  p.drawText(QRect(10, 10, w - 20, 30), Qt::AlignLeft, m_loaded.race.RaceCaption);
-  f.setBold(false);
-  f.setPointSize(11);
-  p.setFont(f);
-  p.drawText(QRect(10, 40, w - 20, 24), Qt::AlignLeft, m_loaded.race.RaceSubcaption);
-  p.end();
-  m_map->setImage(scene);
 }
 
 void MainWindow::fadeSplash() {
@@ -419,14 +498,15 @@ void MainWindow::ArrangeWindow() {
   }
   pnlTimeBar->setGeometry(w - kPanelWidth - kTimeBarWidth, 0, kTimeBarWidth, h);
   m_map->setGeometry(0, 0, mapWidth(), mapHeight());
+  // The score and flag panels sit 5 pixels inside the map's top right corner.
+  pnlScore->move(mapWidth() - pnlScore->width() - 5, 5);
+  pnlFLAG->move(mapWidth() - pnlFLAG->width() - 5, 5);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   ArrangeWindow();
-  if (m_haveRace) {
-    drawPlaceholderScene();
-  }
+  updateSceneOptions();
 }
 
 void MainWindow::ComboBox1Change(int index) {
@@ -517,6 +597,253 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     m_splash->close();
   }
   event->accept();
+}
+
+void MainWindow::buildBoatControls() {
+  for (QCheckBox* box : m_boatBoxes) {
+    delete box;
+  }
+  m_boatBoxes.clear();
+  for (QLabel* label : m_resultLabels) {
+    delete label;
+  }
+  m_resultLabels.clear();
+  const Race& race = m_loaded.race;
+  // Two columns of check boxes, 14 pixels a row, below the header.
+  for (int b = 0; b < race.BoatCount(); ++b) {
+    auto* box = new QCheckBox(race.boats[b].BoatName, pnlBOATlist);
+    box->setObjectName(QStringLiteral("sBoat%1").arg(b + 1));
+    const int row = b / 2;
+    const int column = b % 2;
+    box->setGeometry(6 + column * 128, 22 + row * 14, 126, 14);
+    box->setChecked(race.boats[b].BoatFocused != 0);
+    const Rgb c = m_loaded.colours.BoatColour[b];
+    box->setStyleSheet(
+        QStringLiteral("QCheckBox { color: rgb(%1,%2,%3); font-weight: bold; }").arg(c.r).arg(c.g).arg(c.b));
+    connect(box, &QCheckBox::toggled, this, &MainWindow::updateSceneOptions);
+    box->show();
+    m_boatBoxes.push_back(box);
+  }
+  // The result board: one label a boat, shown as it finishes.
+  for (int b = 0; b < static_cast<int>(m_loaded.resultLabels.size()); ++b) {
+    auto* label = new QLabel(m_loaded.resultLabels[b].text, pnlScore);
+    const Rgb c = m_loaded.colours.BoatColour[b];
+    label->setStyleSheet(
+        QStringLiteral("QLabel { background: rgb(%1,%2,%3); color: white; }").arg(c.r).arg(c.g).arg(c.b));
+    label->setGeometry(6, m_loaded.resultLabels[b].top, 188, 13);
+    label->hide();
+    m_resultLabels.push_back(label);
+  }
+  pnlScore->hide();
+}
+
+void MainWindow::updateSceneOptions() {
+  if (!m_haveRace) {
+    return;
+  }
+  SceneOptions& o = m_scene.options();
+  o.mapArea = QSize(std::max(1, mapWidth()), std::max(1, mapHeight()));
+  o.FormHeight = height();
+  o.northUp = RadioN->isChecked();
+  o.autoTrace = CheckBox1->isChecked();
+  o.chkLL = chkLL->isChecked();
+  o.ChkRefLine = ChkRefLine->isChecked();
+  o.ChkBigBoat = ChkBigBoat->isChecked();
+  o.LabelLevel = CheckBox2->isChecked() ? std::max(o.LabelLevel, 1) : 0;
+  o.ZoomDivisor = ZoomDivisorFromScrollBar(ScrollBar2->value());
+  o.SeaBrightness = ScrollBar3->value();
+  o.BoatFocused.assign(m_boatBoxes.size(), 0);
+  for (size_t b = 0; b < m_boatBoxes.size(); ++b) {
+    o.BoatFocused[b] = m_boatBoxes[b]->isChecked() ? 1 : 0;
+  }
+  if (!Timer1->isActive() && m_page == 1) {
+    showReplayFrame(m_clock.SceneTime());
+  }
+}
+
+void MainWindow::showReplayFrame(double sceneTime) {
+  if (!m_haveRace) {
+    return;
+  }
+  const QImage& frame = m_scene.render(sceneTime);
+  m_map->setImage(frame);
+  // Boat dots on the overview map at the same moment.
+  if (!m_overview.isNull()) {
+    QImage overview = m_overview;
+    QPainter p(&overview);
+    const Projection projection = OverviewProjection(
+        m_loaded.geometry, Orientation{RadioN->isChecked() ? 1 : 0, m_loaded.race.WindAxis});
+    const SceneState& state = m_scene.state();
+    for (int b = static_cast<int>(state.boats.size()) - 1; b >= 0; --b) {
+      if (state.boats[b].BoatActive) {
+        // Dot positions are panel coordinates; the map image sits at (3, 3).
+        DrawBoatDot(p, BoatDotTopLeft(projection, state.boats[b].position()) - QPoint(3, 3),
+                    m_loaded.colours.BoatColour[b]);
+      }
+    }
+    p.end();
+    Image1->setPixmap(QPixmap::fromImage(overview));
+  }
+  if (m_scene.state().refocusedAll) {
+    for (QCheckBox* box : m_boatBoxes) {
+      const QSignalBlocker block(box);
+      box->setChecked(true);
+    }
+  }
+}
+
+void MainWindow::applyResultBoard(bool cleared, const std::vector<int>& revealed, const ResultBoard& board) {
+  if (cleared) {
+    for (QLabel* label : m_resultLabels) {
+      label->hide();
+    }
+  }
+  for (int b : revealed) {
+    if (b >= 0 && b < static_cast<int>(m_resultLabels.size())) {
+      m_resultLabels[b]->show();
+    }
+  }
+  pnlScore->setVisible(board.visible);
+  pnlScore->resize(pnlScore->width(), board.height);
+  if (board.visible) {
+    pnlScore->raise();
+  }
+}
+
+void MainWindow::Timer1Timer() {
+  FrameTickInput input;
+  input.Page = m_page;
+  input.AutoNext = m_autoNext;
+  input.RaceFileCount = static_cast<int>(m_raceFiles.size());
+  input.CurrentRace = m_currentRace;
+  input.AutoBrightness = CheckBox3->isChecked() ? 1 : 0;
+  input.raceFileExists = [this](int race) {
+    return race >= 1 && race <= m_raceFiles.size() &&
+           m_folders.existingFile(QString::fromLatin1(kRaceAdminFolder), m_raceFiles[race - 1]).has_value();
+  };
+  const FrameOutcome out = m_clock.frameTick(input);
+  if (!out.ran) {
+    return;
+  }
+  m_currentRace = out.CurrentRace;
+  if (out.loadRace) {
+    m_selectedRacePath =
+        m_folders.folder(QString::fromLatin1(kRaceAdminFolder)) + u'/' + m_raceFiles[m_currentRace - 1];
+    LoadRace();
+    return;
+  }
+  SceneOptions& o = m_scene.options();
+  o.TimeOfDay = out.TimeOfDay;
+  if (out.seaLight) {
+    o.NightMode = out.seaLight->NightMode;
+    const QSignalBlocker block(ScrollBar3);
+    ScrollBar3->setValue(out.seaLight->brightness);
+    o.SeaBrightness = out.seaLight->brightness;
+  }
+  if (out.render) {
+    showReplayFrame(out.sceneTime);
+  }
+  applyResultBoard(out.resultsCleared, out.revealedBoats, out.board);
+  if (out.playGun) {
+    m_platform.playGun();
+  }
+  if (out.clockText) {
+    Memo1->setPlainText(*out.clockText);
+  }
+}
+
+void MainWindow::Timer2Timer() {
+  const SecondOutcome out = m_clock.secondTick(m_page, m_scene.boatMotions());
+  if (!out.ran) {
+    return;
+  }
+  if (out.startFrameTimer && !Timer1->isActive()) {
+    Timer1->start(ReplayClock::kFrameIntervalMs);
+  }
+  m_scene.options().AvgSpeedUp = out.averages.AvgSpeedUp;
+  m_scene.options().AvgSpeedDown = out.averages.AvgSpeedDown;
+  applyResultBoard(out.resultsCleared, {}, out.board);
+  if (out.beep) {
+    m_platform.beep();
+  }
+  pnlFLAG->setVisible(out.flagPanelVisible);
+  blue_p->setVisible(out.blueFlagVisible);
+  if (out.flagPanelVisible) {
+    pnlFLAG->raise();
+  }
+}
+
+void MainWindow::showTransport(Transport transport) {
+  up_f->setVisible(transport != Transport::Forward);
+  up_t->setVisible(transport == Transport::Forward);
+  stop_f->setVisible(transport != Transport::Stop);
+  stop_t->setVisible(transport == Transport::Stop);
+  dn_f->setVisible(transport != Transport::Backward);
+  dn_t->setVisible(transport == Transport::Backward);
+}
+
+void MainWindow::up_fClick() {
+  CheckBox1->setChecked(true);
+  m_clock.press(Transport::Forward);
+  showTransport(Transport::Forward);
+  Timer1->start(ReplayClock::kFrameIntervalMs);
+  Timer2->start(ReplayClock::kSecondIntervalMs);
+}
+
+void MainWindow::dn_fClick() {
+  CheckBox1->setChecked(true);
+  m_clock.press(Transport::Backward);
+  showTransport(Transport::Backward);
+  Timer1->start(ReplayClock::kFrameIntervalMs);
+  Timer2->start(ReplayClock::kSecondIntervalMs);
+}
+
+void MainWindow::stop_fClick() {
+  CheckBox1->setChecked(true);
+  m_clock.press(Transport::Stop);
+  showTransport(Transport::Stop);
+  Timer1->stop();
+  Timer2->stop();
+}
+
+void MainWindow::plusClick() {
+  const Race& r = m_loaded.race;
+  m_clock.setSceneTime(SceneRenderer::stepPlus(m_clock.SceneTime(), r.TimeAxisStart, r.TimeAxisEnd));
+  showReplayFrame(m_clock.SceneTime());
+  Memo1->setPlainText(clockTextAt(r.RaceStart, m_clock.SceneTime()));
+}
+
+void MainWindow::minusClick() {
+  const Race& r = m_loaded.race;
+  m_clock.setSceneTime(SceneRenderer::stepMinus(m_clock.SceneTime(), r.TimeAxisStart, r.TimeAxisEnd));
+  showReplayFrame(m_clock.SceneTime());
+  Memo1->setPlainText(clockTextAt(r.RaceStart, m_clock.SceneTime()));
+}
+
+void MainWindow::RadioButton1Click() {
+  m_page = 1;
+  ComboBox1->setEnabled(true);
+  Button4->setEnabled(true);
+  Panel1->show();
+  PnlWindGr->setVisible(m_loaded.windGraphOn);
+  if (m_haveRace && m_clock.timersRunning()) {
+    Timer1->start(ReplayClock::kFrameIntervalMs);
+    Timer2->start(ReplayClock::kSecondIntervalMs);
+  }
+}
+
+void MainWindow::ScrollBar1Change(int position) {
+  Memo2->setPlainText(m_clock.speedSliderMoved(position));
+}
+
+void MainWindow::Wait(int ms) {
+  // Sleeps in steps of 100 ms, letting window events run after each.
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < ms) {
+    QThread::msleep(static_cast<unsigned long>(std::min<qint64>(100, ms - timer.elapsed())));
+    QCoreApplication::processEvents();
+  }
 }
 
 }  // namespace velaro

@@ -5,6 +5,8 @@
 #include "core/loadpipeline.h"
 #include "core/race.h"
 #include "core/racefolders.h"
+#include "core/replay/replayclock.h"
+#include "render/scene/renderscene.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -76,6 +78,21 @@ class MainWindow : public QWidget {
   void Button1Click();
   void jpnClick();
   void usaClick();
+  void Timer1Timer();
+  void Timer2Timer();
+  void up_fClick();
+  void stop_fClick();
+  void dn_fClick();
+  void plusClick();
+  void minusClick();
+  void RadioButton1Click();
+  void ScrollBar1Change(int position);
+
+  const ReplayClock& clock() const { return m_clock; }
+  const SceneRenderer& scene() const { return m_scene; }
+  // The pause the load makes before the replay starts (1 s; tests shorten it).
+  void setLoadWaitMs(int ms) { m_loadWaitMs = ms; }
+  int Page() const { return m_page; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -87,8 +104,13 @@ class MainWindow : public QWidget {
   void showMessage(const QString& text, bool error);
   void openFileIfExists(const QString& path);
   void applyRaceToControls();
-  void drawPlaceholderScene();
   void drawOverview();
+  void buildBoatControls();
+  void updateSceneOptions();
+  void showReplayFrame(double sceneTime);
+  void applyResultBoard(bool cleared, const std::vector<int>& revealed, const ResultBoard& board);
+  void showTransport(Transport transport);
+  void Wait(int ms);
   void fadeSplash();
 
   RaceFolders m_folders;
@@ -161,6 +183,25 @@ class MainWindow : public QWidget {
   QWidget* PnlWindGr = nullptr;
   QLabel* Image10 = nullptr;
   QImage m_roseSource;
+  QImage m_overview;
+  QWidget* pnlScore = nullptr;
+  QWidget* pnlFLAG = nullptr;
+  QLabel* blue_p = nullptr;
+  QPushButton* up_f = nullptr;
+  QPushButton* up_t = nullptr;
+  QPushButton* stop_f = nullptr;
+  QPushButton* stop_t = nullptr;
+  QPushButton* dn_f = nullptr;
+  QPushButton* dn_t = nullptr;
+  QPushButton* plus = nullptr;
+  QPushButton* minus = nullptr;
+  std::vector<QCheckBox*> m_boatBoxes;
+  std::vector<QLabel*> m_resultLabels;
+
+  SceneRenderer m_scene;
+  ReplayClock m_clock;
+  int m_page = 1;
+  int m_loadWaitMs = 1000;
   QPlainTextEdit* hintbox = nullptr;
   QTimer* Timer1 = nullptr;
   QTimer* Timer2 = nullptr;

@@ -4,7 +4,9 @@
 #include "support/gpxmaker.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
@@ -54,6 +56,7 @@ class MainWindowTest : public ::testing::Test {
 
   std::unique_ptr<MainWindow> makeWindow() {
     auto w = std::make_unique<MainWindow>(RaceFolders(m_dir.path()), m_platform);
+    w->setLoadWaitMs(0);
     w->resize(1280, 800);
     w->setMessageSink([this](const QString& caption, const QString& text, bool error) {
       m_messages.push_back({caption, text, error});
@@ -234,6 +237,32 @@ TEST(RacesFolder, ArgumentThenProgramFolderThenDemo) {
   EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demo), demo);
   ASSERT_TRUE(QDir(program.path()).mkpath(QStringLiteral("raceadmin")));
   EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demo), QDir(program.path()).absolutePath());
+}
+
+}  // namespace
+}  // namespace velaro
+
+namespace velaro {
+namespace {
+
+TEST_F(MainWindowTest, TheReplayPlaysAfterALoad) {
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  const double start = w->clock().SceneTime();
+  EXPECT_EQ(start, w->race().TimeAxisStart);
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < 2500) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  EXPECT_GT(w->clock().SceneTime(), start + 1);
+  w->stop_fClick();
+  const double stopped = w->clock().SceneTime();
+  timer.restart();
+  while (timer.elapsed() < 300) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  EXPECT_EQ(w->clock().SceneTime(), stopped);
 }
 
 }  // namespace
