@@ -1,0 +1,149 @@
+// velaro-cli table and kml, run as the program itself on a copy of a demo race.
+#include "core/loadpipeline.h"
+#include "core/reports/performancetable.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+namespace velaro {
+namespace {
+
+const QString kCli = QStringLiteral(VELARO_BINARY_DIR "/src/cli/velaro-cli");
+const QString kDemo = QStringLiteral(VELARO_SOURCE_DIR "/data/demo");
+
+struct CliRun {
+  int exitCode = -1;
+  QByteArray out;
+  QString err;
+};
+
+CliRun runCli(const QStringList& args) {
+  QProcess p;
+  p.start(kCli, args);
+  CliRun r;
+  if (!p.waitForFinished(120000)) {
+    ADD_FAILURE() << "velaro-cli did not finish";
+    return r;
+  }
+  r.exitCode = p.exitCode();
+  r.out = p.readAllStandardOutput();
+  r.err = QString::fromUtf8(p.readAllStandardError());
+  return r;
+}
+
+bool copyTree(const QString& from, const QString& to) {
+  QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString src = it.next();
+    const QString dst = to + src.mid(from.size());
+    if (!QDir().mkpath(QFileInfo(dst).path()) || !QFile::copy(src, dst)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+class ExportCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!QFileInfo(kCli).isExecutable()) {
+      GTEST_SKIP() << "velaro-cli is not built";
+    }
+    if (!QFileInfo::exists(kDemo + QStringLiteral("/raceadmin/enoshima-spring.txt"))) {
+      GTEST_SKIP() << "no demo race";
+    }
+    ASSERT_TRUE(m_dir.isValid());
+    ASSERT_TRUE(copyTree(kDemo, m_dir.path()));
+  }
+
+  QString raceFile() const { return m_dir.filePath(QStringLiteral("raceadmin/enoshima-spring.txt")); }
+  QString path(const QString& name) const { return m_dir.filePath(name); }
+
+  QTemporaryDir m_dir;
+};
+
+QByteArray readAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST_F(ExportCommands, TableToStandardOutputAndToAFileAreTheSameBytes) {
+  const CliRun toStdout = runCli({QStringLiteral("table"), raceFile()});
+  ASSERT_EQ(toStdout.exitCode, 0) << toStdout.err.toStdString();
+  const CliRun toFile =
+      runCli({QStringLiteral("table"), raceFile(), QStringLiteral("-o"), path(QStringLiteral("t.csv"))});
+  ASSERT_EQ(toFile.exitCode, 0) << toFile.err.toStdString();
+  EXPECT_TRUE(toFile.out.isEmpty());
+  EXPECT_EQ(readAll(path(QStringLiteral("t.csv"))), toStdout.out);
+
+  // The same table as the window's load gives.
+  const LoadResult loaded = LoadRacePipeline(raceFile(), RaceFolders(m_dir.path()), LoadOptions{});
+  ASSERT_TRUE(loaded.loaded.has_value());
+  EXPECT_EQ(toStdout.out, WritePerformanceTable(*loaded.loaded));
+}
+
+TEST_F(ExportCommands, KmlDrawsTheIconsAndWritesAReadableDocument) {
+  for (const QStringList& extra :
+       {QStringList{}, QStringList{QStringLiteral("--scene"), QStringLiteral("900")},
+        QStringList{QStringLiteral("--hide-unfocused")}}) {
+    const CliRun r = runCli(QStringList{QStringLiteral("kml"), raceFile()} + extra);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QXmlStreamReader xml(r.out);
+    int placemarks = 0;
+    QString firstHref;
+    while (!xml.atEnd()) {
+      if (xml.readNext() == QXmlStreamReader::StartElement) {
+        if (xml.name() == QLatin1String("Placemark")) {
+          ++placemarks;
+        } else if (xml.name() == QLatin1String("href") && firstHref.isEmpty()) {
+          firstHref = xml.readElementText();
+        }
+      }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_GT(placemarks, 12);
+    // Icons are named by absolute path in the ya folder beside the races.
+    EXPECT_TRUE(QFileInfo::exists(firstHref)) << firstHref.toStdString();
+    EXPECT_TRUE(firstHref.startsWith(QDir(m_dir.path()).canonicalPath() + QStringLiteral("/ya/")) ||
+                firstHref.startsWith(m_dir.path() + QStringLiteral("/ya/")))
+        << firstHref.toStdString();
+  }
+  EXPECT_EQ(QDir(path(QStringLiteral("ya"))).entryList(QDir::Files).size(), 37);
+}
+
+TEST_F(ExportCommands, ReadOnlyOutputIsReportedByName) {
+  const QString out = path(QStringLiteral("VLRMap5.kml"));
+  QFile old(out);
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  ASSERT_EQ(old.write("old"), 3);
+  old.close();
+  ASSERT_TRUE(QFile::setPermissions(out, QFileDevice::ReadOwner));
+  const CliRun r = runCli({QStringLiteral("kml"), raceFile(), QStringLiteral("-o"), out});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.err.contains(out)) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains(QStringLiteral("read-only"))) << r.err.toStdString();
+  EXPECT_EQ(readAll(out), QByteArray("old"));
+  QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST_F(ExportCommands, BadArgumentsAndMissingRaces) {
+  EXPECT_EQ(runCli({QStringLiteral("table")}).exitCode, 2);
+  EXPECT_EQ(
+      runCli({QStringLiteral("kml"), raceFile(), QStringLiteral("--scene"), QStringLiteral("soon")}).exitCode,
+      2);
+  EXPECT_EQ(runCli({QStringLiteral("kml"), raceFile(), QStringLiteral("--bogus")}).exitCode, 2);
+  const CliRun missing = runCli({QStringLiteral("table"), path(QStringLiteral("raceadmin/none.txt"))});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_FALSE(missing.err.isEmpty());
+  EXPECT_TRUE(missing.out.isEmpty());
+}
+
+}  // namespace
+}  // namespace velaro
