@@ -3,6 +3,7 @@
 #include "core/datetime.h"
 #include "core/loadpipeline.h"
 #include "core/reports/reporttext.h"
+#include "core/scene/scenestate.h"
 #include "reporttestdata.h"
 
 #include <QDir>
@@ -413,7 +414,7 @@ TEST(KmlExport, PresentSceneAtMidnightIsNamedByTheDate) {
   EXPECT_TRUE(root.folders[0].placemarks.empty());
 }
 
-TEST(SceneBoats, FindTheLiveScenePairs) {
+TEST(KmlSceneBoats, FindTheLiveScenePairs) {
   Race race;
   Boat boat;
   boat.fixes = {
@@ -441,6 +442,27 @@ TEST(SceneBoats, FindTheLiveScenePairs) {
   s = sceneBoatsAt(race, 300)[0];
   EXPECT_FALSE(s.active);
   EXPECT_EQ(s.segment, 3);
+}
+
+TEST(KmlSceneBoats, TakenFromTheLiveScene) {
+  SceneState state;
+  BoatScene shown;
+  shown.BoatActive = true;
+  shown.BoatSegment = 4;
+  shown.BoatLat = kLat + 1;
+  shown.BoatLon = kLon + 2;
+  shown.BoatCourse = 123.9;
+  shown.BoatSpeed = 6.456;
+  state.boats = {shown, BoatScene{}};
+  const std::vector<SceneBoat> scene = sceneBoatsFrom(state);
+  ASSERT_EQ(scene.size(), 2u);
+  EXPECT_TRUE(scene[0].active);
+  EXPECT_EQ(scene[0].segment, 5);
+  EXPECT_EQ(scene[0].pos, (GeoPoint{kLat + 1, kLon + 2}));
+  EXPECT_EQ(scene[0].course, 123.9);
+  EXPECT_EQ(scene[0].speed, 6.456);
+  EXPECT_FALSE(scene[1].active);
+  EXPECT_EQ(scene[1].segment, 0);
 }
 
 TEST(KmlWindow, QuestionAndHint) {

@@ -3,6 +3,7 @@
 #include "core/analysis/boatcolours.h"
 #include "core/datetime.h"
 #include "core/reports/reporttext.h"
+#include "core/scene/scenestate.h"
 
 #include <QStringList>
 
@@ -15,8 +16,6 @@ namespace velaro {
 namespace {
 
 constexpr double kMinutesPerDegree = 60.0;
-// A log gap longer than this hides the boat on the live map.
-constexpr double kSceneGapSeconds = 600.0;
 // The present-scene tail reaches back this many fixes before the current one.
 constexpr int kTailFixes = 20;
 
@@ -271,39 +270,29 @@ QString cdataText(const QString& text) {
 std::vector<SceneBoat> sceneBoatsAt(const Race& race, double t) {
   std::vector<SceneBoat> scene(race.BoatCount());
   for (int b = 0; b < race.BoatCount(); ++b) {
-    const std::vector<Fix>& fixes = race.boats[b].fixes;
-    SceneBoat& s = scene[b];
-    for (int j = 0; j + 1 < static_cast<int>(fixes.size()); ++j) {
-      const Fix& a = fixes[j];
-      const Fix& next = fixes[j + 1];
-      if (!(a.time <= t && t < next.time)) {
-        continue;
-      }
-      s.segment = j + 1;
-      s.active = next.time - a.time <= kSceneGapSeconds;
-      const double f = next.time > a.time ? (t - a.time) / (next.time - a.time) : 0.0;
-      s.pos = {a.lat + (next.lat - a.lat) * f, a.lon + (next.lon - a.lon) * f};
-      s.speed = a.speed;
-      s.course = a.course;
-      // Within the first second after a fix the course turns from the
-      // previous fix's course to this one's.
-      if (t - a.time < 1 && j > 0) {
-        double d = a.course - fixes[j - 1].course;
-        if (d > 180) {
-          d -= 360;
-        } else if (d < -180) {
-          d += 360;
-        }
-        double c = fixes[j - 1].course + d * (t - a.time);
-        if (c >= 360) {
-          c -= 360;
-        } else if (c < 0) {
-          c += 360;
-        }
-        s.course = roundHalfEven(c);
-      }
-      break;
+    const Boat& boat = race.boats[b];
+    const std::optional<int> j = FindBoatSegment(boat, t, 0, false);
+    if (!j) {
+      continue;
     }
+    const Fix& a = boat.fixes[*j];
+    const Fix& next = boat.fixes[*j + 1];
+    SceneBoat& s = scene[b];
+    s.segment = *j + 1;
+    s.active = next.time - a.time <= kMaxFixGapSeconds;
+    const double f = next.time > a.time ? (t - a.time) / (next.time - a.time) : 0.0;
+    s.pos = {a.lat + (next.lat - a.lat) * f, a.lon + (next.lon - a.lon) * f};
+    s.course = BoatCourseAt(boat, *j, t);
+    s.speed = a.speed;
+  }
+  return scene;
+}
+
+std::vector<SceneBoat> sceneBoatsFrom(const SceneState& state) {
+  std::vector<SceneBoat> scene;
+  scene.reserve(state.boats.size());
+  for (const BoatScene& b : state.boats) {
+    scene.push_back({b.BoatActive, b.BoatSegment + 1, b.position(), b.BoatCourse, b.BoatSpeed});
   }
   return scene;
 }

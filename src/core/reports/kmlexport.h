@@ -11,7 +11,7 @@
 
 namespace velaro {
 
-struct LoadedRace;
+struct SceneState;
 
 // The file name both exports write into the documents folder.
 inline constexpr const char* kKmlFileName = "VLRMap5.kml";
@@ -36,11 +36,12 @@ struct SceneBoat {
   double speed = 0;     // BoatSpeed, knots
 };
 
-// The scene state of every boat at time t as the live map finds it: the
-// first fix pair bracketing t, hidden inside a log gap of more than 600
-// seconds, the course turning during the first second after a fix. For the
-// command line; the window passes its own scene state.
+// The scene state of every boat at time t as the live map finds it (the
+// first fix pair holding t, hidden inside a log gap, the course turning in
+// the first second after a fix), for callers without a live scene.
 std::vector<SceneBoat> sceneBoatsAt(const Race& race, double t);
+// The same taken from the live scene the window drew last.
+std::vector<SceneBoat> sceneBoatsFrom(const SceneState& state);
 
 // Every track as a line, every boat's position at regular steps in one
 // folder per step, and the marks and course lines. UTF-8, CR LF line ends.
