@@ -419,6 +419,8 @@ void MainWindow::applyRaceToControls() {
   m_page = 1;
   RadioButton1->setChecked(true);
   CheckBox2->setChecked(true);
+  // Every race starts in the live view following the boats.
+  CheckBox1->setChecked(true);
   {
     const QSignalBlocker block(ScrollBar2);
     ScrollBar2->setValue(100);
