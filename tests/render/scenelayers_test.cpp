@@ -271,6 +271,35 @@ TEST(SceneLayers, WakesTurnRedOnlyAboveTheAverage) {
   EXPECT_GT(countColour(drawLayer(loaded, options, s, DrawWakesAndLabels), kRed), 10);
 }
 
+// Comparison lines run 600 pixels either way across the wind, in the boat's
+// colour, and leave boats out of focus alone.
+TEST(SceneLayers, ComparisonLinesAcrossTheWind) {
+  LoadedRace loaded = raceOf(2);
+  loaded.race.WindDirection = 0;
+  SceneOptions options = optionsFor(QSize(1600, 300));
+  options.BoatFocused = {1, 0};
+  SceneCursor cursor;
+  const SceneState s = computeScene(loaded, options, 100, cursor);
+  const QRgb colour = loaded.colours.BoatColour[0].argb();
+  EXPECT_EQ(countColour(drawLayer(loaded, options, s, DrawWakesAndLabels), colour), 0);
+  options.ChkRefLine = true;
+  const QImage image = drawLayer(loaded, options, s, DrawWakesAndLabels);
+  const QPoint at = s.projection.toPixel(s.boats[0].position());
+  // Wind from north: the line is level through the boat, 1201 pixels long.
+  EXPECT_EQ(countColour(image, colour, QRect(0, at.y(), 1600, 1)), 1201);
+  EXPECT_EQ(image.pixel(at + QPoint(-600, 0)), colour);
+  EXPECT_EQ(image.pixel(at + QPoint(600, 0)), colour);
+  EXPECT_EQ(countColour(image, loaded.colours.BoatColour[1].argb()), 0);
+  // The same through a painter with a clip takes the painter's own line.
+  QImage clipped = blank(options.mapArea);
+  {
+    QPainter p(&clipped);
+    p.setClipRect(QRect(0, 0, 1600, 300));
+    DrawWakesAndLabels(p, SceneContext{loaded, options, s});
+  }
+  EXPECT_EQ(countColour(clipped, colour, QRect(0, at.y(), 1600, 1)), 1201);
+}
+
 TEST(SceneLayers, HoverLabelInTheBoatColourOnWhite) {
   LoadedRace loaded = raceOf(2);
   SceneOptions options = optionsFor();
