@@ -40,7 +40,7 @@ CourseLayout layoutCourse(const CourseParams& p, Rng& rng) {
   const Vec up = bearingVec(p.windDir);
   const Vec right = up.right();
   const double lengthPerBoat = Polar::kBoatLengthMetres * 1.6;
-  const double startLength = std::max(70.0, p.boats * lengthPerBoat);
+  const double startLength = std::max(90.0, p.boats * lengthPerBoat);
   // The committee boat is the starboard end (end 1), the pin the port end;
   // a few degrees of bias favour the pin as committees usually leave it.
   c.lines.push_back(squareToWind({0, 0}, up, startLength, rng.uniform(2, 5)));
@@ -83,6 +83,16 @@ CourseLayout layoutCourse(const CourseParams& p, Rng& rng) {
       c.items.push_back({false, 2});
     }
     c.items.push_back({true, 1});
+  }
+  // The finish line is laid square to the last leg, as committees lay it, so
+  // that boats cross it squarely and well inside its ends.
+  {
+    const int last = static_cast<int>(c.items.size()) - 1;
+    Segment& finish = c.lines[c.finishLine];
+    const Vec middle = finish.middle();
+    const Vec way = (middle - c.itemPoint(last - 1)).unit();
+    const double half = (finish.end1 - finish.end2).length() / 2;
+    finish = {middle + way.right() * -half, middle + way.right() * half};
   }
   // Comparison lines across the first beat at a third and two thirds.
   for (double f : {1.0 / 3.0, 2.0 / 3.0}) {

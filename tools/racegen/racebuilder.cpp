@@ -114,10 +114,10 @@ bool nearPassing(const SimBoat& boat, int t) {
   return !std::isnan(boat.earlyCrossing) && std::fabs(t - boat.earlyCrossing) < 120;
 }
 
-// A spike near a mark would pass for a rounding.
+// Within this distance of a mark a spike would pass for a rounding.
 bool nearMark(const CourseLayout& course, Vec p) {
   for (const Vec& m : course.marks) {
-    if ((p - m).length() < 500) {
+    if ((p - m).length() < 650) {
       return true;
     }
   }
@@ -179,7 +179,9 @@ BoatLog makeLog(const SimBoat& boat, const CourseLayout& course, const LocalFram
       const int at = rng.integer(10, static_cast<int>(log.fixes.size()) - 10);
       const Vec spike = local[at] + bearingVec(rng.uniform(0, 360)) * rng.uniform(150, 700);
       // A spike across a course line would be read as a passing.
-      if (nearPassing(boat, log.fixSeconds[at]) || nearMark(course, spike) ||
+      // Nor may it fall while the boat closes on a mark: a far-off fix there
+      // would end the search for the boat's nearest approach too soon.
+      if (nearPassing(boat, log.fixSeconds[at]) || nearMark(course, spike) || nearMark(course, local[at]) ||
           crossesCourseLine(course, local[at - 1], spike) ||
           crossesCourseLine(course, spike, local[at + 1]) ||
           std::binary_search(log.outliers.begin(), log.outliers.end(), at)) {

@@ -22,6 +22,9 @@ struct Crew {
   double shiftThreshold = 6;  // degrees of header before tacking
   double overstand = 2;       // degrees past the layline before tacking
   double overstandRun = 3;
+  // How far towards the laylines the crew goes before coming back to the
+  // middle, as a fraction of the layline angle: 1 sails to the corners.
+  double sideLimit = 0.7;
   double windBias = 0;  // how this crew reads the wind: a slow wobble
   double windBiasPeriod = 300;
   double windBiasPhase = 0;
@@ -72,7 +75,9 @@ class Simulator {
   void decide(Boat& b, int t, double windDir, double tws, double* desired, double* cap);
   Vec markAim(const Boat& b, int k) const;
   Vec gateAim(Boat& b, int k);
-  Vec finishAim(int k) const;
+  Vec finishAim(const Boat& b, int k) const;
+  static Vec throughSpot(const Boat& b, Vec spot, double beyond);
+  Vec throughDir(int k) const;
   void move(Boat& b, double desired, double cap, double windDir, double tws, int t);
   void checkPassing(Boat& b, Vec from, int t);
   void changePhase(Boat& b, Phase p, int t) {
@@ -97,7 +102,8 @@ void Simulator::initBoat(Boat& b, int index, Rng& rng) {
   c.shiftThreshold = rng.uniform(2.5, 6.0);
   c.overstand = rng.chance(0.2) ? rng.uniform(-1.5, 0.0) : rng.uniform(0.5, 4.0);
   c.overstandRun = rng.uniform(0.5, 5.0);
-  c.windBias = rng.uniform(0.5, 2.0);
+  c.sideLimit = rng.chance(0.15) ? 1.0 : rng.uniform(0.25, 0.75);
+  c.windBias = rng.uniform(1.0, 3.0);
   c.windBiasPeriod = rng.uniform(150, 400);
   c.windBiasPhase = rng.uniform(0, 2 * M_PI);
   c.roundOffset = rng.uniform(8, 14);
@@ -114,7 +120,9 @@ void Simulator::initBoat(Boat& b, int index, Rng& rng) {
 
   // Most crews aim for the favoured pin half; when they cross depends on how
   // well they judge time and distance.
-  const double along = 0.15 + 0.75 * std::pow(rng.uniform(), 1.3);
+  // Clear of the ends by more than a boat's steering and a fix's wander.
+  const double margin = std::max(0.15, 20.0 / (start.end1 - start.end2).length());
+  const double along = margin + (1 - 2 * margin) * std::pow(rng.uniform(), 1.3);
   b.linePoint = start.end2 + (start.end1 - start.end2) * along - m_up * 1.0;
   const double judge = rng.uniform();
   if (judge < 0.2) {
@@ -149,9 +157,11 @@ double Simulator::steerTo(Boat& b, Vec target, double windDir, double tws, int t
   const double relDown = diffDeg(bearing, windDir + 180);
   const double shift = diffDeg(windDir, b.meanWind);
   const double dist = to.length();
-  const int current = sideOf(b.heading, windDir);
   const bool canChange = t - b.lastSideChange > 45 && dist > 120;
 
+  // The side the crew means to be on; a tack or gybe takes some seconds, in
+  // which the heading still shows the old side.
+  const int current = b.side;
   if (std::fabs(rel) < beat + std::max(0.0, b.crew.overstand)) {
     int want = current;
     if (rel >= beat + b.crew.overstand) {
@@ -159,9 +169,10 @@ double Simulator::steerTo(Boat& b, Vec target, double windDir, double tws, int t
     } else if (rel <= -(beat + b.crew.overstand)) {
       want = 1;
     } else if (canChange) {
-      if (current == 1 && shift < -b.crew.shiftThreshold) {
+      const double side = beat * b.crew.sideLimit;
+      if (current == 1 && (shift < -b.crew.shiftThreshold || rel > side)) {
         want = -1;
-      } else if (current == -1 && shift > b.crew.shiftThreshold) {
+      } else if (current == -1 && (shift > b.crew.shiftThreshold || rel < -side)) {
         want = 1;
       }
     }
@@ -182,9 +193,10 @@ double Simulator::steerTo(Boat& b, Vec target, double windDir, double tws, int t
     } else if (relDown <= -(deflect + b.crew.overstandRun)) {
       want = -1;
     } else if (canChange) {
-      if (current == 1 && shift > b.crew.shiftThreshold) {
+      const double side = deflect * b.crew.sideLimit;
+      if (current == 1 && (shift > b.crew.shiftThreshold || relDown < -side)) {
         want = -1;
-      } else if (current == -1 && shift < -b.crew.shiftThreshold) {
+      } else if (current == -1 && (shift < -b.crew.shiftThreshold || relDown > side)) {
         want = 1;
       }
     }
@@ -226,17 +238,38 @@ Vec Simulator::gateAim(Boat& b, int k) {
   }
   const Vec end = b.gateEnd == 1 ? gate.end1 : gate.end2;
   const Vec other = b.gateEnd == 1 ? gate.end2 : gate.end1;
-  const Vec down = m_course.incoming(k);
-  // Well inside the buoy, so that a fix's wander cannot put the crossing
-  // outside the gate.
-  return end + (other - end).unit() * (b.crew.roundOffset + 6) + down * 6;
+  // Through a spot well inside the buoy, on the boat's own line of approach,
+  // so that a fix's wander cannot put the crossing outside the gate.
+  const Vec spot = end + (other - end).unit() * (b.crew.roundOffset + 6);
+  if (!std::isnan(b.out.passTimes[k])) {
+    return spot + throughDir(k) * 25;  // through: carry on a little
+  }
+  return throughSpot(b, spot, 25);
 }
 
-// The middle of the finish line, a little beyond it: boats cross well inside
-// the ends.
-Vec Simulator::finishAim(int k) const {
+// Boats cross the finish line in its middle.
+Vec Simulator::finishAim(const Boat& b, int k) const {
+  const Vec middle = m_course.lines[m_course.items[k].index].middle();
+  const Vec in = throughDir(k);
+  if (in.dot(bearingVec(m_course.windDir)) > 0.5) {
+    // Beating to the line: a point just beyond its middle keeps both
+    // laylines inside the ends.
+    return middle + in * 15;
+  }
+  return throughSpot(b, middle, 40);
+}
+
+// The way through line item k: square to the line, on the course's side.
+Vec Simulator::throughDir(int k) const {
   const Segment& line = m_course.lines[m_course.items[k].index];
-  return line.middle() + m_course.incoming(k) * 40;
+  const Vec normal = (line.end1 - line.end2).right().unit();
+  return normal.dot(m_course.incoming(k)) >= 0 ? normal : normal * -1;
+}
+
+// A point beyond spot on the straight line from the boat through it.
+Vec Simulator::throughSpot(const Boat& b, Vec spot, double beyond) {
+  const Vec to = spot - b.pos;
+  return to.length() < 1 ? spot : spot + to.unit() * beyond;
 }
 
 void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desired, double* cap) {
@@ -343,23 +376,30 @@ void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desir
       } else if (item.index == m_course.gateLine) {
         aim = gateAim(b, k);
       } else {
-        aim = finishAim(k);
+        aim = finishAim(b, k);
       }
       if (item.isLine && std::isnan(b.out.passTimes[k])) {
         // Past a line outside its ends: back to the near side to cross it.
         const Segment& line = m_course.lines[item.index];
-        const double past = (b.pos - line.middle()).dot(m_course.incoming(k));
+        const double past = (b.pos - line.middle()).dot(throughDir(k));
+        const Vec front = line.middle() - throughDir(k) * 40;
         if (past > 5) {
           b.lineRecover = true;
-        } else if (past < -15) {
-          b.lineRecover = false;
         }
         if (b.lineRecover) {
-          // Round the nearer end on the far side, never back through the line.
-          const Vec along = (line.end1 - line.end2).unit();
-          const double offset = (b.pos - line.middle()).dot(along);
-          const Vec end = offset > 0 ? line.end1 : line.end2;
-          aim = end + along * (offset > 0 ? 25.0 : -25.0) - m_course.incoming(k) * 25;
+          if (past > -10) {
+            // Round the nearer end on the far side, never back through the
+            // line.
+            const Vec along = (line.end1 - line.end2).unit();
+            const double offset = (b.pos - line.middle()).dot(along);
+            const Vec end = offset > 0 ? line.end1 : line.end2;
+            aim = end + along * (offset > 0 ? 25.0 : -25.0) - throughDir(k) * 25;
+          } else {
+            aim = front;  // then square in front of the line
+          }
+          if ((front - b.pos).length() < 15) {
+            b.lineRecover = false;
+          }
         }
       }
       *desired = steerTo(b, aim, windDir, tws, t);
@@ -371,8 +411,9 @@ void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desir
           b.meanWind = windDir;
         }
       } else if (item.index == m_course.gateLine && !std::isnan(b.out.passTimes[k])) {
-        const double dist = (aim - b.pos).length();
-        if (dist < 15 || (b.pos - aim).dot(m_course.incoming(k)) > 0) {
+        // Through the gate by a few lengths: round up for the next beat.
+        const Segment& gate = m_course.lines[item.index];
+        if ((b.pos - gate.middle()).dot(throughDir(k)) > 12) {
           ++b.item;
           b.gateEnd = -1;
           b.meanWind = windDir;
@@ -453,6 +494,16 @@ void Simulator::checkPassing(Boat& b, Vec from, int t) {
     }
     return;
   }
+  if (b.phase == Phase::Retired) {
+    // The logger is switched off before a retired boat's way home crosses
+    // a course line, which would read as a passing.
+    for (const Segment& line : m_course.lines) {
+      if (crossing(line) >= 0) {
+        b.logEnd = std::min(b.logEnd, t - 1);
+      }
+    }
+    return;
+  }
   if (b.phase != Phase::Racing) {
     return;
   }
@@ -462,7 +513,7 @@ void Simulator::checkPassing(Boat& b, Vec from, int t) {
     return;
   }
   const double f = crossing(m_course.lines[item.index]);
-  if (f < 0 || (to - from).dot(m_course.incoming(k)) <= 0) {
+  if (f < 0 || (to - from).dot(throughDir(k)) <= 0) {
     return;
   }
   b.out.passTimes[k] = t - 1 + f;
@@ -520,6 +571,10 @@ SimResult Simulator::run() {
       const Vec from = b.pos;
       move(b, desired, cap, w.dirTrue, w.speed, t);
       checkPassing(b, from, t);
+      if (t > b.logEnd) {
+        changePhase(b, Phase::Ashore, t);
+        continue;
+      }
       b.out.track.push_back({t, b.pos, b.heading, b.speed});
       if (t >= b.logEnd) {
         changePhase(b, Phase::Ashore, t);
