@@ -48,11 +48,12 @@ int runKml(const QStringList& args, QTextStream& out, QTextStream& err) {
   }
 
   // The pictures the placemarks name live in the ya folder beside the races.
+  // Without them a globe viewer shows its default pins, so a races folder
+  // that cannot be written to costs a warning only.
   const RaceLocation where = locateRace(raceFile);
   const QString iconFolder = where.folders.folder(QString::fromLatin1(kIconFolder));
   if (const std::optional<WriteError> error = ensureKmlIcons(iconFolder)) {
-    err << "velaro-cli: " << error->toString() << '\n';
-    return 1;
+    err << "velaro-cli: warning: icons not drawn: " << error->toString() << '\n';
   }
   KmlOptions options;
   options.hideUnfocused = hideUnfocused;
