@@ -559,6 +559,7 @@ TEST(KmlExportOgr, GlobeLoaderReadsTheSmallRace) {
   const QByteArray bytes = ExportAllRace(race, options());
   ASSERT_EQ(file.write(bytes), bytes.size());
   file.close();
+  parseKml(bytes);
 
   const std::vector<OgrLayer> layers = ogrLayers(path);
   const OgrLayer* tracks = layerNamed(layers, QStringLiteral("Track Lines"));
