@@ -32,7 +32,9 @@ struct Crew {
   double wobblePhase = 0;
 };
 
-struct Boat {
+// A boat as the simulation steers it: its crew, where it is in the race and
+// what it means to do next.
+struct SailingBoat {
   Crew crew;
   Phase phase = Phase::Wander;
   Vec pos;
@@ -61,6 +63,14 @@ int sideOf(double heading, double windDir) {
   return diffDeg(heading, windDir) < 0 ? 1 : -1;
 }
 
+// The fleet, one second at a time. For each boat: the wind it feels (the
+// area's wind with the crew's own misreading), a wanted heading from its
+// phase (pre-start wander, sail to a set-up point, hold, timed run at the
+// line, racing to the next course item, home), a turn of at most 11 degrees
+// a second, and a speed that follows the polar with a lag, so that every tack
+// and gybe costs distance. Upwind and downwind the crews sail their best
+// VMG angles and change sides at the laylines, on shifts against a
+// five-minute mean wind, and when they have gone far enough to one side.
 class Simulator {
  public:
   Simulator(const SimParams& params, const Polar& polar, const WindModel& wind, Rng& rng)
@@ -69,18 +79,18 @@ class Simulator {
   SimResult run();
 
  private:
-  void initBoat(Boat& b, int index, Rng& rng);
-  double perceivedWind(const Boat& b, double windDir, int t) const;
-  double steerTo(Boat& b, Vec target, double windDir, double tws, int t);
-  void decide(Boat& b, int t, double windDir, double tws, double* desired, double* cap);
-  Vec markAim(const Boat& b, int k) const;
-  Vec gateAim(Boat& b, int k);
-  Vec finishAim(const Boat& b, int k) const;
-  static Vec throughSpot(const Boat& b, Vec spot, double beyond);
+  void initBoat(SailingBoat& b, int index, Rng& rng);
+  double perceivedWind(const SailingBoat& b, double windDir, int t) const;
+  double steerTo(SailingBoat& b, Vec target, double windDir, double tws, int t);
+  void decide(SailingBoat& b, int t, double windDir, double tws, double* desired, double* cap);
+  Vec markAim(const SailingBoat& b, int k) const;
+  Vec gateAim(SailingBoat& b, int k);
+  Vec finishAim(const SailingBoat& b, int k) const;
+  static Vec throughSpot(const SailingBoat& b, Vec spot, double beyond);
   Vec throughDir(int k) const;
-  void move(Boat& b, double desired, double cap, double windDir, double tws, int t);
-  void checkPassing(Boat& b, Vec from, int t);
-  void changePhase(Boat& b, Phase p, int t) {
+  void move(SailingBoat& b, double desired, double cap, double windDir, double tws, int t);
+  void checkPassing(SailingBoat& b, Vec from, int t);
+  void changePhase(SailingBoat& b, Phase p, int t) {
     b.phase = p;
     b.phaseSince = t;
   }
@@ -92,10 +102,9 @@ class Simulator {
   CourseLayout m_course;
   Vec m_up;
   Vec m_right;
-  int m_firstSecond = 0;
 };
 
-void Simulator::initBoat(Boat& b, int index, Rng& rng) {
+void Simulator::initBoat(SailingBoat& b, int index, Rng& rng) {
   Crew& c = b.crew;
   c.speedFactor = std::clamp(rng.normal(1.0, 0.018), 0.95, 1.03);
   c.pointing = std::clamp(rng.normal(0.0, 1.0), -2.0, 2.0);
@@ -118,9 +127,9 @@ void Simulator::initBoat(Boat& b, int index, Rng& rng) {
   b.meanWind = m_course.windDir;
   b.wanderTarget = b.pos;
 
-  // Most crews aim for the favoured pin half; when they cross depends on how
+  // Most crews aim for the favoured pin half, clear of the ends by more than
+  // a boat's steering and a fix's wander; when they cross depends on how
   // well they judge time and distance.
-  // Clear of the ends by more than a boat's steering and a fix's wander.
   const double margin = std::max(0.15, 20.0 / (start.end1 - start.end2).length());
   const double along = margin + (1 - 2 * margin) * std::pow(rng.uniform(), 1.3);
   b.linePoint = start.end2 + (start.end1 - start.end2) * along - m_up * 1.0;
@@ -140,14 +149,14 @@ void Simulator::initBoat(Boat& b, int index, Rng& rng) {
   b.out.passTimes.assign(m_course.items.size(), kNaN);
 }
 
-double Simulator::perceivedWind(const Boat& b, double windDir, int t) const {
+double Simulator::perceivedWind(const SailingBoat& b, double windDir, int t) const {
   return windDir + b.crew.windBias * std::sin(2 * M_PI * t / b.crew.windBiasPeriod + b.crew.windBiasPhase);
 }
 
 // Heading towards target: straight when the target can be laid, otherwise on
 // the best upwind or downwind angle, changing tack at the laylines and on
 // shifts. Sets the boat's side; returns the wanted heading.
-double Simulator::steerTo(Boat& b, Vec target, double windDir, double tws, int t) {
+double Simulator::steerTo(SailingBoat& b, Vec target, double windDir, double tws, int t) {
   const Vec to = target - b.pos;
   const double bearing = bearingOf(to);
   const double rel = diffDeg(bearing, windDir);
@@ -162,6 +171,19 @@ double Simulator::steerTo(Boat& b, Vec target, double windDir, double tws, int t
   // The side the crew means to be on; a tack or gybe takes some seconds, in
   // which the heading still shows the old side.
   const int current = b.side;
+  // A change of side is held back for a few seconds after the last one, so
+  // that a boat on a layline does not tack to and fro.
+  auto settle = [&](int want) {
+    if (want != current) {
+      if (t - b.lastSideChange > 12) {
+        b.lastSideChange = t;
+      } else {
+        want = current;
+      }
+    }
+    b.side = want;
+    return want;
+  };
   if (std::fabs(rel) < beat + std::max(0.0, b.crew.overstand)) {
     int want = current;
     if (rel >= beat + b.crew.overstand) {
@@ -176,15 +198,7 @@ double Simulator::steerTo(Boat& b, Vec target, double windDir, double tws, int t
         want = 1;
       }
     }
-    if (want != current) {
-      if (t - b.lastSideChange > 12) {
-        b.lastSideChange = t;
-      } else {
-        want = current;
-      }
-    }
-    b.side = want;
-    return normDeg(windDir - want * beat);
+    return normDeg(windDir - settle(want) * beat);
   }
   if (std::fabs(relDown) < deflect + b.crew.overstandRun) {
     int want = current;
@@ -200,21 +214,13 @@ double Simulator::steerTo(Boat& b, Vec target, double windDir, double tws, int t
         want = 1;
       }
     }
-    if (want != current) {
-      if (t - b.lastSideChange > 12) {
-        b.lastSideChange = t;
-      } else {
-        want = current;
-      }
-    }
-    b.side = want;
-    return normDeg(windDir - want * run);
+    return normDeg(windDir - settle(want) * run);
   }
   b.side = sideOf(bearing, windDir);
   return bearing;
 }
 
-Vec Simulator::markAim(const Boat& b, int k) const {
+Vec Simulator::markAim(const SailingBoat& b, int k) const {
   const Vec mark = m_course.itemPoint(k);
   const Vec in = m_course.incoming(k);
   const Vec out = m_course.outgoing(k);
@@ -227,7 +233,7 @@ Vec Simulator::markAim(const Boat& b, int k) const {
   return mark + outside.unit() * b.crew.roundOffset;
 }
 
-Vec Simulator::gateAim(Boat& b, int k) {
+Vec Simulator::gateAim(SailingBoat& b, int k) {
   const Segment& gate = m_course.lines[m_course.items[k].index];
   if (b.gateEnd < 0) {
     // The gate end nearer the boat as it comes down, with a coin for the
@@ -248,7 +254,7 @@ Vec Simulator::gateAim(Boat& b, int k) {
 }
 
 // Boats cross the finish line in its middle.
-Vec Simulator::finishAim(const Boat& b, int k) const {
+Vec Simulator::finishAim(const SailingBoat& b, int k) const {
   const Vec middle = m_course.lines[m_course.items[k].index].middle();
   const Vec in = throughDir(k);
   if (in.dot(bearingVec(m_course.windDir)) > 0.5) {
@@ -267,12 +273,12 @@ Vec Simulator::throughDir(int k) const {
 }
 
 // A point beyond spot on the straight line from the boat through it.
-Vec Simulator::throughSpot(const Boat& b, Vec spot, double beyond) {
+Vec Simulator::throughSpot(const SailingBoat& b, Vec spot, double beyond) {
   const Vec to = spot - b.pos;
   return to.length() < 1 ? spot : spot + to.unit() * beyond;
 }
 
-void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desired, double* cap) {
+void Simulator::decide(SailingBoat& b, int t, double windDir, double tws, double* desired, double* cap) {
   *cap = 1.0;
   const Segment& start = m_course.lines[m_course.startLine];
   const double beat = m_polar.beatAngle(tws) + b.crew.pointing;
@@ -441,7 +447,7 @@ void Simulator::decide(Boat& b, int t, double windDir, double tws, double* desir
   }
 }
 
-void Simulator::move(Boat& b, double desired, double cap, double windDir, double tws, int t) {
+void Simulator::move(SailingBoat& b, double desired, double cap, double windDir, double tws, int t) {
   // A helmsman never holds a course exactly.
   desired += 1.2 * std::sin(2 * M_PI * t / 23.0 + b.crew.wobblePhase);
   const double turn = std::clamp(diffDeg(desired, b.heading), -kTurnRateDegPerSecond, kTurnRateDegPerSecond);
@@ -464,7 +470,7 @@ void Simulator::move(Boat& b, double desired, double cap, double windDir, double
   b.pos = b.pos + bearingVec(b.heading) * (b.speed * kMetresPerSecondPerKnot);
 }
 
-void Simulator::checkPassing(Boat& b, Vec from, int t) {
+void Simulator::checkPassing(SailingBoat& b, Vec from, int t) {
   const Vec to = b.pos;
   auto crossing = [&](const Segment& line) { return segmentCrossing(from, to, line.end1, line.end2); };
 
@@ -530,7 +536,7 @@ SimResult Simulator::run() {
   m_up = bearingVec(m_course.windDir);
   m_right = m_up.right();
 
-  std::vector<Boat> boats(m_params.boats);
+  std::vector<SailingBoat> boats(m_params.boats);
   int earliest = 0;
   for (int i = 0; i < m_params.boats; ++i) {
     Rng boatRng = m_rng.fork(100 + i);
@@ -554,7 +560,7 @@ SimResult Simulator::run() {
   for (; t < limit; ++t) {
     const WindState w = m_wind.at(t);
     bool anyLogging = false;
-    for (Boat& b : boats) {
+    for (SailingBoat& b : boats) {
       if (b.phase == Phase::Ashore) {
         continue;
       }
@@ -592,7 +598,7 @@ SimResult Simulator::run() {
 
   // A mark's passing is the boat's closest approach to it on the way to the
   // next item, the moment a sailor would call the rounding.
-  for (Boat& b : boats) {
+  for (SailingBoat& b : boats) {
     double from = -1e9;
     for (std::size_t k = 0; k < m_course.items.size(); ++k) {
       double& when = b.out.passTimes[k];
@@ -619,7 +625,7 @@ SimResult Simulator::run() {
   }
 
   const Segment& start = m_course.lines[m_course.startLine];
-  for (Boat& b : boats) {
+  for (SailingBoat& b : boats) {
     const auto& track = b.out.track;
     for (std::size_t i = 1; i < track.size(); ++i) {
       const double f = segmentCrossing(track[i - 1].pos, track[i].pos, start.end1, start.end2);
@@ -635,7 +641,7 @@ SimResult Simulator::run() {
   result.firstSecond = earliest;
   result.lastSecond = t;
   result.lastFinish = lastFinish;
-  for (Boat& b : boats) {
+  for (SailingBoat& b : boats) {
     result.boats.push_back(std::move(b.out));
   }
   return result;
