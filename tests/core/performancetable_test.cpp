@@ -132,11 +132,11 @@ TEST(PerformanceTable, WorkedExampleLineForLine) {
                    QStringLiteral("Boat Name,ST->MK1,MK1->L2,Total(A),,Sail Dist(B),BSP(C=B/A),,Start Time"),
                    QStringLiteral("Alpha,1234,2345,3579,,3.1317,3.1501, ,12")}));
   EXPECT_QEQ(section(lines, kPosition), QStringList({kPosition, QStringLiteral("Boat Name,START,MK1,FINISH"),
-                                                    QStringLiteral("Alpha,1,1,1")}));
+                                                     QStringLiteral("Alpha,1,1,1")}));
   EXPECT_QEQ(rowOf(section(lines, kSailed), QStringLiteral("Alpha")),
-            QStringLiteral("Alpha,1.2958,1.8358,3.1317"));
+             QStringLiteral("Alpha,1.2958,1.8358,3.1317"));
   EXPECT_QEQ(rowOf(section(lines, kSpeed), QStringLiteral("Alpha")),
-            QStringLiteral("Alpha,3.7805,2.8183,3.1501"));
+             QStringLiteral("Alpha,3.7805,2.8183,3.1501"));
 }
 
 TEST(PerformanceTable, NoBoatsGivesEveryTitleAndHeadingAndNoRows) {
@@ -210,13 +210,13 @@ TableRace fleet() {
 TEST(PerformanceTable, TimeByLegRows) {
   const QStringList s = section(tableLines(fleet()), kTime);
   EXPECT_QEQ(rowOf(s, QStringLiteral("Alpha")),
-            QStringLiteral("Alpha,1000,1000,1000,3000,,1.8088,2.1706, ,12"));
+             QStringLiteral("Alpha,1000,1000,1000,3000,,1.8088,2.1706, ,12"));
   EXPECT_QEQ(rowOf(s, QStringLiteral("Bravo")), QStringLiteral("Bravo,1100,-,-,-,,-,-, ,20"));
   // No start crossing: the row ends after BSP, leg 1 still counts from the signal.
   EXPECT_QEQ(rowOf(s, QStringLiteral("Charlie")),
-            QStringLiteral("Charlie,1050,1050,1000,3100,,1.7548,2.0379"));
+             QStringLiteral("Charlie,1050,1050,1000,3100,,1.7548,2.0379"));
   EXPECT_QEQ(rowOf(s, QStringLiteral("Delta")),
-            QStringLiteral("Delta,988,1012,1000,3000,,1.8088,2.1706, ,40"));
+             QStringLiteral("Delta,988,1012,1000,3000,,1.8088,2.1706, ,40"));
   EXPECT_QEQ(rowOf(s, QStringLiteral("Echo")), QStringLiteral("Echo,1010,1000,990,3000,,1.8088,2.1704, ,5"));
 }
 
@@ -235,20 +235,20 @@ TEST(PerformanceTable, SailedDistanceAndSpeedOfARetiredBoatAreMissing) {
   EXPECT_QEQ(rowOf(section(lines, kSailed), QStringLiteral("Bravo")), QStringLiteral("Bravo,-,-,-,-"));
   EXPECT_QEQ(rowOf(section(lines, kSpeed), QStringLiteral("Bravo")), QStringLiteral("Bravo,-,-,-,-"));
   EXPECT_QEQ(rowOf(section(lines, kSailed), QStringLiteral("Alpha")),
-            QStringLiteral("Alpha,0.5939,0.5669,0.6479,1.8088"));
+             QStringLiteral("Alpha,0.5939,0.5669,0.6479,1.8088"));
   EXPECT_QEQ(rowOf(section(lines, kSpeed), QStringLiteral("Delta")),
-            QStringLiteral("Delta,2.1641,2.1128,2.2354,2.1706"));
+             QStringLiteral("Delta,2.1641,2.1128,2.2354,2.1706"));
 }
 
 TEST(PerformanceTable, SummarySumsOnlyLegsWithBothPassages) {
   const QStringList s = section(tableLines(fleet()), kSummary);
   EXPECT_QEQ(rowOf(s, QStringLiteral("Alpha")),
-            QStringLiteral("Alpha,2000,1.241,2.235,1.943,,1000,0.566,2.041,1.943"));
+             QStringLiteral("Alpha,2000,1.241,2.235,1.943,,1000,0.566,2.041,1.943"));
   // The retired boat's downwind leg has no time: nothing is counted for it,
   // where the "not passed" marker would give about ten million seconds.
   EXPECT_QEQ(rowOf(s, QStringLiteral("Bravo")), QStringLiteral("Bravo,1100,0,0,1.767,,0,0,0,0"));
   EXPECT_QEQ(rowOf(s, QStringLiteral("Charlie")),
-            QStringLiteral("Charlie,2050,1.214,2.133,1.896,,1050,0.539,1.851,1.851"));
+             QStringLiteral("Charlie,2050,1.214,2.133,1.896,,1050,0.539,1.851,1.851"));
 }
 
 TEST(PerformanceTable, DifferencesFromTheBestBoat) {
@@ -309,13 +309,13 @@ TEST(PerformanceTable, TwoItemCourseHasOneLeg) {
   const QStringList lines = tableLines(t);
   EXPECT_QEQ(section(lines, kTime)[1], QStringLiteral(",(UP)"));
   EXPECT_QEQ(section(lines, kTime)[2],
-            QStringLiteral("Boat Name,ST->L2,Total(A),,Sail Dist(B),BSP(C=B/A),,Start Time"));
+             QStringLiteral("Boat Name,ST->L2,Total(A),,Sail Dist(B),BSP(C=B/A),,Start Time"));
   EXPECT_QEQ(rowOf(section(lines, kTime), QStringLiteral("Alpha")),
-            QStringLiteral("Alpha,1800,1800,,1.9978,3.9956, ,3"));
+             QStringLiteral("Alpha,1800,1800,,1.9978,3.9956, ,3"));
   EXPECT_QEQ(section(lines, kPosition)[1], QStringLiteral("Boat Name,START,FINISH"));
   // Only upwind legs: the downwind half reads 0, 0, 0, 0.
   EXPECT_QEQ(rowOf(section(lines, kSummary), QStringLiteral("Alpha")),
-            QStringLiteral("Alpha,1800,1.997,3.995,1.079,,0,0,0,0"));
+             QStringLiteral("Alpha,1800,1.997,3.995,1.079,,0,0,0,0"));
 }
 
 TEST(PerformanceTable, SingleItemAndEmptyCourses) {
