@@ -172,6 +172,23 @@ TEST(SceneSegments, SearchAgreesWithTheCyclicRule) {
   }
 }
 
+// A cursor carried over from another race may take a track for one in time
+// order; a pair that holds the time is still found.
+TEST(SceneSegments, TrackTakenForOrderedStillFindsItsPair) {
+  Boat boat;
+  boat.fixes = {fix(0, 0, 0), fix(50, 0, 0), fix(10, 0, 0), fix(20, 0, 0), fix(30, 0, 0), fix(100, 0, 0)};
+  const std::optional<int> j = FindBoatSegment(boat, 15, 4, true);
+  ASSERT_TRUE(j);
+  EXPECT_LE(boat.fixes[*j].time, 15);
+  EXPECT_GT(boat.fixes[*j + 1].time, 15);
+  SceneCursor cursor;
+  EXPECT_FALSE(cursor.timesInOrder(0, boat));
+  // The next race's boat 1 is examined afresh.
+  Boat next;
+  next.fixes = {fix(0, 0, 0), fix(10, 0, 0), fix(20, 0, 0), fix(30, 0, 0), fix(50, 0, 0), fix(100, 0, 0)};
+  EXPECT_TRUE(cursor.timesInOrder(0, next));
+}
+
 TEST(SceneBoats, PositionIsInterpolatedAndSitsOnTheFixAtItsTime) {
   Boat boat;
   boat.fixes = {fix(0, kLat, kLon, 0), fix(10, kLat + 1, kLon + 2, 90), fix(20, kLat + 1, kLon + 3, 90)};

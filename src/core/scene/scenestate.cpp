@@ -38,9 +38,14 @@ bool SceneCursor::timesInOrder(int boatIndex, const Boat& boat) {
     trackOrder.resize(boatIndex + 1);
   }
   TrackOrder& order = trackOrder[boatIndex];
-  if (order.fixes != boat.fixes.data() || order.count != boat.FixCount()) {
+  const double first = boat.fixes.empty() ? 0 : boat.fixes.front().time;
+  const double last = boat.fixes.empty() ? 0 : boat.fixes.back().time;
+  if (order.fixes != boat.fixes.data() || order.count != boat.FixCount() || order.first != first ||
+      order.last != last) {
     order.fixes = boat.fixes.data();
     order.count = boat.FixCount();
+    order.first = first;
+    order.last = last;
     order.inOrder = std::is_sorted(boat.fixes.begin(), boat.fixes.end(),
                                    [](const Fix& a, const Fix& b) { return a.time < b.time; });
   }
@@ -132,7 +137,11 @@ std::optional<int> FindBoatSegment(const Boat& boat, double t, int start, bool i
     if (j >= 0 && j < pairs && pairHolds(f, j, t)) {
       return j;
     }
-    return std::nullopt;
+    // Outside the track no pair can hold t; inside it bisection cannot miss
+    // unless the track was taken for another, so that case is scanned.
+    if (t < f.front().time || t >= f.back().time) {
+      return std::nullopt;
+    }
   }
   for (int k = 1; k < pairs; ++k) {
     const int j = (start + k) % pairs;

@@ -81,6 +81,8 @@ struct SceneCursor {
   struct TrackOrder {
     const Fix* fixes = nullptr;
     int count = -1;
+    double first = 0;
+    double last = 0;
     bool inOrder = false;
   };
   std::vector<TrackOrder> trackOrder;
