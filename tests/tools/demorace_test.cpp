@@ -138,5 +138,40 @@ TEST(DemoRaces, RacesSailAtSea) {
   }
 }
 
+// The sheets hold the shore where it is: read back with the datum shift, the
+// outline of Enoshima lies round its lighthouse (35°17.98'N 139°28.82'E, on
+// the island's top).
+TEST(DemoCoastline, SheetsPutTheShoreInItsPlace) {
+  const RaceFolders folders(kDemo);
+  struct Place {
+    GeoPoint point;
+    double withinMetres;
+  };
+  const Place enoshima{{35.2997 * 60, 139.4804 * 60}, 350};
+  CoastlineExtent extent{enoshima.point.lat + 0.5, enoshima.point.lat - 0.5, enoshima.point.lon + 0.5,
+                         enoshima.point.lon - 0.5, enoshima.point.lat,       enoshima.point.lon};
+  const CoastlineResult coast = ReadCoastline(folders, extent);
+  ASSERT_FALSE(coast.error.has_value());
+  double nearest = 1e9;
+  int around = 0;
+  GeoPoint sum;
+  for (const auto& line : coast.coastline.polylines) {
+    for (const GeoPoint& p : line) {
+      const double d = metresBetween(enoshima.point, p);
+      nearest = std::min(nearest, d);
+      if (d < 600) {
+        ++around;
+        sum.lat += p.lat;
+        sum.lon += p.lon;
+      }
+    }
+  }
+  EXPECT_LT(nearest, enoshima.withinMetres);
+  ASSERT_GT(around, 8);  // the island's outline, not a stray point
+  // The outline's middle is the island's middle: a datum shift the wrong way
+  // would move it some 700 m.
+  EXPECT_LT(metresBetween(enoshima.point, {sum.lat / around, sum.lon / around}), 200);
+}
+
 }  // namespace
 }  // namespace velaro
