@@ -293,6 +293,23 @@ TEST(PerformanceTable, WithoutAFinisherEveryDifferenceIsMissing) {
   }
 }
 
+// A best boat that finished without a passage at MK2 (and so without
+// sailed distances for the legs around it) has no value to compare there:
+// those columns read "-" instead of a difference from the marker.
+TEST(PerformanceTable, DifferencesNeedTheBestBoatsValueToo) {
+  TableRace t =
+      tableRace({QStringLiteral("L1"), QStringLiteral("MK1"), QStringLiteral("MK2"), QStringLiteral("L2")});
+  t.addBoat(QStringLiteral("Alpha"), {12, 1000, kNP, 3000}, {1100, 0, 0, 3350});
+  t.addBoat(QStringLiteral("Bravo"), {10, 1010, 2010, 3010}, {1100, 1050, 1200, 3360});
+  ASSERT_EQ(BestBoat(t.race, t.results), 0);
+  const QStringList lines = tableLines(t);
+  EXPECT_QEQ(rowOf(section(lines, kTimeDiff), QStringLiteral("Bravo")), QStringLiteral("Bravo,10,-,-,+10"));
+  EXPECT_QEQ(rowOf(section(lines, kDistDiff), QStringLiteral("Bravo")), QStringLiteral("Bravo,0,-,-,+10"));
+  EXPECT_QEQ(rowOf(section(lines, kSpeedDiff), QStringLiteral("Bravo")),
+             QStringLiteral("Bravo,-0.0211,-,-,-0.0007"));
+  EXPECT_QEQ(rowOf(section(lines, kTimeDiff), QStringLiteral("Alpha")), QStringLiteral("Alpha,0,-,-,0"));
+}
+
 TEST(PerformanceTable, BestBoatNeedsAnElapsedTimeInRange) {
   TableRace t = tableRace({QStringLiteral("L1"), QStringLiteral("L2")});
   t.addBoat(QStringLiteral("A"), {0, 0}, {});
