@@ -190,7 +190,7 @@ TEST(TimeBar, DayLightFrameByTheTimeOfEachRow) {
   const std::vector<Rgb> dusk = dayLightRows(s, 160, static_cast<int>(set) - 1320, rise, set);
   EXPECT_EQ(dusk[0], (Rgb{191, 191, 192}));  // 75 * 2.55 = 191.25
   for (size_t y = 1; y < dusk.size(); ++y) {
-    EXPECT_GE(dusk[y].red, dusk[y - 1].red) << "earlier rows lower down are brighter";
+    EXPECT_GE(dusk[y].r, dusk[y - 1].r) << "earlier rows lower down are brighter";
   }
 }
 

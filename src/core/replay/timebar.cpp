@@ -116,7 +116,7 @@ std::vector<Rgb> dayLightRows(const TimeBarScale& scale, int panelHeight, int St
                                    static_cast<double>(y - kFrameRowOffset) / scale.height * scale.TimeSpan);
     const double d = timeOfDayAt(StartSecondOfDay, t);
     const double s = daylightBrightness(d, SunriseSecond, SunsetSecond);
-    const int level = std::clamp(roundToInt(2.55 * s), 0, 255);
+    const auto level = static_cast<quint8>(std::clamp(roundToInt(2.55 * s), 0, 255));
     rows[static_cast<size_t>(y)] = {level, level, 192};
   }
   return rows;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/analysis/boatcolours.h"
 #include "core/race.h"
 
 #include <QString>
@@ -8,15 +9,6 @@
 #include <vector>
 
 namespace velaro {
-
-// A colour as three 0..255 components; the drawing side makes its own colour
-// type from it.
-struct Rgb {
-  int red = 0;
-  int green = 0;
-  int blue = 0;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
 
 inline constexpr Rgb kTimeBarBackground{225, 225, 255};
 inline constexpr Rgb kTimeBarOutline{0, 0, 0};
