@@ -95,7 +95,8 @@ TEST(TrackDtr, PositionsOffTheGlobeAreNotFixes) {
 
 TEST(TrackDtr, EmptyAndBinaryInputs) {
   EXPECT_TRUE(read("").fixes.empty());
-  EXPECT_TRUE(read(QByteArray("\x00\xff\xfe T\x00 N1.1 E2.2 x y z", 24)).fixes.empty());
+  constexpr char kGarbage[] = "\x00\xff\xfe T\x00 N1.1 E2.2 x y z";
+  EXPECT_TRUE(read(QByteArray(kGarbage, sizeof kGarbage - 1)).fixes.empty());
 }
 
 }  // namespace

@@ -9,8 +9,9 @@ namespace {
 // A MapSource file is a chain of variable records; rather than walk them,
 // every offset is tried as the flag byte that follows a track point's
 // position. The long form is
-//   00 00 | lat | lon | 01 | altitude (8) | 01 | time | depth flag | 00
-// where the depth flag is 0 or 1 (version 2 files set it); the short form
+//   00 00 | lat | lon | 01 | altitude (8) | 01 | time | 00/01 | 00
+// (the byte after the time is 1 in some files, as in the 42 points of
+// gdb-sample2.gdb; requiring 0 there misses them all); the short form
 //   00 00 | lat | lon | 00 01 | time | 00 00
 // is tried where the long one does not match. A match that holds no
 // plausible position is taken for chance bytes and the scan goes on at the
@@ -19,13 +20,6 @@ namespace {
 constexpr qsizetype kMinScanSize = 60;
 constexpr qsizetype kScanMargin = 30;
 
-struct Form {
-  qsizetype latAt;
-  qsizetype lonAt;
-  qsizetype timeAt;
-  qsizetype step;
-};
-
 bool longFormAt(const unsigned char* b, qsizetype i) {
   return b[i] == 1 && b[i - 10] == 0 && b[i - 9] == 0 && b[i + 9] == 1 && b[i + 14] <= 1 && b[i + 15] == 0;
 }
@@ -33,6 +27,17 @@ bool longFormAt(const unsigned char* b, qsizetype i) {
 bool shortFormAt(const unsigned char* b, qsizetype i) {
   return b[i - 1] == 0 && b[i] == 1 && b[i - 11] == 0 && b[i - 10] == 0 && b[i + 5] == 0 && b[i + 6] == 0;
 }
+
+// Where a form keeps its fields, relative to the flag byte; the long form is
+// tried first.
+struct Form {
+  bool (*matches)(const unsigned char*, qsizetype);
+  qsizetype latAt;
+  qsizetype lonAt;
+  qsizetype timeAt;
+  qsizetype step;
+};
+constexpr Form kForms[] = {{longFormAt, -8, -4, 10, 24}, {shortFormAt, -9, -5, 1, 16}};
 
 }  // namespace
 
@@ -53,9 +58,8 @@ TrackReadResult readGdb(QByteArrayView bytes, const TrackReadOptions& options) {
       nextYield = i + kYieldEveryBytes;
     }
     bool matched = false;
-    for (const Form& form : {Form{-8, -4, 10, 24}, Form{-9, -5, 1, 16}}) {
-      const bool isLong = form.step == 24;
-      if (!(isLong ? longFormAt(b, i) : shortFormAt(b, i))) {
+    for (const Form& form : kForms) {
+      if (!form.matches(b, i)) {
         continue;
       }
       const double latDeg = semicirclesToDegrees(readInt32Le(b + i + form.latAt));
