@@ -76,6 +76,17 @@ int countReddish(const QImage& image, QRect area) {
   return n;
 }
 
+int countWhitish(const QImage& image, QRect area) {
+  int n = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QRgb c = image.pixel(x, y);
+      n += qRed(c) > 230 && qGreen(c) > 230 && qBlue(c) > 230 ? 1 : 0;
+    }
+  }
+  return n;
+}
+
 int countColour(const QImage& image, QRgb colour, QRect area = QRect()) {
   const QRect r = area.isNull() ? image.rect() : area.intersected(image.rect());
   int n = 0;
@@ -199,6 +210,51 @@ TEST(SceneLayers, LightsByDayShowOnlyTheirMarker) {
   EXPECT_GT(countColour(drawLayer(loaded, options, s, DrawLights), green), 0);
   options.lights = {{0, {0, 128, 0}}};  // dark in this phase of its period
   EXPECT_EQ(countColour(drawLayer(loaded, options, s, DrawLights), green), 0);
+}
+
+TEST(SceneLayers, LightJustOffTheMapShowsItsRingWithoutMarker) {
+  LoadedRace loaded = raceOf(1);
+  SceneOptions options = optionsFor();
+  options.NightMode = 1;
+  SceneCursor cursor;
+  const SceneState s = computeScene(loaded, options, 100, cursor);
+  Light light;
+  light.kind = QStringLiteral("Iso R 2s");
+  light.range = 5;
+  // 30 pixels beyond the right edge, level with the middle.
+  light.pos = {s.projection.centre().lat,
+               s.projection.centre().lon + (kMap.width() / 2 + 30) / s.scale.ScaleLon};
+  loaded.race.lights = {light};
+  options.lights = {{1, {255, 0, 0}}};
+  options.LightPhase = 60 / (light.range / 2 * s.scale.ScaleLat);
+  options.LabelLevel = 3;
+  const QImage image = drawLayer(loaded, options, s, DrawLights);
+  EXPECT_GT(countColour(image, kRed, QRect(kMap.width() - 40, 0, 40, kMap.height())), 20);
+  EXPECT_EQ(countColour(image, kYellow), 0);
+}
+
+TEST(SceneLayers, TwoFocusedBoatsShowTheirRangeAtLevelThree) {
+  LoadedRace loaded = raceOf(3);
+  SceneOptions options = optionsFor();
+  options.BoatFocused = {1, 0, 1};
+  options.LabelLevel = 3;
+  SceneCursor cursor;
+  const SceneState s = computeScene(loaded, options, 100, cursor);
+  ASSERT_EQ(s.focusedCount, 2);
+  const QImage image = drawLayer(loaded, options, s, DrawBoatPair);
+  const QPoint a = s.projection.toPixel(s.boats[0].position());
+  const QPoint c = s.projection.toPixel(s.boats[2].position());
+  // The line runs from boat to boat; the range text covers its middle.
+  EXPECT_EQ(image.pixel(a + QPoint(1, 0)), kYellow);
+  EXPECT_GT(countColour(image, kYellow), 5);
+  const QPoint text((a.x() + c.x()) / 2 - 35, (a.y() + c.y()) / 2 - 5);
+  EXPECT_GT(countWhitish(image, QRect(text, QSize(60, 14))), 20);
+  options.LabelLevel = 2;
+  EXPECT_EQ(countColour(drawLayer(loaded, options, s, DrawBoatPair), kYellow), 0);
+  options.LabelLevel = 3;
+  options.BoatFocused = {1, 1, 1};
+  const SceneState three = computeScene(loaded, options, 100, cursor);
+  EXPECT_EQ(countColour(drawLayer(loaded, options, three, DrawBoatPair), kYellow), 0);
 }
 
 TEST(SceneLayers, CourseRouteOnlyWithoutReferenceLinesFromLevelTwo) {
