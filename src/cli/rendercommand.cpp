@@ -15,8 +15,9 @@ namespace {
 constexpr int kMaxSide = 10000;
 
 void renderUsage(QTextStream& err) {
-  err << "usage: velaro-cli render RACEFILE --time SECONDS [--size WxH] [--north-up] [--label-level N] -o "
-         "FILE.png\n";
+  err << "usage: velaro-cli render RACEFILE --time SECONDS [--size WxH] [--north-up] [--label-level N] "
+         "[--zoom N] -o FILE.png\n"
+         "  --label-level 0..3 (default 2), --zoom 1..10 zooms out (default 1)\n";
 }
 
 }  // namespace
@@ -32,6 +33,7 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   QSize size(1024, 768);
   bool northUp = false;
   int labelLevel = 2;
+  int zoom = 1;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     const bool hasValue = i + 1 < args.size();
@@ -58,6 +60,13 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
       labelLevel = args[++i].toInt(&ok);
       if (!ok || labelLevel < 0 || labelLevel > 3) {
         err << "velaro-cli: --label-level is 0 to 3\n";
+        return 2;
+      }
+    } else if (a == QLatin1String("--zoom") && hasValue) {
+      bool ok = false;
+      zoom = args[++i].toInt(&ok);
+      if (!ok || zoom < 1 || zoom > 10) {
+        err << "velaro-cli: --zoom is 1 to 10\n";
         return 2;
       }
     } else if (a == QLatin1String("-o") && hasValue) {
@@ -96,6 +105,7 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   o.mapArea = size;
   o.northUp = northUp || race.NorthUp > 0;
   o.LabelLevel = labelLevel;
+  o.ZoomDivisor = zoom;
   o.ShowSails = true;
   o.chkLL = race.LaylineAngleA != 0 || race.LaylineAngleB != 0;
   o.ChkBigBoat = true;
@@ -115,7 +125,8 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   }
   const SceneState& s = renderer.state();
   out << outFile << ": " << size.width() << 'x' << size.height() << ", t " << *time << " s, " << s.activeCount
-      << " boats sailing, wind " << s.wind.TrueDir << " deg true\n";
+      << " boats sailing, wind " << s.wind.TrueDir << " deg true, " << race.coastline.pointCount()
+      << " coastline points, " << race.lights.size() << " lights\n";
   return 0;
 }
 
