@@ -1,0 +1,212 @@
+#include "app/timebarwidget.h"
+
+#include "core/replay/replayclock.h"
+#include "render/timebarimage.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QStringList>
+
+#include <cmath>
+
+namespace velaro {
+
+namespace {
+
+QLabel* imageBox(const char* name, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setMargin(0);
+  label->setMouseTracking(true);
+  return label;
+}
+
+void showImage(QLabel* label, const QImage& image) {
+  label->setPixmap(QPixmap::fromImage(image));
+  label->resize(image.size());
+}
+
+int rowOf(const QMouseEvent* event) {
+  return static_cast<int>(std::floor(event->position().y()));
+}
+
+}  // namespace
+
+TimeBarHint hintFor(Language language, const QString& timeText, int y) {
+  const QString time = u'(' + timeText + u')';
+  TimeBarHint hint;
+  hint.y = y;
+  if (isJapanese(language)) {
+    hint.text = QStringList{QStringLiteral("クリックで時間を瞬時に変更します"),
+                            QStringLiteral("(白はUpWind、灰色はDownWind )"), time}
+                    .join(QStringLiteral("\r\n"));
+    hint.width = 220;
+    hint.height = 43;
+  } else {
+    hint.text =
+        QStringList{QStringLiteral("Click to change the time."), time,
+                    QStringLiteral("(White zone = UpWind   )"), QStringLiteral("(Gray zone   = DownWind )")}
+            .join(QStringLiteral("\r\n"));
+    hint.width = 180;
+    hint.height = 55;
+  }
+  return hint;
+}
+
+TimeBarWidget::TimeBarWidget(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("pnlTimeBar"));
+  setMouseTracking(true);
+  BackTimeBar = imageBox("BackTimeBar", this);
+  TimeBar = imageBox("TimeBar", this);
+  TimePointer = imageBox("TimePointer", this);
+  // Clicks on the pointer reach the bar or the frame beneath it.
+  TimePointer->setAttribute(Qt::WA_TransparentForMouseEvents);
+  BackTimeBar->installEventFilter(this);
+  TimeBar->installEventFilter(this);
+  BackTimeBar->hide();
+  TimeBar->hide();
+  TimePointer->hide();
+}
+
+void TimeBarWidget::setRace(const LoadedRace* race) {
+  m_race = race;
+  m_mouseOnTimeBar = false;
+  m_preview = {};
+  if (race) {
+    m_sceneTime = race->race.TimeAxisStart;
+  }
+  BuildTimeBar();
+}
+
+TimeBarScale TimeBarWidget::scale() const {
+  if (!m_race) {
+    return TimeBarScale::of(0, 0, timeBarHeight(height()));
+  }
+  return TimeBarScale::of(m_race->race.TimeAxisStart, m_race->race.TimeAxisEnd, timeBarHeight(height()));
+}
+
+void TimeBarWidget::BuildTimeBar() {
+  const bool shown = m_race != nullptr;
+  BackTimeBar->setVisible(shown);
+  TimeBar->setVisible(shown);
+  TimePointer->setVisible(shown);
+  if (!shown) {
+    return;
+  }
+  const TimeBarImages images = BuildTimeBarImages(m_race->race, m_race->geometry, size());
+  BackTimeBar->move(0, 0);
+  showImage(BackTimeBar, images.BackTimeBar);
+  TimeBar->move(kTimeBarLeft, kTimeBarTop);
+  showImage(TimeBar, images.TimeBar);
+  showImage(TimePointer, images.TimePointer);
+  setSceneTime(m_sceneTime);
+}
+
+void TimeBarWidget::setSceneTime(double sceneTime) {
+  m_sceneTime = sceneTime;
+  if (m_race) {
+    TimePointer->move(kTimePointerLeft, scale().pointerTop(sceneTime));
+    TimePointer->raise();
+  }
+}
+
+void TimeBarWidget::TimeBarMouseMove(int y) {
+  if (!m_race) {
+    return;
+  }
+  m_mouseOnTimeBar = true;
+  const TimeBarScale s = scale();
+  m_preview.y = y;
+  m_preview.rowTime = s.timeOfRow(y);
+  m_preview.time = s.clampToAxis(m_preview.rowTime);
+  m_preview.clockText = clockTextAt(m_race->race.RaceStart, m_preview.rowTime);
+  emit previewRequested(m_preview.time);
+}
+
+void TimeBarWidget::TimeBarMouseDown(int y) {
+  if (!m_race) {
+    return;
+  }
+  const TimeBarScale s = scale();
+  emit jumpRequested(s.clampToAxis(s.timeOfRow(y)));
+}
+
+void TimeBarWidget::BackTimeBarMouseDown(int y) {
+  if (!m_race) {
+    return;
+  }
+  if (inStartBand(y, BackTimeBar->height())) {
+    emit startRequested(m_race->race.TimeAxisStart);
+  }
+}
+
+void TimeBarWidget::pnlTimeBarMouseMove() {
+  if (!m_mouseOnTimeBar) {
+    return;
+  }
+  m_mouseOnTimeBar = false;
+  emit previewEnded();
+}
+
+std::vector<std::optional<GeoPoint>> TimeBarWidget::previewPositions(double time) const {
+  std::vector<std::optional<GeoPoint>> positions;
+  if (!m_race) {
+    return positions;
+  }
+  positions.reserve(m_race->race.boats.size());
+  for (const Boat& boat : m_race->race.boats) {
+    const std::optional<int> j = previewFix(boat, time);
+    if (j) {
+      const Fix& fix = boat.fixes[static_cast<size_t>(*j)];
+      positions.push_back(GeoPoint{fix.lat, fix.lon});
+    } else {
+      positions.push_back(std::nullopt);
+    }
+  }
+  return positions;
+}
+
+bool TimeBarWidget::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress) {
+    return QWidget::eventFilter(watched, event);
+  }
+  const int y = rowOf(static_cast<QMouseEvent*>(event));
+  if (watched == TimeBar) {
+    if (type == QEvent::MouseMove) {
+      TimeBarMouseMove(y);
+    } else {
+      TimeBarMouseDown(y);
+    }
+    return true;
+  }
+  if (watched == BackTimeBar) {
+    if (type == QEvent::MouseMove) {
+      pnlTimeBarMouseMove();
+    } else {
+      BackTimeBarMouseDown(y);
+    }
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TimeBarWidget::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  BuildTimeBar();
+}
+
+void TimeBarWidget::mouseMoveEvent(QMouseEvent* event) {
+  pnlTimeBarMouseMove();
+  QWidget::mouseMoveEvent(event);
+}
+
+// Leaving the panel in one quick move never passes over the frame.
+void TimeBarWidget::leaveEvent(QEvent* event) {
+  pnlTimeBarMouseMove();
+  QWidget::leaveEvent(event);
+}
+
+}  // namespace velaro
