@@ -5,7 +5,11 @@
 #include "app/splashform.h"
 #include "core/datetime.h"
 #include "core/racecatalogue.h"
+#include "core/reports/filewrite.h"
+#include "core/reports/kmlexport.h"
+#include "core/reports/performancetable.h"
 #include "render/flags.h"
+#include "render/kmlicons.h"
 #include "render/overviewmap.h"
 #include "render/replaypictures.h"
 #include "render/seacolour.h"
@@ -17,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -70,6 +75,9 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
       m_seaColour(kSeaColourPresets[0]) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Velaro"));
+  m_questionSink = [this](const QString& caption, const QString& text) {
+    return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  };
   m_messageSink = [this](const QString& caption, const QString& text, bool error) {
     QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, caption, text, QMessageBox::Ok,
                     this);
@@ -233,7 +241,9 @@ void MainWindow::buildControls() {
   connect(ScrollBar3, &QScrollBar::valueChanged, this, &MainWindow::updateSceneOptions);
   connect(RadioButton1, &QRadioButton::clicked, this, &MainWindow::RadioButton1Click);
   connect(RadioButton2, &QRadioButton::clicked, this, [this] { m_page = 2; });
-  connect(RadioButton3, &QRadioButton::clicked, this, [this] { m_page = 2; });
+  connect(RadioButton3, &QRadioButton::clicked, this, &MainWindow::RadioButton3Click);
+  Button3->installEventFilter(this);
+  Button3->setMouseTracking(true);
 
   hintbox = makeMemo("hintbox", this);
   hintbox->setStyleSheet(QStringLiteral("QPlainTextEdit { background: yellow; }"));
@@ -248,7 +258,9 @@ void MainWindow::buildControls() {
 }
 
 bool MainWindow::startUp() {
-  m_documentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (m_documentsFolder.isEmpty()) {
+    m_documentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  }
   m_autoNext = 1;
   chkAutoNext->setChecked(true);
   m_hintsOn = 1;
@@ -846,6 +858,88 @@ void MainWindow::Wait(int ms) {
     QThread::msleep(static_cast<unsigned long>(std::min<qint64>(100, ms - timer.elapsed())));
     QCoreApplication::processEvents();
   }
+}
+
+void MainWindow::writeAndOpen(const QString& fileName, const QByteArray& bytes) {
+  const QString path = QDir(m_documentsFolder).filePath(fileName);
+  if (!QDir().mkpath(m_documentsFolder)) {
+    showMessage(QStringLiteral("%1: the folder cannot be made").arg(m_documentsFolder), true);
+    return;
+  }
+  if (const auto error = writeFileBytes(path, bytes)) {
+    showMessage(error->toString(), true);
+    return;
+  }
+  m_platform.beep();
+  m_platform.openUrl(QUrl::fromLocalFile(path));
+}
+
+void MainWindow::RadioButton3Click() {
+  ComboBox1->setEnabled(false);
+  Button4->setEnabled(false);
+  Panel1->hide();
+  PnlWindGr->hide();
+  m_page = 2;
+  if (m_haveRace) {
+    writeAndOpen(QString::fromLatin1(kPerformanceTableFileName), WritePerformanceTable(m_loaded));
+  }
+}
+
+void MainWindow::Button3MouseDown(Qt::MouseButton button) {
+  if (!m_haveRace) {
+    return;
+  }
+  const Race& race = m_loaded.race;
+  std::vector<int> focused(race.BoatCount(), 1);
+  int unfocused = 0;
+  for (int b = 0; b < race.BoatCount() && b < static_cast<int>(m_boatBoxes.size()); ++b) {
+    focused[b] = m_boatBoxes[b]->isChecked() ? 1 : 0;
+    unfocused += focused[b] ? 0 : 1;
+  }
+  const bool ja = isJapanese(m_language);
+  if (kmlAskHideUnfocused(unfocused) && m_questionSink) {
+    m_hideUnfocused = m_questionSink(QStringLiteral("Velaro"), kmlQuestionText(ja));
+  }
+  const QString iconFolder = m_folders.folder(QString::fromLatin1(kIconFolder));
+  // The pictures are optional: a folder that cannot be written only costs the icons.
+  ensureKmlIcons(iconFolder);
+  KmlOptions options;
+  options.japanese = ja;
+  options.hideUnfocused = m_hideUnfocused;
+  options.iconFolder = QDir::cleanPath(iconFolder) + u'/';
+  options.focused = focused;
+  const QByteArray kml =
+      button == Qt::RightButton
+          ? ExportPresentScene(race, m_clock.SceneTime(), sceneBoatsFrom(m_scene.state()), options)
+          : ExportAllRace(race, options);
+  writeAndOpen(QString::fromLatin1(kKmlFileName), kml);
+}
+
+void MainWindow::showHint(const QString& text, const QRect& rect) {
+  hintbox->setGeometry(rect);
+  hintbox->setPlainText(text);
+  hintbox->show();
+  hintbox->raise();
+}
+
+void MainWindow::Button3MouseMove() {
+  const bool ja = isJapanese(m_language);
+  showHint(kmlHintText(ja), kmlHintRect(pnlCTRL->pos() + Button3->pos(), ja));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Button3) {
+    if (event->type() == QEvent::MouseButtonPress) {
+      Button3MouseDown(static_cast<QMouseEvent*>(event)->button());
+      return true;
+    }
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+      Button3MouseMove();
+    } else if (event->type() == QEvent::Leave) {
+      hintbox->hide();
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace velaro

@@ -64,6 +64,8 @@ class MainWindow : public QWidget {
   Language language() const { return m_language; }
   void setLanguage(Language language);
   const QString& documentsFolder() const { return m_documentsFolder; }
+  // Where exports go; the user's documents folder unless set before startUp.
+  void setDocumentsFolder(const QString& folder) { m_documentsFolder = folder; }
   bool isLoading() const { return m_loading; }
   int mapWidth() const;
   int mapHeight() const;
@@ -87,6 +89,14 @@ class MainWindow : public QWidget {
   void minusClick();
   void RadioButton1Click();
   void ScrollBar1Change(int position);
+  void RadioButton3Click();
+  // The Google Earth button: left click exports the whole race, right click
+  // the present scene.
+  void Button3MouseDown(Qt::MouseButton button);
+  void Button3MouseMove();
+  // The Yes/No question about boats out of focus; tests replace it.
+  using QuestionSink = std::function<bool(const QString& caption, const QString& text)>;
+  void setQuestionSink(QuestionSink sink) { m_questionSink = std::move(sink); }
 
   const ReplayClock& clock() const { return m_clock; }
   const SceneRenderer& scene() const { return m_scene; }
@@ -202,6 +212,11 @@ class MainWindow : public QWidget {
   ReplayClock m_clock;
   int m_page = 1;
   int m_loadWaitMs = 1000;
+  bool m_hideUnfocused = false;
+  QuestionSink m_questionSink;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void writeAndOpen(const QString& fileName, const QByteArray& bytes);
+  void showHint(const QString& text, const QRect& rect);
   QPlainTextEdit* hintbox = nullptr;
   QTimer* Timer1 = nullptr;
   QTimer* Timer2 = nullptr;

@@ -3,11 +3,13 @@
 #include "fakeplatform.h"
 #include "support/gpxmaker.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -32,7 +34,7 @@ class MainWindowTest : public ::testing::Test {
       ASSERT_TRUE(root.mkpath(QString::fromLatin1(sub)));
     }
     // Race files give no TD, so their local times are the logs' UTC times.
-    const QDateTime first(QDate(2009, 7, 19), QTime(9, 58), Qt::UTC);
+    const QDateTime first(QDate(2009, 7, 19), QTime(9, 56), Qt::UTC);
     write(QStringLiteral("gpsdat/a.gpx"), testing::makeGpx(first, 80));
     write(QStringLiteral("gpsdat/b.gpx"), testing::makeGpx(first, 80, 10, 35.30));
     write(QStringLiteral("gpsdat/short.gpx"), testing::makeGpx(first, 20));
@@ -263,6 +265,80 @@ TEST_F(MainWindowTest, TheReplayPlaysAfterALoad) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   }
   EXPECT_EQ(w->clock().SceneTime(), stopped);
+}
+
+}  // namespace
+}  // namespace velaro
+
+namespace velaro {
+namespace {
+
+class ExportTest : public MainWindowTest {
+ protected:
+  std::unique_ptr<MainWindow> startedWindow() {
+    auto w = makeWindow();
+    EXPECT_TRUE(m_documents.isValid());
+    w->setDocumentsFolder(m_documents.path());
+    w->setQuestionSink([this](const QString&, const QString&) {
+      ++m_questions;
+      return m_answer;
+    });
+    EXPECT_TRUE(w->startUp());
+    return w;
+  }
+  QString document(const char* name) const {
+    return QDir(m_documents.path()).filePath(QString::fromLatin1(name));
+  }
+
+  QTemporaryDir m_documents;
+  int m_questions = 0;
+  bool m_answer = true;
+};
+
+TEST_F(ExportTest, TableIsWrittenToTheDocumentsFolderAndOpened) {
+  auto w = startedWindow();
+  const int beeps = m_platform.beeps;
+  w->RadioButton3Click();
+  ASSERT_TRUE(QFileInfo(document("NoName.csv")).isFile());
+  ASSERT_EQ(m_platform.opened.size(), 1);
+  EXPECT_EQ(m_platform.opened[0].toLocalFile(), document("NoName.csv"));
+  EXPECT_EQ(m_platform.beeps, beeps + 1);
+  EXPECT_EQ(w->Page(), 2);
+  EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(ExportTest, AReadOnlyTableFileIsReportedAndNothingOpens) {
+  auto w = startedWindow();
+  QFile old(document("NoName.csv"));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  ASSERT_EQ(old.write("old"), 3);
+  old.close();
+  ASSERT_TRUE(old.setPermissions(QFileDevice::ReadOwner));
+  w->RadioButton3Click();
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].error);
+  EXPECT_TRUE(m_messages[0].text.contains(QStringLiteral("NoName.csv")));
+  EXPECT_TRUE(m_platform.opened.isEmpty());
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_EQ(old.readAll(), QByteArray("old"));
+}
+
+TEST_F(ExportTest, KmlAsksAboutBoatsOutOfFocusOnlyWhenThereAreSome) {
+  write(QStringLiteral("raceadmin/racefile.st"), "bravo.txt\n");
+  auto w = startedWindow();
+  w->Button3MouseDown(Qt::LeftButton);
+  EXPECT_EQ(m_questions, 0);
+  ASSERT_EQ(m_platform.opened.size(), 1);
+  EXPECT_EQ(m_platform.opened[0].toLocalFile(), document("VLRMap5.kml"));
+
+  w->findChild<QCheckBox*>(QStringLiteral("sBoat2"))->setChecked(false);
+  w->Button3MouseDown(Qt::RightButton);
+  EXPECT_EQ(m_questions, 1);
+  QFile kml(document("VLRMap5.kml"));
+  ASSERT_TRUE(kml.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(kml.readAll().contains("<kml"));
+  // The icons are drawn beside the races for the globe viewer.
+  EXPECT_TRUE(QFileInfo(QDir(m_dir.path()).filePath(QStringLiteral("ya/ar0.png"))).isFile());
 }
 
 }  // namespace
