@@ -9,6 +9,8 @@
 #include "core/readers/trackreader.h"
 #include "core/readers/windreader.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -293,6 +295,18 @@ TEST(RaceGenerator, BoatsRoundTheTriangleInOrder) {
   o.boats = 10;
   o.durationMinutes = 30;
   expectCourseSailedInOrder(generateRace(o));
+}
+
+TEST(RaceGenerator, NoticeGivesPositionsAndSignals) {
+  const GeneratedRace& race = mixedRace();
+  const QString notice = QString::fromUtf8(race.files.at(QStringLiteral("attachment/t-notice.html")));
+  // The start at 11:00 with a five-minute sequence: warning signal at 10:55.
+  EXPECT_TRUE(notice.contains(QStringLiteral("warning signal 10:55, start 11:00")));
+  const QRegularExpression position(
+      QStringLiteral("<td>MK1</td><td>35°\\d\\d\\.\\d{3}'N 139°\\d\\d\\.\\d{3}'E</td>"));
+  EXPECT_TRUE(notice.contains(position)) << notice.toStdString();
+  EXPECT_TRUE(
+      notice.contains(QStringLiteral("L1 &rarr; MK1 &rarr; MK2 &rarr; L2 &rarr; MK1 &rarr; MK2 &rarr; L3")));
 }
 
 TEST(RaceGenerator, FleetRacesLikeAFleet) {

@@ -89,7 +89,7 @@ QString humanPosition(GeoPoint p) {
     return QStringLiteral("%1°%2'%3")
         .arg(deg)
         .arg(a - deg * 60, 6, 'f', 3, QChar(u'0'))
-        .arg(lat ? (m < 0 ? u'S' : u'N') : (m < 0 ? u'W' : u'E'));
+        .arg(QChar(lat ? (m < 0 ? u'S' : u'N') : (m < 0 ? u'W' : u'E')));
   };
   return part(p.lat, true) + u' ' + part(p.lon, false);
 }
@@ -267,7 +267,7 @@ QByteArray noticeHtml(const GeneratedRace& race) {
           "<h2>艇 / Boats</h2>\n<p>%10 boats, one design, length %11 m.</p>\n</body>\n</html>\n")
           .arg(raceTitle(race).toHtmlEscaped())
           .arg(o.date.toString(QStringLiteral("yyyy/MM/dd")),
-               o.gun.addSecs(-60 * o.preStartMinutes - 60).toString(QStringLiteral("HH:mm")),
+               o.gun.addSecs(-60 * o.preStartMinutes).toString(QStringLiteral("HH:mm")),
                o.gun.toString(QStringLiteral("HH:mm")), race.location.nameJa, race.location.nameEn, course,
                marks)
           .arg(o.preStartMinutes - 1)
