@@ -101,8 +101,6 @@ int sheetColumnOf(double lon) {
   return static_cast<int>(std::floor(lon / 60.0));
 }
 
-// The logged fixes of one boat: its true positions at the logger's interval
-// with the wander of a GPS fix, a dropout now and then, and the odd spike.
 // Seconds near which a dropout or a spike would hide a passing: a rounding
 // must stay visible in the log for the passing times to match.
 bool nearPassing(const SimBoat& boat, int t) {
