@@ -169,7 +169,11 @@ std::vector<std::optional<GeoPoint>> TimeBarWidget::previewPositions(double time
 }
 
 bool TimeBarWidget::eventFilter(QObject* watched, QEvent* event) {
-  const QEvent::Type type = event->type();
+  // The second press of a double click counts as a click of its own.
+  QEvent::Type type = event->type();
+  if (type == QEvent::MouseButtonDblClick) {
+    type = QEvent::MouseButtonPress;
+  }
   if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress) {
     return QWidget::eventFilter(watched, event);
   }

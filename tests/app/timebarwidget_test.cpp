@@ -128,6 +128,12 @@ TEST_F(TimeBarWidgetTest, ClicksOnTheBarJumpToTheRowsTime) {
   EXPECT_TRUE(rec.starts.empty());
   EXPECT_TRUE(rec.previews.empty());
 
+  // A quick second click jumps as well.
+  send(bar, QEvent::MouseButtonDblClick, QPoint(15, 0), Qt::LeftButton);
+  EXPECT_EQ(rec.jumps.size(), 4u);
+  send(child(m_widget, "BackTimeBar"), QEvent::MouseButtonDblClick, QPoint(15, 590), Qt::LeftButton);
+  EXPECT_EQ(rec.starts.size(), 1u);
+
   // Dragged past the bar's ends the time stays on the axis.
   m_widget.TimeBarMouseDown(560);
   m_widget.TimeBarMouseDown(-20);
