@@ -19,6 +19,10 @@ namespace {
 
 constexpr qsizetype kMinScanSize = 60;
 constexpr qsizetype kScanMargin = 30;
+// The scan runs as far as a whole record still fits: the last byte a match
+// reads is i + 15. Stopping 30 bytes short of the end, as the scan start
+// does, would lose a track point that ends the file.
+constexpr qsizetype kRecordTail = 16;
 
 bool longFormAt(const unsigned char* b, qsizetype i) {
   return b[i] == 1 && b[i - 10] == 0 && b[i - 9] == 0 && b[i + 9] == 1 && b[i + 14] <= 1 && b[i + 15] == 0;
@@ -50,7 +54,7 @@ TrackReadResult readGdb(QByteArrayView bytes, const TrackReadOptions& options) {
   }
   qsizetype nextYield = kYieldEveryBytes;
   qsizetype i = kScanMargin;
-  while (i <= size - kScanMargin) {
+  while (i <= size - kRecordTail) {
     if (i >= nextYield) {
       if (options.yield) {
         options.yield();

@@ -13,6 +13,10 @@ namespace {
 
 constexpr qsizetype kMinScanSize = 60;
 constexpr qsizetype kScanMargin = 30;
+// The scan runs as far as a whole record still fits: the last byte a match
+// reads is i + 22. Stopping 30 bytes short of the end, as the scan start
+// does, would lose a track point that ends the file.
+constexpr qsizetype kRecordTail = 23;
 constexpr qsizetype kStep = 24;
 
 bool trackPointAt(const unsigned char* b, qsizetype i) {
@@ -38,7 +42,7 @@ TrackReadResult readMps(QByteArrayView bytes, const TrackReadOptions& options) {
   }
   qsizetype nextYield = kYieldEveryBytes;
   qsizetype i = kScanMargin;
-  while (i <= size - kScanMargin) {
+  while (i <= size - kRecordTail) {
     if (i >= nextYield) {
       if (options.yield) {
         options.yield();
