@@ -38,7 +38,7 @@ namespace {
 constexpr int kPanelWidth = 265;
 constexpr int kLogoHeight = 200;
 constexpr int kControlHeight = 255;
-constexpr int kTimeBarWidth = 50;
+constexpr int kTimeBarPanelWidth = 50;
 
 template <typename T>
 T* named(T* widget, const char* name, QWidget* parent, QRect geometry = QRect()) {
@@ -208,11 +208,14 @@ void MainWindow::buildControls() {
   connect(jpn, &QPushButton::clicked, this, &MainWindow::jpnClick);
   connect(usa, &QPushButton::clicked, this, &MainWindow::usaClick);
 
-  pnlTimeBar = named(new QWidget, "pnlTimeBar", this);
-  pnlTimeBar->setAutoFillBackground(true);
-  QPalette tb = pnlTimeBar->palette();
-  tb.setColor(QPalette::Window, QColor(40, 40, 60));
-  pnlTimeBar->setPalette(tb);
+  pnlTimeBar = new TimeBarWidget(this);
+  connect(pnlTimeBar, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
+  connect(pnlTimeBar, &TimeBarWidget::startRequested, this, [this](double) {
+    m_clock.rewindToStart();
+    showReplayFrame(m_clock.SceneTime());
+  });
+  connect(pnlTimeBar, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
+  connect(pnlTimeBar, &TimeBarWidget::previewEnded, this, &MainWindow::timeBarPreviewEnded);
 
   Panel1 = named(new QWidget, "Panel1", this, QRect(5, 5, 100, 100));
   compasst = named(new QLabel, "compasst", Panel1, QRect(0, 0, 100, 100));
@@ -438,7 +441,9 @@ void MainWindow::applyRaceToControls() {
     ScrollBar2->setValue(100);
   }
   buildBoatControls();
+  m_dotPositions.clear();
   drawOverview();
+  pnlTimeBar->setRace(&m_loaded);
   m_scene.setRace(&m_loaded);
   updateSceneOptions();
 
@@ -488,7 +493,7 @@ void MainWindow::fadeSplash() {
 }
 
 int MainWindow::mapWidth() const {
-  return std::max(0, width() - kPanelWidth - kTimeBarWidth);
+  return std::max(0, width() - kPanelWidth - kTimeBarPanelWidth);
 }
 
 int MainWindow::mapHeight() const {
@@ -510,7 +515,7 @@ void MainWindow::ArrangeWindow() {
   if (listTop == 0) {
     pnlBOATlist->raise();
   }
-  pnlTimeBar->setGeometry(w - kPanelWidth - kTimeBarWidth, 0, kTimeBarWidth, h);
+  pnlTimeBar->setGeometry(w - kPanelWidth - kTimeBarPanelWidth, 0, kTimeBarPanelWidth, h);
   m_map->setGeometry(0, 0, mapWidth(), mapHeight());
   // The score and flag panels sit 5 pixels inside the map's top right corner.
   pnlScore->move(mapWidth() - pnlScore->width() - 5, 5);
@@ -681,22 +686,18 @@ void MainWindow::showReplayFrame(double sceneTime) {
   }
   const QImage& frame = m_scene.render(sceneTime);
   m_map->setImage(frame);
-  // Boat dots on the overview map at the same moment.
-  if (!m_overview.isNull()) {
-    QImage overview = m_overview;
-    QPainter p(&overview);
-    const Projection projection = OverviewProjection(
-        m_loaded.geometry, Orientation{RadioN->isChecked() ? 1 : 0, m_loaded.race.WindAxis});
+  pnlTimeBar->setSceneTime(sceneTime);
+  // Boat dots on the overview map at the same moment, unless the time bar
+  // is previewing another moment.
+  if (!pnlTimeBar->mouseOnTimeBar()) {
     const SceneState& state = m_scene.state();
-    for (int b = static_cast<int>(state.boats.size()) - 1; b >= 0; --b) {
+    std::vector<std::optional<GeoPoint>> positions(state.boats.size());
+    for (size_t b = 0; b < state.boats.size(); ++b) {
       if (state.boats[b].BoatActive) {
-        // Dot positions are panel coordinates; the map image sits at (3, 3).
-        DrawBoatDot(p, BoatDotTopLeft(projection, state.boats[b].position()) - QPoint(3, 3),
-                    m_loaded.colours.BoatColour[b]);
+        positions[b] = state.boats[b].position();
       }
     }
-    p.end();
-    Image1->setPixmap(QPixmap::fromImage(overview));
+    drawOverviewDots(positions);
   }
   if (m_scene.state().refocusedAll) {
     for (QCheckBox* box : m_boatBoxes) {
@@ -731,6 +732,7 @@ void MainWindow::Timer1Timer() {
   input.RaceFileCount = static_cast<int>(m_raceFiles.size());
   input.CurrentRace = m_currentRace;
   input.AutoBrightness = CheckBox3->isChecked() ? 1 : 0;
+  input.MouseOnTimeBar = pnlTimeBar->mouseOnTimeBar();
   input.raceFileExists = [this](int race) {
     return race >= 1 && race <= m_raceFiles.size() &&
            m_folders.existingFile(QString::fromLatin1(kRaceAdminFolder), m_raceFiles[race - 1]).has_value();
@@ -940,6 +942,63 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::drawOverviewDots(const std::vector<std::optional<GeoPoint>>& positions) {
+  if (m_overview.isNull()) {
+    return;
+  }
+  m_dotPositions.resize(positions.size());
+  QImage overview = m_overview;
+  QPainter p(&overview);
+  const Projection projection =
+      OverviewProjection(m_loaded.geometry, Orientation{RadioN->isChecked() ? 1 : 0, m_loaded.race.WindAxis});
+  for (int b = static_cast<int>(positions.size()) - 1; b >= 0; --b) {
+    // A boat without a position at this moment keeps its dot where it was.
+    if (positions[b]) {
+      m_dotPositions[b] = positions[b];
+    }
+    const bool focused = b >= static_cast<int>(m_boatBoxes.size()) || m_boatBoxes[b]->isChecked();
+    if (m_dotPositions[b] && focused) {
+      // Dot positions are panel coordinates; the map image sits at (3, 3).
+      DrawBoatDot(p, BoatDotTopLeft(projection, *m_dotPositions[b]) - QPoint(3, 3),
+                  m_loaded.colours.BoatColour[b]);
+    }
+  }
+  p.end();
+  Image1->setPixmap(QPixmap::fromImage(overview));
+}
+
+void MainWindow::timeBarJump(double t) {
+  const JumpOutcome o = m_clock.timeBarClick(t, m_page, CheckBox1->isChecked() ? 1 : 0);
+  if (!o.ran) {
+    return;
+  }
+  if (o.renderLive || o.renderWholeRace) {
+    applyResultBoard(o.resultsCleared, {}, o.board);
+    showReplayFrame(o.sceneTime);
+  }
+  Memo1->setPlainText(o.clockText);
+}
+
+void MainWindow::timeBarPreview(double t) {
+  const TimeBarPreview& preview = pnlTimeBar->preview();
+  Memo1->setPlainText(preview.clockText);
+  drawOverviewDots(pnlTimeBar->previewPositions(t));
+  if (m_hintsOn && m_page == 1) {
+    const TimeBarHint hint = hintFor(m_language, preview.clockText, preview.y);
+    showHint(hint.text, hint.rectFor(mapWidth()));
+  }
+}
+
+void MainWindow::timeBarPreviewEnded() {
+  hintbox->hide();
+  pnlLOGO->show();
+  pnlCTRL->show();
+  setWindowTitle(m_loaded.race.RaceCaption.isEmpty() ? QStringLiteral("Velaro") : m_loaded.race.RaceCaption);
+  if (m_haveRace) {
+    Memo1->setPlainText(clockTextAt(m_loaded.race.RaceStart, m_clock.SceneTime()));
+  }
 }
 
 }  // namespace velaro

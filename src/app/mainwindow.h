@@ -2,6 +2,7 @@
 
 #include "app/captions.h"
 #include "app/splashform.h"
+#include "app/timebarwidget.h"
 #include "core/loadpipeline.h"
 #include "core/race.h"
 #include "core/racefolders.h"
@@ -121,6 +122,10 @@ class MainWindow : public QWidget {
   void applyResultBoard(bool cleared, const std::vector<int>& revealed, const ResultBoard& board);
   void showTransport(Transport transport);
   void Wait(int ms);
+  void timeBarJump(double t);
+  void timeBarPreview(double t);
+  void timeBarPreviewEnded();
+  void drawOverviewDots(const std::vector<std::optional<GeoPoint>>& positions);
   void fadeSplash();
 
   RaceFolders m_folders;
@@ -187,7 +192,7 @@ class MainWindow : public QWidget {
   QPlainTextEdit* Memo2 = nullptr;
   QPushButton* jpn = nullptr;
   QPushButton* usa = nullptr;
-  QWidget* pnlTimeBar = nullptr;
+  TimeBarWidget* pnlTimeBar = nullptr;
   QWidget* Panel1 = nullptr;
   QLabel* compasst = nullptr;
   QWidget* PnlWindGr = nullptr;
@@ -206,6 +211,7 @@ class MainWindow : public QWidget {
   QPushButton* plus = nullptr;
   QPushButton* minus = nullptr;
   std::vector<QCheckBox*> m_boatBoxes;
+  std::vector<std::optional<GeoPoint>> m_dotPositions;  // last drawn overview dot per boat
   std::vector<QLabel*> m_resultLabels;
 
   SceneRenderer m_scene;
