@@ -195,7 +195,10 @@ TEST(FindRoundings, MarkUsedOnTwoLegsIsMatchedInCourseOrder) {
   EXPECT_NEAR(r.PassTime[0][4], 2500, 1e-6);
 }
 
-TEST(FindRoundings, SearchAfterAMissedItemStartsAgainFromTheFirstFix) {
+// A missed item does not send the search back before the last item passed:
+// mark 3, which the boat also sailed past before the start, is passed on the
+// way back from mark 1.
+TEST(FindRoundings, SearchAfterAMissedItemGoesOnFromTheLastPassing) {
   Race race = windwardRace();
   race.marks.push_back(at(5.0, 5.0));   // mark 2: never approached
   race.marks.push_back(at(-0.1, 0.1));  // mark 3: passed before the start and after mark 1
@@ -203,10 +206,13 @@ TEST(FindRoundings, SearchAfterAMissedItemStartsAgainFromTheFirstFix) {
   race.Course = {QStringLiteral("L1"), QStringLiteral("MK1"), QStringLiteral("MK2"), QStringLiteral("MK3"),
                  QStringLiteral("L2")};
   race.boats.push_back(windwardBoat(5));
-  race.boats[0].fixes.push_back({2200, kLat - 0.3, kLon + 0.1});
+  race.boats[0].fixes.push_back({2150, kLat - 0.15, kLon + 0.1});
+  race.boats[0].fixes.push_back({2200, kLat - 0.18, kLon + 0.1});
+  race.boats[0].fixes.push_back({2250, kLat - 0.3, kLon + 0.1});
   const CourseResults r = FindRoundings(race);
   EXPECT_EQ(r.PassTime[0][2], kNotPassed);
-  EXPECT_EQ(r.PassTime[0][3], -95);
+  EXPECT_GT(r.PassTime[0][3], r.PassTime[0][1]);
+  EXPECT_TRUE(isPassed(r.PassTime[0][3]));
   EXPECT_TRUE(r.finished(0));
 }
 

@@ -99,20 +99,21 @@ void crossLine(const Boat& boat, const GeoLine& line, int itemIndex, double time
   }
 }
 
-// Closest approach to a point within 0.2', searched from where the previous
-// item was passed (from fix 1 again when it was not), stopping once the boat
-// has moved 0.1' away from its closest approach.
-void approachPoint(const Boat& boat, const GeoPoint& point, int itemIndex, bool previousPassed,
-                   int& searchFrom, double& passTime) {
+// Closest approach to a point within 0.2', searched from where the last
+// item was passed, stopping once the boat has moved 0.1' away from its
+// closest approach.
+void approachPoint(const Boat& boat, const GeoPoint& point, int itemIndex, int& searchFrom,
+                   double& passTime) {
   const std::vector<Fix>& fixes = boat.fixes;
   int first = searchFrom;
   int last = boat.FixCount() - 1;
+  // After a missed item the search still goes on from the last item that
+  // was passed: going back to fix 1 would let the pre-start manoeuvres near
+  // a later mark or the finish count as its passing (a boat that retired
+  // could then finish first).
   if (itemIndex == 0) {
     first = 1;
     last = halfTrack(boat.FixCount());
-  } else if (!previousPassed) {
-    first = 1;
-    searchFrom = 1;
   }
   double best = kNearMinutes;
   for (int e = first; e <= last; ++e) {
@@ -216,8 +217,7 @@ CourseResults FindRoundings(const Race& race) {
         crossLine(boat, *line, k, race.TimeAxisEnd, searchFrom[b], passTime);
       }
       if (!isPassed(passTime) && k < itemCount - 1) {
-        const bool previousPassed = k > 0 && isPassed(r.PassTime[b][k - 1]);
-        approachPoint(boat, *point, k, previousPassed, searchFrom[b], passTime);
+        approachPoint(boat, *point, k, searchFrom[b], passTime);
       }
     }
   }
