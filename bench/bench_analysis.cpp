@@ -2,6 +2,7 @@
 // boats logging one fix a second for three hours on a windward-leeward course.
 #include "core/analysis/courseresults.h"
 #include "core/analysis/kinematics.h"
+#include "core/analysis/mapgeometry.h"
 
 #include <benchmark/benchmark.h>
 
@@ -144,15 +145,17 @@ void BM_CourseAnalysis(benchmark::State& state) {
 }
 BENCHMARK(BM_CourseAnalysis)->Unit(benchmark::kMillisecond);
 
-// Kinematics, roundings, trimming, result labels, sailed distances and legs,
-// as a race load runs them.
+// Map geometry, kinematics, roundings, trimming, result labels, sailed
+// distances and legs, as a race load runs them.
 void BM_WholeAnalysis(benchmark::State& state) {
   const Race source = makeRace();
   for (auto _ : state) {
     state.PauseTiming();
     Race race = source;
     state.ResumeTiming();
-    benchmark::DoNotOptimize(ComputeKinematics(race, kCosLat));
+    const MapGeometry geometry = SetsMap(race, QSize(1600, 1000));
+    benchmark::DoNotOptimize(geometry.CentreLat);
+    benchmark::DoNotOptimize(ComputeKinematics(race, geometry.CosCentreLat));
     analyseCourse(race, state);
   }
   state.SetItemsProcessed(state.iterations() * fixCount(source));
