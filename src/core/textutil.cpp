@@ -55,6 +55,15 @@ QString decodeText(QByteArrayView bytes) {
   return QString::fromLatin1(bytes.data(), bytes.size());
 }
 
+bool isBlankLine(const QString& line) {
+  for (const QChar c : line) {
+    if (!c.isSpace() && c != QChar(0x1A)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 QStringList splitLines(const QString& text) {
   QStringList lines;
   qsizetype start = 0;

@@ -31,6 +31,10 @@ FieldList SplitFields(const QString& line, QChar separator);
 QString decodeText(QByteArrayView bytes);
 bool isValidUtf8(QByteArrayView bytes);
 
+// A line of blanks only, or the Ctrl-Z end mark old editors leave: readers
+// skip it rather than fail on it.
+bool isBlankLine(const QString& line);
+
 // Splits text into lines ending in CR LF, LF or a lone CR.
 QStringList splitLines(const QString& text);
 

@@ -11,15 +11,6 @@ namespace velaro {
 
 namespace {
 
-bool isBlank(const QString& line) {
-  for (const QChar c : line) {
-    if (!c.isSpace() && c != QChar(0x1A)) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Light positions are written as degrees and decimal minutes run together:
 // "3412.55" is 34 degrees 12.55 minutes. degreeDigits says how many leading
 // characters are degrees (2 for latitude, 3 for longitude).
@@ -45,7 +36,7 @@ LightsReadResult parseLights(QByteArrayView bytes, const QString& fileName) {
   const QStringList lines = splitLines(decodeText(bytes));
   for (qsizetype i = 0; i < lines.size(); ++i) {
     const QString& line = lines[i];
-    if (isBlank(line)) {
+    if (isBlankLine(line)) {
       continue;
     }
     const int lineNo = static_cast<int>(std::min<qsizetype>(i + 1, std::numeric_limits<int>::max()));

@@ -12,15 +12,6 @@ namespace velaro {
 
 namespace {
 
-bool isBlank(const QString& line) {
-  for (const QChar c : line) {
-    if (!c.isSpace() && c != QChar(0x1A)) {
-      return false;
-    }
-  }
-  return true;
-}
-
 ReadError conversionError(const QString& fileName, int lineNo, const QString& field, const QString& line,
                           const char* message) {
   return ReadError{fileName, lineNo, -1, field.isEmpty() ? line : field, QString::fromLatin1(message)};
@@ -39,7 +30,7 @@ WindReadResult parseWindFile(QByteArrayView bytes, const QString& fileName, doub
   const QStringList lines = splitLines(decodeText(bytes));
   for (qsizetype i = 1; i < lines.size(); ++i) {
     const QString& line = lines[i];
-    if (isBlank(line)) {
+    if (isBlankLine(line)) {
       continue;
     }
     const int lineNo = static_cast<int>(std::min<qsizetype>(i + 1, std::numeric_limits<int>::max()));
