@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -339,6 +340,33 @@ TEST_F(ExportTest, KmlAsksAboutBoatsOutOfFocusOnlyWhenThereAreSome) {
   EXPECT_TRUE(kml.readAll().contains("<kml"));
   // The icons are drawn beside the races for the globe viewer.
   EXPECT_TRUE(QFileInfo(QDir(m_dir.path()).filePath(QStringLiteral("ya/ar0.png"))).isFile());
+}
+
+}  // namespace
+}  // namespace velaro
+
+namespace velaro {
+namespace {
+
+// A SHOW pressed while a load lets events run is refused; the load in hand
+// completes.
+TEST_F(MainWindowTest, ASecondLoadDuringALoadIsRefused) {
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  choose(*w, QStringLiteral("bravo.txt"));
+  bool nestedRan = false;
+  bool loadingSeen = false;
+  QTimer::singleShot(0, w.get(), [&] {
+    loadingSeen = w->isLoading();
+    nestedRan = true;
+    w->Button4Click();
+  });
+  w->LoadRace();
+  EXPECT_TRUE(nestedRan);
+  EXPECT_TRUE(loadingSeen);
+  EXPECT_FALSE(w->isLoading());
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+  EXPECT_TRUE(m_messages.empty());
 }
 
 }  // namespace
