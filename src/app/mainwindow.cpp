@@ -61,6 +61,8 @@ QPlainTextEdit* makeMemo(const char* name, QWidget* parent) {
   memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   memo->setFocusPolicy(Qt::NoFocus);
+  // Small read-outs such as "600X" need the whole box for their text.
+  memo->document()->setDocumentMargin(1);
   return memo;
 }
 
@@ -112,6 +114,11 @@ void MainWindow::buildControls() {
   Label1 = named(new QLabel, "Label1", pnlBOATlist, QRect(4, 4, 257, 16));
 
   pnlCTRL = named(new QWidget, "pnlCTRL", this);
+  // The control sizes were laid out for a narrow Windows UI font; one point
+  // less keeps every caption whole with the wider Linux sans fonts.
+  QFont controlFont = font();
+  controlFont.setPointSize(std::max(6, controlFont.pointSize() - 1));
+  pnlCTRL->setFont(controlFont);
   Label5 = named(new QLabel, "Label5", pnlCTRL, QRect(12, 12, 126, 12));
   ComboBox1 = named(new QComboBox, "ComboBox1", pnlCTRL, QRect(11, 28, 167, 20));
   connect(ComboBox1, &QComboBox::activated, this, &MainWindow::ComboBox1Change);
