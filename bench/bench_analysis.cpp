@@ -4,6 +4,8 @@
 #include "core/analysis/kinematics.h"
 #include "core/analysis/mapgeometry.h"
 
+#include "benchnoise.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -20,19 +22,6 @@ constexpr int kPreStartSeconds = 300;
 constexpr double kStartLat = 2040;  // 34 N
 constexpr double kStartLon = 8100;  // 135 E
 const double kCosLat = std::cos(kStartLat / 60 * std::numbers::pi / 180);
-
-// Small deterministic noise, so that runs are comparable.
-class Noise {
- public:
-  explicit Noise(std::uint32_t seed) : m_state(seed * 2654435761u + 1) {}
-  double next(double amplitude) {
-    m_state = m_state * 1664525u + 1013904223u;
-    return (static_cast<double>(m_state >> 8) / (1u << 24) * 2 - 1) * amplitude;
-  }
-
- private:
-  std::uint32_t m_state;
-};
 
 // Five beats and four runs between a windward and a leeward mark, started
 // and finished on the same line: 11 course items, about 12.6' of course.
@@ -60,7 +49,7 @@ Race makeRace() {
   path.push_back({kStartLat - 0.2, kStartLon});
 
   for (int b = 0; b < kBoats; ++b) {
-    Noise noise(b + 1);
+    BenchNoise noise(b + 1);
     Boat boat;
     boat.BoatName = QStringLiteral("Boat %1").arg(b + 1);
     boat.fixes.reserve(kLogSeconds);

@@ -8,6 +8,8 @@
 
 #include <QGuiApplication>
 
+#include "benchnoise.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -39,18 +41,6 @@ void ensureGuiApplication() {
     new QGuiApplication(argc, argv);
   }
 }
-
-class Noise {
- public:
-  explicit Noise(std::uint32_t seed) : m_state(seed * 2654435761u + 1) {}
-  double next(double amplitude) {
-    m_state = m_state * 1664525u + 1013904223u;
-    return (static_cast<double>(m_state >> 8) / (1u << 24) * 2 - 1) * amplitude;
-  }
-
- private:
-  std::uint32_t m_state;
-};
 
 // A windward-leeward course sailed three times round by boats of slightly
 // different speeds, tacking and gybing across the course; a shore to the
@@ -94,7 +84,7 @@ LoadedRace makeRace() {
       {kStartLat, kStartLon},      windward, leeward, windward, leeward, windward, {kStartLat, kStartLon},
       {kStartLat - 0.2, kStartLon}};
   for (int b = 0; b < kBoats; ++b) {
-    Noise noise(b + 1);
+    BenchNoise noise(b + 1);
     Boat boat;
     boat.BoatName = QStringLiteral("Boat %1").arg(b + 1);
     boat.LogInterval = 1;
