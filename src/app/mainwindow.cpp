@@ -24,7 +24,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -73,8 +72,7 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
               Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_folders(std::move(folders)),
       m_platform(platform),
-      m_splash(std::move(splash)),
-      m_seaColour(kSeaColourPresets[0]) {
+      m_splash(std::move(splash)) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Velaro"));
   m_questionSink = [this](const QString& caption, const QString& text) {
@@ -285,7 +283,6 @@ bool MainWindow::startUp() {
     ComboBox1->setCurrentIndex(m_currentRace - 1);
     m_chosenRaceIndex = m_currentRace;
   }
-  m_seaColour = kSeaColourPresets[0];
   Timer1->setInterval(50);
 
   const bool loaded = LoadRace();

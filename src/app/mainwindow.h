@@ -70,7 +70,6 @@ class MainWindow : public QWidget {
   bool isLoading() const { return m_loading; }
   int mapWidth() const;
   int mapHeight() const;
-  QColor seaColour() const { return m_seaColour; }
 
   // Event handlers of the controls, public so that tests drive them.
   void ComboBox1Change(int index);
@@ -147,7 +146,6 @@ class MainWindow : public QWidget {
   int m_autoNext = 1;
   int m_hintsOn = 1;
   Language m_language = Language::EnglishFixed;
-  QColor m_seaColour;
 
   // Controls, named as the form names them.
   MapWidget* m_map = nullptr;
