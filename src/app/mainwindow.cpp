@@ -12,7 +12,6 @@
 #include "render/kmlicons.h"
 #include "render/overviewmap.h"
 #include "render/replaypictures.h"
-#include "render/seacolour.h"
 #include "render/windgraphimage.h"
 
 #include <QApplication>
