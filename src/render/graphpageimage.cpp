@@ -39,10 +39,13 @@ void label(QPainter& p, QPoint topLeft, const QString& text) {
 
 }  // namespace
 
-// Courses first, boat 1 last so that it lies on top, then the wind over all
-// of them in boat 1's colour; then the speeds the same way. Curves and grid
-// lines are set pixel by pixel: a three-hour race logged every second has
-// over a million segments.
+// Grids and labels first, then the boats from the last to boat 1, so that
+// boat 1 lies on top, and the wind over all courses in boat 1's colour.
+// Course and speed curves never share a pixel (the speed chart starts right
+// of the course chart and speeds are never negative), so each boat's two
+// curves are drawn together from one pass over its fixes, straight into the
+// picture. Curves and grid lines are set pixel by pixel: a three-hour race
+// logged every second has over a million segments.
 void DrawGraphPage(QImage& GraphBitmap, const LoadedRace& loaded, const GraphPageOptions& options) {
   if (GraphBitmap.isNull()) {
     GraphBitmap = QImage(800, 600, QImage::Format_RGB32);
@@ -77,25 +80,25 @@ void DrawGraphPage(QImage& GraphBitmap, const LoadedRace& loaded, const GraphPag
       label(p, line.labelAt, line.label);
     }
   }
-  const int boats = race.BoatCount();
-  for (int b = boats; b >= 1; --b) {
-    if (graphBoatFocused(race, options.BoatFocused, b)) {
-      pixelPolyline(GraphBitmap, CourseCurve(axes, race.boats[b - 1]), boatRgb(loaded, b));
-    }
-  }
-  if (boats > 0) {
-    pixelPolyline(GraphBitmap, WindCurve(axes, race.wind), boatRgb(loaded, 1));
-  }
-
   label(p, {axes.x0R + 60, 10}, QStringLiteral("Boat Speed (KTS)"));
   for (const GraphGridLine& line : GraphSpeedGrid(axes)) {
     pixelLine(GraphBitmap, {line.at, kGraphTop}, {line.at, axes.bottom()}, line.colour.argb());
     label(p, line.labelAt, line.label);
   }
+
+  const int boats = race.BoatCount();
   for (int b = boats; b >= 1; --b) {
     if (graphBoatFocused(race, options.BoatFocused, b)) {
-      pixelPolyline(GraphBitmap, SpeedCurve(axes, race.boats[b - 1]), boatRgb(loaded, b));
+      PixelPolyline course(GraphBitmap, boatRgb(loaded, b));
+      PixelPolyline speed(GraphBitmap, boatRgb(loaded, b));
+      forEachBoatPoint(axes, race.boats[b - 1], [&](QPoint c, QPoint s) {
+        course.lineTo(c);
+        speed.lineTo(s);
+      });
     }
+  }
+  if (boats > 0) {
+    pixelPolyline(GraphBitmap, WindCurve(axes, race.wind), boatRgb(loaded, 1));
   }
 }
 
@@ -106,13 +109,12 @@ QImage DrawGraphHighlight(const QImage& GraphBitmap, const LoadedRace& loaded, i
     return picture;
   }
   const GraphAxes axes = GraphAxes::of(picture.size(), race, loaded.MaxTrackSpeed);
-  const Boat& b = race.boats[boat - 1];
-  const std::vector<QPoint> curves[] = {CourseCurve(axes, b), SpeedCurve(axes, b)};
+  const BoatCurves curves = boatCurves(axes, race.boats[boat - 1]);
   QPainter p(&picture);
   p.setRenderHint(QPainter::Antialiasing, false);
   const QColor colour = QColor::fromRgb(boatRgb(loaded, boat));
-  for (const std::vector<QPoint>& curve : curves) {
-    const QPolygon polyline(QList<QPoint>(curve.begin(), curve.end()));
+  for (const std::vector<QPoint>* curve : {&curves.course, &curves.speed}) {
+    const QPolygon polyline(QList<QPoint>(curve->begin(), curve->end()));
     p.setPen(QPen(Qt::white, kHighlightUnderWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPolyline(polyline);
     p.setPen(QPen(colour, kHighlightWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

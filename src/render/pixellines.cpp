@@ -77,22 +77,83 @@ void pixelLine(QImage& image, QPoint a, QPoint b, QRgb colour) {
   bresenham(image.bits(), image.bytesPerLine(), image.width(), image.height(), a, b, colour);
 }
 
-void pixelPolyline(QImage& image, const std::vector<QPoint>& points, QRgb colour) {
-  if (!isPixelSurface(image) || points.empty()) {
+PixelPolyline::PixelPolyline(QImage& image, QRgb colour)
+    : m_colour(colour),
+      m_usable(isPixelSurface(image)),
+      m_bits(m_usable ? image.bits() : nullptr),
+      m_stride(image.bytesPerLine()),
+      m_w(image.width()),
+      m_h(image.height()) {}
+
+PixelPolyline::~PixelPolyline() {
+  finish();
+}
+
+void PixelPolyline::flush() {
+  if (m_row >= 0) {
+    QRgb* line = reinterpret_cast<QRgb*>(m_bits + m_row * m_stride);
+    std::fill(line + m_lo, line + m_hi + 1, m_colour);
+    m_row = -1;
+  }
+}
+
+void PixelPolyline::startRun(int y, int xa, int xb) {
+  m_row = y;
+  m_lo = std::min(xa, xb);
+  m_hi = std::max(xa, xb);
+}
+
+void PixelPolyline::step(QPoint b) {
+  if (!m_usable) {
     return;
   }
-  uchar* bits = image.bits();
-  const qsizetype stride = image.bytesPerLine();
-  const int w = image.width();
-  const int h = image.height();
-  if (points.size() == 1) {
-    bresenham(bits, stride, w, h, points.front(), points.front(), colour);
-    return;
-  }
-  for (size_t i = 1; i < points.size(); ++i) {
-    if (points[i] != points[i - 1] || i == 1) {
-      bresenham(bits, stride, w, h, points[i - 1], points[i], colour);
+  if (m_count++ == 0) {
+    m_last = b;
+    if (inside(b)) {
+      startRun(b.y(), b.x(), b.x());
     }
+    return;
+  }
+  const QPoint a = m_last;
+  m_last = b;
+  const int dy = b.y() - a.y();
+  // The pending run holds a whenever a is inside the picture.
+  if (m_row >= 0 && inside(b)) {
+    if (dy == 0) {
+      m_lo = std::min(m_lo, b.x());
+      m_hi = std::max(m_hi, b.x());
+      return;
+    }
+    const int ex = std::abs(b.x() - a.x());
+    if ((dy == 1 || dy == -1) && ex > 0) {
+      const int sx = a.x() < b.x() ? 1 : -1;
+      const int first = (ex + 1) / 2 - 1;  // pixels after a still in a's row
+      m_lo = std::min(m_lo, a.x() + first * sx);
+      m_hi = std::max(m_hi, a.x() + first * sx);
+      flush();
+      startRun(b.y(), a.x() + (first + 1) * sx, b.x());
+      return;
+    }
+  }
+  flush();
+  bresenham(m_bits, m_stride, m_w, m_h, a, b, m_colour);
+  if (inside(b)) {
+    startRun(b.y(), b.x(), b.x());
+  }
+}
+
+void PixelPolyline::finish() {
+  if (m_count == 1 && m_row < 0) {
+    bresenham(m_bits, m_stride, m_w, m_h, m_last, m_last, m_colour);  // a lone point off the picture
+  }
+  flush();
+  m_count = 0;
+}
+
+void pixelPolyline(QImage& image, const std::vector<QPoint>& points, QRgb colour) {
+  PixelPolyline line(image, colour);
+  for (const QPoint& p : points) {
+    line.lineTo(p);
   }
 }
 

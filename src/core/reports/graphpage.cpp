@@ -55,25 +55,10 @@ GraphAxes GraphAxes::of(QSize picture, const Race& race, double MaxTrackSpeed) {
   a.x0R = roundToInt(half) + 10;
   a.WR = std::max(1, roundToInt(half - 20));
   a.S = SpeedFullScale(MaxTrackSpeed);
+  a.m_yPerSecond = a.TimeSpan > 0 ? double(a.H) / a.TimeSpan : 0;
+  a.m_xPerDegree = a.WL / 360.0;
+  a.m_xPerKnot = double(a.WR) / a.S;
   return a;
-}
-
-int GraphAxes::timeY(double s) const {
-  return roundToInt(kGraphTop + H - (s - TimeAxisStart) * H / TimeSpan);
-}
-
-// A direction folds into 0..360 about the chart's left edge; 360 itself
-// stays at the right edge.
-int GraphAxes::directionX(double d) const {
-  double e = d - WindAxis + 90;
-  if (e < 0 || e > 360) {
-    e -= 360 * std::floor(e / 360);
-  }
-  return roundToInt(WL * e / 360 + x0L);
-}
-
-int GraphAxes::speedX(double v) const {
-  return roundToInt(WR * v / S + x0R);
 }
 
 std::vector<GraphGridLine> GraphTimeGrid(const GraphAxes& axes) {
@@ -122,26 +107,15 @@ std::vector<GraphGridLine> GraphSpeedGrid(const GraphAxes& axes) {
   return lines;
 }
 
-std::vector<QPoint> CourseCurve(const GraphAxes& axes, const Boat& boat) {
-  std::vector<QPoint> points;
-  points.reserve(boat.fixes.size());
-  for (const Fix& f : boat.fixes) {
-    if (axes.plotted(f.time)) {
-      points.emplace_back(axes.courseX(f.course), axes.timeY(f.time));
-    }
-  }
-  return points;
-}
-
-std::vector<QPoint> SpeedCurve(const GraphAxes& axes, const Boat& boat) {
-  std::vector<QPoint> points;
-  points.reserve(boat.fixes.size());
-  for (const Fix& f : boat.fixes) {
-    if (axes.plotted(f.time)) {
-      points.emplace_back(axes.speedX(f.speed), axes.timeY(f.time));
-    }
-  }
-  return points;
+BoatCurves boatCurves(const GraphAxes& axes, const Boat& boat) {
+  BoatCurves curves;
+  curves.course.reserve(boat.fixes.size());
+  curves.speed.reserve(boat.fixes.size());
+  forEachBoatPoint(axes, boat, [&](QPoint course, QPoint speed) {
+    curves.course.push_back(course);
+    curves.speed.push_back(speed);
+  });
+  return curves;
 }
 
 std::vector<QPoint> WindCurve(const GraphAxes& axes, const std::vector<WindSample>& wind) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/analysis/boatcolours.h"
+#include "core/datetime.h"
 #include "core/race.h"
 
 #include <QPoint>
@@ -8,6 +9,7 @@
 #include <QSize>
 #include <QString>
 
+#include <cmath>
 #include <vector>
 
 namespace velaro {
@@ -72,14 +74,45 @@ struct GraphAxes {
   bool plotted(double t) const { return hasTime() && t >= TimeAxisStart && t <= TimeAxisEnd; }
 
   // Row of a time in seconds after the start signal.
-  int timeY(double s) const;
+  int timeY(double s) const {
+    return roundScaled(kGraphTop + H - (s - TimeAxisStart) * m_yPerSecond,
+                       [&] { return kGraphTop + H - (s - TimeAxisStart) * H / TimeSpan; });
+  }
   // Column of a direction on the left chart: WindAxis a quarter of the way
-  // across, the chart spanning WindAxis - 90 to WindAxis + 270.
-  int directionX(double d) const;
+  // across, the chart spanning WindAxis - 90 to WindAxis + 270. Directions
+  // fold into 0..360 about the left edge; 360 itself stays at the right edge.
+  int directionX(double d) const {
+    double e = d - WindAxis + 90;
+    // One turn either way covers every course and wind direction; written
+    // as selects, which compile without branches.
+    e += e < 0 ? 360.0 : 0.0;
+    e -= e > 360 ? 360.0 : 0.0;
+    if (e < 0 || e > 360) [[unlikely]] {
+      e -= 360 * std::floor(e / 360);
+    }
+    return roundScaled(e * m_xPerDegree + x0L, [&] { return WL * e / 360 + x0L; });
+  }
   // A boat's course (true) on the left chart, as a magnetic direction.
   int courseX(double FixCourse) const { return directionX(FixCourse - MagVariation); }
   // Column of a speed on the right chart.
-  int speedX(double v) const;
+  int speedX(double v) const {
+    return roundScaled(v * m_xPerKnot + x0R, [&] { return WR * v / S + x0R; });
+  }
+
+ private:
+  // A scaled value rounded as the exact quotient would round. Millions of
+  // curve points are scaled, so a division is replaced by a multiplication,
+  // which can differ from it in the last bits: only a value that lands next
+  // to a half, where those bits decide the rounding, is divided exactly.
+  template <typename Exact>
+  static int roundScaled(double fast, Exact exact) {
+    const int r = roundToInt(fast);
+    return std::abs(fast - r) > 0.5 - 1e-6 ? roundToInt(exact()) : r;
+  }
+
+  double m_yPerSecond = 0;
+  double m_xPerDegree = 0;
+  double m_xPerKnot = 0;
 };
 
 // One grid line: its row (time grid) or column (direction and speed grids),
@@ -105,8 +138,23 @@ std::vector<GraphGridLine> GraphSpeedGrid(const GraphAxes& axes);
 // The plotted points of a series, in file order: only fixes or samples whose
 // time lies on the axis. A course crossing the chart's seam is not split:
 // the line jumps across the chart.
-std::vector<QPoint> CourseCurve(const GraphAxes& axes, const Boat& boat);
-std::vector<QPoint> SpeedCurve(const GraphAxes& axes, const Boat& boat);
+//
+// visit(course, speed) gets a boat's two points of each plotted fix, both
+// curves from one pass over the fixes: a long race's fixes are read once.
+template <typename Visit>
+void forEachBoatPoint(const GraphAxes& axes, const Boat& boat, Visit&& visit) {
+  for (const Fix& f : boat.fixes) {
+    if (axes.plotted(f.time)) {
+      const int y = axes.timeY(f.time);
+      visit(QPoint(axes.courseX(f.course), y), QPoint(axes.speedX(f.speed), y));
+    }
+  }
+}
+struct BoatCurves {
+  std::vector<QPoint> course;
+  std::vector<QPoint> speed;
+};
+BoatCurves boatCurves(const GraphAxes& axes, const Boat& boat);
 std::vector<QPoint> WindCurve(const GraphAxes& axes, const std::vector<WindSample>& wind);
 
 // Whether boat n (1-based) is drawn: the boat list's check box when the list
