@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace velaro {
 namespace {
 
@@ -91,6 +93,10 @@ TEST(GraphPage, AxesPlaceTimesDirectionsAndSpeeds) {
   EXPECT_EQ(SpeedFullScale(0), 1);
   ASSERT_EQ(axes.S, 7);
   EXPECT_EQ(axes.speedX(7), axes.x0R + axes.WR);
+  // A logger's wild spike or a missing value lands far off the picture.
+  EXPECT_GT(axes.speedX(1e12), 1000000);
+  EXPECT_LT(axes.speedX(std::nan("")), -1000000);
+  EXPECT_LT(axes.directionX(std::nan("")), -1000000);
   const std::vector<GraphGridLine> speeds = GraphSpeedGrid(axes);
   ASSERT_EQ(speeds.size(), 10u);
   EXPECT_EQ(speeds[6].at, axes.x0R + axes.WR);

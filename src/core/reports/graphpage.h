@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -104,10 +105,21 @@ struct GraphAxes {
   // curve points are scaled, so a division is replaced by a multiplication,
   // which can differ from it in the last bits: only a value that lands next
   // to a half, where those bits decide the rounding, is divided exactly.
+  //
+  // Pixels stay far inside the int range, so values are held to a billion
+  // (off the picture either way) and rounded by adding and taking away
+  // 1.5 x 2^52, which leaves the nearest whole number, halves to even,
+  // without a trip through int.
   template <typename Exact>
   static int roundScaled(double fast, Exact exact) {
-    const int r = roundToInt(fast);
-    return std::abs(fast - r) > 0.5 - 1e-6 ? roundToInt(exact()) : r;
+    constexpr double kReach = 1e9;
+    constexpr double kRounder = 6755399441055744.0;
+    fast = std::min(std::max(-kReach, fast), kReach);  // NaN goes to -kReach
+    const double rounded = (fast + kRounder) - kRounder;
+    if (std::abs(fast - rounded) > 0.5 - 1e-6) [[unlikely]] {
+      return roundToInt(exact());
+    }
+    return static_cast<int>(rounded);
   }
 
   double m_yPerSecond = 0;
