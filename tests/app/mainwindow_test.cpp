@@ -1,8 +1,8 @@
 #include "app/mainwindow.h"
-#include "app/racesfolder.h"
 #include "fakeplatform.h"
 #include "support/gpxmaker.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -68,11 +68,17 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void choose(MainWindow& w, const QString& name) {
-    auto* combo = w.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    auto* combo = w.findChild<QComboBox*>(QStringLiteral("raceSelector"));
     const int index = combo->findText(name);
     ASSERT_GE(index, 0);
     combo->setCurrentIndex(index);
-    w.ComboBox1Change(index);
+    w.onRaceChosen(index);
+  }
+
+  static void click(MainWindow& w, const char* button) {
+    auto* b = w.findChild<QAbstractButton*>(QString::fromLatin1(button));
+    ASSERT_NE(b, nullptr) << button;
+    b->click();
   }
 
   QTemporaryDir m_dir;
@@ -84,12 +90,12 @@ TEST_F(MainWindowTest, StartUpListsCatalogueAndLoadsTheFirstRace) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
   EXPECT_EQ(w->raceFiles(), QStringList({"alpha.txt", "bravo.txt", "broken.txt", "empty.txt"}));
-  EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->count(), 4);
+  EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("raceSelector"))->count(), 4);
   EXPECT_EQ(w->currentRace(), 1);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
   EXPECT_EQ(m_platform.guns, 1);
   EXPECT_TRUE(m_messages.empty());
-  EXPECT_TRUE(w->findChild<QPushButton*>(QStringLiteral("Button2"))->isEnabled());
+  EXPECT_TRUE(w->findChild<QPushButton*>(QStringLiteral("attachmentsButton"))->isEnabled());
 }
 
 TEST_F(MainWindowTest, RaceFileStPicksTheFirstRace) {
@@ -98,7 +104,7 @@ TEST_F(MainWindowTest, RaceFileStPicksTheFirstRace) {
   ASSERT_TRUE(w->startUp());
   EXPECT_EQ(w->currentRace(), 2);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Bravo Cup"));
-  EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->currentText(),
+  EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("raceSelector"))->currentText(),
             QStringLiteral("bravo.txt"));
 }
 
@@ -106,7 +112,7 @@ TEST_F(MainWindowTest, ShowingTheRaceOnScreenAgainIsRefused) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
   choose(*w, QStringLiteral("alpha.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_EQ(m_messages[0].text, QStringLiteral("Already shown."));
   EXPECT_EQ(m_messages[0].caption, QStringLiteral("Velaro"));
@@ -116,14 +122,14 @@ TEST_F(MainWindowTest, ShowLoadsOtherRacesInTurnAndCarriesSettingsOver) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
   choose(*w, QStringLiteral("bravo.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   EXPECT_TRUE(m_messages.empty());
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Bravo Cup"));
   EXPECT_EQ(w->currentRace(), 2);
   EXPECT_EQ(w->race().MagVariation, -7);  // bravo.txt has no MG
   EXPECT_GE(m_platform.beeps, 1);
   choose(*w, QStringLiteral("alpha.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
   EXPECT_EQ(w->currentRace(), 1);
 }
@@ -132,7 +138,7 @@ TEST_F(MainWindowTest, ABrokenRaceFileLeavesTheRaceOnScreen) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
   choose(*w, QStringLiteral("broken.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_TRUE(m_messages[0].error);
   EXPECT_TRUE(m_messages[0].text.contains(QStringLiteral("broken.txt, line 3")));
@@ -142,7 +148,7 @@ TEST_F(MainWindowTest, ABrokenRaceFileLeavesTheRaceOnScreen) {
 
   // A race without boats shows the message and keeps the race on screen too.
   choose(*w, QStringLiteral("empty.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   ASSERT_EQ(m_messages.size(), 2u);
   EXPECT_EQ(m_messages[1].text, QStringLiteral("GPS file not exists."));
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
@@ -162,32 +168,32 @@ TEST_F(MainWindowTest, ABrokenFirstRaceKeepsTheWindowOpen) {
   EXPECT_TRUE(w->startUp());
   EXPECT_EQ(w->race().BoatCount(), 0);
   choose(*w, QStringLiteral("alpha.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
 }
 
 TEST_F(MainWindowTest, AttachmentsOpenDirectlyOrFromTheList) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
-  w->Button2Click();
-  w->Button2Click();
+  click(*w, "attachmentsButton");
+  click(*w, "attachmentsButton");
   ASSERT_EQ(m_platform.opened.size(), 2);
   EXPECT_TRUE(m_platform.opened[0].toLocalFile().endsWith(QStringLiteral("attachment/one.pdf")));
 
   choose(*w, QStringLiteral("bravo.txt"));
-  w->Button4Click();
-  auto* list = w->findChild<QListWidget*>(QStringLiteral("ListBox1"));
+  w->onShowClicked();
+  auto* list = w->findChild<QListWidget*>(QStringLiteral("attachmentList"));
   w->show();
-  w->Button2Click();
+  click(*w, "attachmentsButton");
   EXPECT_TRUE(list->isVisible());
   EXPECT_EQ(list->count(), 3);
-  w->ListBox1Click(list->item(1));
+  w->findChild<RaceControlPanel*>()->onAttachmentItemClicked(list->item(1));
   EXPECT_FALSE(list->isVisible());
   ASSERT_EQ(m_platform.opened.size(), 3);
   EXPECT_TRUE(m_platform.opened[2].toLocalFile().endsWith(QStringLiteral("attachment/two.html")));
   // A second click on the button hides the list without opening anything.
-  w->Button2Click();
-  w->Button2Click();
+  click(*w, "attachmentsButton");
+  click(*w, "attachmentsButton");
   EXPECT_FALSE(list->isVisible());
   EXPECT_EQ(m_platform.opened.size(), 3);
 }
@@ -195,19 +201,19 @@ TEST_F(MainWindowTest, AttachmentsOpenDirectlyOrFromTheList) {
 TEST_F(MainWindowTest, HelpPrefersTheLanguageOnScreen) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
-  w->btnHELPClick();
+  click(*w, "helpButton");
   EXPECT_TRUE(m_platform.opened.isEmpty());
   // On an English screen with only the Japanese help present, it opens.
   write(QStringLiteral("help/index.html"), "<html/>");
   w->setLanguage(Language::EnglishFixed);
-  w->btnHELPClick();
+  click(*w, "helpButton");
   ASSERT_EQ(m_platform.opened.size(), 1);
   EXPECT_TRUE(m_platform.opened[0].toLocalFile().endsWith(QStringLiteral("help/index.html")));
   write(QStringLiteral("help-e/index.html"), "<html/>");
-  w->btnHELPClick();
+  click(*w, "helpButton");
   EXPECT_TRUE(m_platform.opened[1].toLocalFile().endsWith(QStringLiteral("help-e/index.html")));
-  w->jpnClick();
-  w->btnHELPClick();
+  click(*w, "japaneseFlag");
+  click(*w, "helpButton");
   EXPECT_TRUE(m_platform.opened[2].toLocalFile().endsWith(QStringLiteral("help/index.html")));
 }
 
@@ -215,13 +221,13 @@ TEST_F(MainWindowTest, LanguageFlagsSwitchEveryCaption) {
   auto w = makeWindow();
   w->show();
   w->setLanguage(Language::Japanese);
-  auto* show = w->findChild<QPushButton*>(QStringLiteral("Button4"));
-  auto* jpn = w->findChild<QPushButton*>(QStringLiteral("jpn"));
-  auto* usa = w->findChild<QPushButton*>(QStringLiteral("usa"));
+  auto* show = w->findChild<QPushButton*>(QStringLiteral("showRaceButton"));
+  auto* jpn = w->findChild<QPushButton*>(QStringLiteral("japaneseFlag"));
+  auto* usa = w->findChild<QPushButton*>(QStringLiteral("englishFlag"));
   EXPECT_EQ(show->text(), QStringLiteral("表示"));
   EXPECT_TRUE(usa->isVisible());
   EXPECT_FALSE(jpn->isVisible());
-  w->usaClick();
+  click(*w, "englishFlag");
   EXPECT_EQ(show->text(), QStringLiteral("SHOW"));
   EXPECT_TRUE(jpn->isVisible());
   EXPECT_FALSE(usa->isVisible());
@@ -229,17 +235,6 @@ TEST_F(MainWindowTest, LanguageFlagsSwitchEveryCaption) {
   w->setLanguage(Language::EnglishFixed);
   EXPECT_FALSE(jpn->isVisible());
   EXPECT_FALSE(usa->isVisible());
-}
-
-TEST(RacesFolder, ArgumentThenProgramFolderThenDemo) {
-  QTemporaryDir program;
-  ASSERT_TRUE(program.isValid());
-  const QString demo = QStringLiteral("/demo");
-  EXPECT_EQ(chooseRacesFolder({"velaro", "--races", "/r"}, program.path(), demo), QStringLiteral("/r"));
-  EXPECT_EQ(chooseRacesFolder({"velaro", "--races=/r2"}, program.path(), demo), QStringLiteral("/r2"));
-  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demo), demo);
-  ASSERT_TRUE(QDir(program.path()).mkpath(QStringLiteral("raceadmin")));
-  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demo), QDir(program.path()).absolutePath());
 }
 
 }  // namespace
@@ -259,7 +254,7 @@ TEST_F(MainWindowTest, TheReplayPlaysAfterALoad) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   }
   EXPECT_GT(w->clock().SceneTime(), start + 1);
-  w->stop_fClick();
+  click(*w, "stopButton");
   const double stopped = w->clock().SceneTime();
   timer.restart();
   while (timer.elapsed() < 300) {
@@ -299,12 +294,12 @@ class ExportTest : public MainWindowTest {
 TEST_F(ExportTest, TableIsWrittenToTheDocumentsFolderAndOpened) {
   auto w = startedWindow();
   const int beeps = m_platform.beeps;
-  w->RadioButton3Click();
+  click(*w, "tablePageButton");
   ASSERT_TRUE(QFileInfo(document("NoName.csv")).isFile());
   ASSERT_EQ(m_platform.opened.size(), 1);
   EXPECT_EQ(m_platform.opened[0].toLocalFile(), document("NoName.csv"));
   EXPECT_EQ(m_platform.beeps, beeps + 1);
-  EXPECT_EQ(w->Page(), 2);
+  EXPECT_EQ(w->page(), 2);
   EXPECT_TRUE(m_messages.empty());
 }
 
@@ -315,7 +310,7 @@ TEST_F(ExportTest, AReadOnlyTableFileIsReportedAndNothingOpens) {
   ASSERT_EQ(old.write("old"), 3);
   old.close();
   ASSERT_TRUE(old.setPermissions(QFileDevice::ReadOwner));
-  w->RadioButton3Click();
+  click(*w, "tablePageButton");
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_TRUE(m_messages[0].error);
   EXPECT_TRUE(m_messages[0].text.contains(QStringLiteral("NoName.csv")));
@@ -327,13 +322,13 @@ TEST_F(ExportTest, AReadOnlyTableFileIsReportedAndNothingOpens) {
 TEST_F(ExportTest, KmlAsksAboutBoatsOutOfFocusOnlyWhenThereAreSome) {
   write(QStringLiteral("raceadmin/racefile.st"), "bravo.txt\n");
   auto w = startedWindow();
-  w->Button3MouseDown(Qt::LeftButton);
+  w->exportKml(Qt::LeftButton);
   EXPECT_EQ(m_questions, 0);
   ASSERT_EQ(m_platform.opened.size(), 1);
   EXPECT_EQ(m_platform.opened[0].toLocalFile(), document("VLRMap5.kml"));
 
-  w->findChild<QCheckBox*>(QStringLiteral("sBoat2"))->setChecked(false);
-  w->Button3MouseDown(Qt::RightButton);
+  w->findChild<QCheckBox*>(QStringLiteral("boatBox2"))->setChecked(false);
+  w->exportKml(Qt::RightButton);
   EXPECT_EQ(m_questions, 1);
   QFile kml(document("VLRMap5.kml"));
   ASSERT_TRUE(kml.open(QIODevice::ReadOnly));
@@ -359,7 +354,7 @@ TEST_F(MainWindowTest, ASecondLoadDuringALoadIsRefused) {
   QTimer::singleShot(0, w.get(), [&] {
     loadingSeen = w->isLoading();
     nestedRan = true;
-    w->Button4Click();
+    w->onShowClicked();
   });
   w->LoadRace();
   EXPECT_TRUE(nestedRan);

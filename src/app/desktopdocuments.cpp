@@ -1,0 +1,69 @@
+#include "app/desktopdocuments.h"
+
+#include "app/platform.h"
+#include "core/reports/filewrite.h"
+#include "render/kmlicons.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace velaro {
+
+DesktopDocuments::DesktopDocuments(const RaceFolders& folders, Platform& platform)
+    : m_folders(folders), m_platform(platform) {}
+
+void DesktopDocuments::useDefaultDocumentsFolder() {
+  if (m_documentsFolder.isEmpty()) {
+    m_documentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  }
+}
+
+void DesktopDocuments::openFileIfExists(const QString& path) {
+  if (QFileInfo(path).isFile()) {
+    m_platform.openUrl(QUrl::fromLocalFile(path));
+  }
+}
+
+void DesktopDocuments::openHelp(Language language) {
+  const QString ja = m_folders.folder(QString::fromLatin1(kHelpFolder)) + QStringLiteral("/index.html");
+  const QString en =
+      m_folders.folder(QString::fromLatin1(kHelpEnglishFolder)) + QStringLiteral("/index.html");
+  const QString first = isJapanese(language) ? ja : en;
+  const QString second = isJapanese(language) ? en : ja;
+  openFileIfExists(QFileInfo(first).isFile() ? first : second);
+}
+
+void DesktopDocuments::openAttachment(const QString& name) {
+  if (auto path = m_folders.existingFile(QString::fromLatin1(kAttachmentFolder), name)) {
+    m_platform.openUrl(QUrl::fromLocalFile(*path));
+  }
+}
+
+std::optional<QString> DesktopDocuments::writeAndOpen(const QString& fileName, const QByteArray& bytes) {
+  const QString path = QDir(m_documentsFolder).filePath(fileName);
+  if (!QDir().mkpath(m_documentsFolder)) {
+    return QStringLiteral("%1: the folder cannot be made").arg(m_documentsFolder);
+  }
+  if (const auto error = writeFileBytes(path, bytes)) {
+    return error->toString();
+  }
+  m_platform.beep();
+  m_platform.openUrl(QUrl::fromLocalFile(path));
+  return std::nullopt;
+}
+
+KmlOptions DesktopDocuments::kmlOptions(bool japanese, bool hideUnfocused, std::vector<int> focused) {
+  const QString iconFolder = m_folders.folder(QString::fromLatin1(kIconFolder));
+  // The pictures are optional: a folder that cannot be written only costs the icons.
+  ensureKmlIcons(iconFolder);
+  KmlOptions options;
+  options.japanese = japanese;
+  options.hideUnfocused = hideUnfocused;
+  options.iconFolder = QDir::cleanPath(iconFolder) + u'/';
+  options.focused = std::move(focused);
+  return options;
+}
+
+}  // namespace velaro
