@@ -2,6 +2,7 @@
 
 #include "app/platform.h"
 #include "core/reports/filewrite.h"
+#include "core/reports/performancetable.h"
 #include "render/kmlicons.h"
 
 #include <QDir>
@@ -54,16 +55,19 @@ std::optional<QString> DesktopDocuments::writeAndOpen(const QString& fileName, c
   return std::nullopt;
 }
 
-KmlOptions DesktopDocuments::kmlOptions(bool japanese, bool hideUnfocused, std::vector<int> focused) {
+std::optional<QString> DesktopDocuments::exportTable(const LoadedRace& loaded) {
+  return writeAndOpen(QString::fromLatin1(kPerformanceTableFileName), WritePerformanceTable(loaded));
+}
+
+std::optional<QString> DesktopDocuments::exportKml(const Race& race, KmlOptions options,
+                                                   const SceneState* scene, double sceneTime) {
   const QString iconFolder = m_folders.folder(QString::fromLatin1(kIconFolder));
   // The pictures are optional: a folder that cannot be written only costs the icons.
   ensureKmlIcons(iconFolder);
-  KmlOptions options;
-  options.japanese = japanese;
-  options.hideUnfocused = hideUnfocused;
   options.iconFolder = QDir::cleanPath(iconFolder) + u'/';
-  options.focused = std::move(focused);
-  return options;
+  const QByteArray kml = scene ? ExportPresentScene(race, sceneTime, sceneBoatsFrom(*scene), options)
+                               : ExportAllRace(race, options);
+  return writeAndOpen(QString::fromLatin1(kKmlFileName), kml);
 }
 
 }  // namespace velaro

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/captions.h"
+#include "core/loadpipeline.h"
 #include "core/racefolders.h"
 #include "core/reports/kmlexport.h"
+#include "core/scene/scenestate.h"
 
 #include <QByteArray>
 #include <QString>
@@ -33,8 +35,13 @@ class DesktopDocuments {
   // Writes a file into the documents folder, beeps and opens it. The error
   // text when the folder or the file cannot be written (nothing opens then).
   std::optional<QString> writeAndOpen(const QString& fileName, const QByteArray& bytes);
-  // KML options with the icon pictures drawn beside the races.
-  KmlOptions kmlOptions(bool japanese, bool hideUnfocused, std::vector<int> focused);
+  // The performance table of the race, written and opened.
+  std::optional<QString> exportTable(const LoadedRace& loaded);
+  // The globe viewer's file of the whole race, or of the scene at sceneTime
+  // when a scene is given, written and opened. The icon pictures are drawn
+  // beside the races first.
+  std::optional<QString> exportKml(const Race& race, KmlOptions options, const SceneState* scene,
+                                   double sceneTime);
 
  private:
   void openFileIfExists(const QString& path);

@@ -11,8 +11,8 @@ HintBox::HintBox(QWidget* parent) : QPlainTextEdit(parent) {
   hide();
 }
 
-void HintBox::showHint(const QString& text, const QRect& rect) {
-  setGeometry(rect);
+void HintBox::showHint(const QString& text, const QRect& rect, const QWidget* from) {
+  setGeometry(from && parentWidget() ? rect.translated(from->mapTo(parentWidget(), QPoint())) : rect);
   setPlainText(text);
   show();
   raise();

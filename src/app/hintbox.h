@@ -14,8 +14,9 @@ class HintBox : public QPlainTextEdit {
  public:
   explicit HintBox(QWidget* parent = nullptr);
 
-  // Shows text in a box at rect (window coordinates), above every panel.
-  void showHint(const QString& text, const QRect& rect);
+  // Shows text in a box at rect, above every panel. rect is in the
+  // coordinates of from, or of the window when from is null.
+  void showHint(const QString& text, const QRect& rect, const QWidget* from = nullptr);
   void hideHint() { hide(); }
 };
 

@@ -11,11 +11,8 @@
 #include "app/scoreboard.h"
 #include "app/timebarwidget.h"
 #include "app/windgraphpanel.h"
+#include "app/windowlayout.h"
 #include "core/datetime.h"
-#include "core/reports/kmlexport.h"
-#include "core/reports/performancetable.h"
-#include "render/overviewmap.h"
-#include "render/windgraphimage.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -24,16 +21,6 @@
 #include <algorithm>
 
 namespace velaro {
-
-namespace {
-
-// The right-hand column and the time bar beside it; the map takes the rest.
-constexpr int kPanelWidth = 265;
-constexpr int kLogoHeight = 200;
-constexpr int kControlHeight = 255;
-constexpr int kTimeBarPanelWidth = 50;
-
-}  // namespace
 
 MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashForm> splash, QWidget* parent)
     : QWidget(parent,
@@ -44,8 +31,6 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
       m_documents(m_folders, platform) {
   setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(QStringLiteral("Velaro"));
-  m_messageSink = messageBoxSink(this);
-  m_questionSink = questionBoxSink(this);
   setFont(windowFont(font(), logicalDpiY()));
 
   // Made in this order so that the panels stack as designed.
@@ -59,6 +44,8 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   m_scoreBoard = new ScoreBoard(this);
   m_flagPanel = new FlagPanel(this);
   m_hintBox = new HintBox(this);
+  m_replayScreen.setPanels({m_mapView, m_timeBar, m_overviewPanel, m_compassPanel, m_boatListPanel,
+                            m_raceControlPanel, m_scoreBoard, m_flagPanel});
   m_frameTimer = makeTimer("frameTimer", ReplayClock::kFrameIntervalMs, this);
   m_secondTimer = makeTimer("secondTimer", ReplayClock::kSecondIntervalMs, this);
   connectPanels();
@@ -75,31 +62,28 @@ void MainWindow::connectPanels() {
   connect(controls, &RaceControlPanel::exitClicked, this, &QWidget::close);
   connect(controls, &RaceControlPanel::pageChosen, this, &MainWindow::choosePage);
   connect(controls, &RaceControlPanel::orientationChanged, this, [this] {
-    if (m_haveRace) {
-      drawOverview();
-    }
+    m_replayScreen.drawOverview();
     updateSceneOptions();
   });
   connect(controls, &RaceControlPanel::displayChanged, this, &MainWindow::updateSceneOptions);
   connect(controls, &RaceControlPanel::speedMoved, this,
           [this](int position) { m_raceControlPanel->setSpeedText(m_clock.speedSliderMoved(position)); });
   connect(controls, &RaceControlPanel::transportChosen, this, &MainWindow::play);
-  connect(controls, &RaceControlPanel::stepForwardRequested, this, &MainWindow::stepForward);
-  connect(controls, &RaceControlPanel::stepBackwardRequested, this, &MainWindow::stepBackward);
+  connect(controls, &RaceControlPanel::stepRequested, this, &MainWindow::step);
   connect(controls, &RaceControlPanel::attachmentsClicked, this, [this] { m_platform.beep(); });
   connect(controls, &RaceControlPanel::attachmentChosen, this,
           [this](const QString& name) { m_documents.openAttachment(name); });
   connect(controls, &RaceControlPanel::kmlExportRequested, this, &MainWindow::exportKml);
   connect(controls, &RaceControlPanel::languageChosen, this, &MainWindow::setLanguage);
   connect(controls, &RaceControlPanel::hintRequested, this, [this](const QString& text, const QRect& rect) {
-    m_hintBox->showHint(text, rect.translated(m_raceControlPanel->pos()));
+    m_hintBox->showHint(text, rect, m_raceControlPanel);
   });
   connect(controls, &RaceControlPanel::hintEnded, m_hintBox, &HintBox::hideHint);
 
   connect(m_timeBar, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
   connect(m_timeBar, &TimeBarWidget::startRequested, this, [this](double) {
     m_clock.rewindToStart();
-    showReplayFrame(m_clock.SceneTime());
+    m_replayScreen.showFrame(m_clock.SceneTime());
   });
   connect(m_timeBar, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
   connect(m_timeBar, &TimeBarWidget::previewEnded, this, &MainWindow::timeBarPreviewEnded);
@@ -174,13 +158,9 @@ bool MainWindow::LoadRace() {
     showMessage(QStringLiteral("GPS file not exists."), false);
   } else {
     m_loaded = std::move(*load.loaded);
-    m_haveRace = true;
-    m_firstLoadDone = true;
+    m_haveRace = m_firstLoadDone = replaced = true;
     applyRaceToPanels();
-    replaced = true;
-  }
-  if (replaced) {
-    showReplayFrame(m_clock.SceneTime());
+    m_replayScreen.showFrame(m_clock.SceneTime());
     letEventsRunFor(m_loadWaitMs);
   }
   if (m_splash && !m_splash->isHidden()) {
@@ -197,16 +177,6 @@ bool MainWindow::LoadRace() {
   return replaced;
 }
 
-void MainWindow::drawOverview() {
-  static const QImage roseSource = CompassRoseSource();
-  const Orientation orientation{m_raceControlPanel->northUp() ? 1 : 0, m_loaded.race.WindAxis};
-  const OverviewPictures pictures =
-      DrawOverview(m_loaded.race, m_loaded.geometry, orientation, m_loaded.colours, roseSource);
-  m_overviewPanel->setOverview(pictures.map, OverviewProjection(m_loaded.geometry, orientation),
-                               m_loaded.colours.BoatColour);
-  m_compassPanel->setCompass(pictures.compass);
-}
-
 void MainWindow::applyRaceToPanels() {
   const Race& race = m_loaded.race;
   m_page = 1;
@@ -214,20 +184,14 @@ void MainWindow::applyRaceToPanels() {
                                QFileInfo(m_selection.SelectedRacePath).fileName());
   m_boatListPanel->setBoats(m_loaded);
   m_scoreBoard->setResults(m_loaded.resultLabels, m_loaded.colours.BoatColour);
-  m_overviewPanel->clearBoatDots();
-  drawOverview();
-  m_timeBar->setRace(&m_loaded);
-  m_scene.setRace(&m_loaded);
+  m_replayScreen.setRace(&m_loaded);
   updateSceneOptions();
 
   m_clock.startRace(clockRaceFor(m_loaded));
   m_raceControlPanel->showTransport(Transport::Forward);
   m_raceControlPanel->showSpeed(SetSpeedPosition(m_clock.ReplaySpeed()), speedText(m_clock.ReplaySpeed()));
   m_overviewPanel->setClockText(clockTextAt(race.RaceStart, race.TimeAxisStart));
-  if (m_loaded.windGraphOn) {
-    m_windGraphPanel->setGraph(DrawWindGraph(m_loaded.windGraph));
-  }
-  m_windGraphPanel->setVisible(m_loaded.windGraphOn);
+  m_windGraphPanel->showRace(m_loaded);
   showRaceCaption();
   applyCaptions(this, m_language);
   ArrangeWindow();
@@ -238,29 +202,19 @@ void MainWindow::showRaceCaption() {
 }
 
 int MainWindow::mapWidth() const {
-  return std::max(0, width() - kPanelWidth - kTimeBarPanelWidth);
-}
-
-int MainWindow::mapHeight() const {
-  return height();
+  return WindowLayout::forClient(size(), m_loaded.race.BoatListHeight).map.width();
 }
 
 void MainWindow::ArrangeWindow() {
-  const int w = width();
-  const int h = height();
-  m_overviewPanel->setGeometry(w - kPanelWidth, 0, kPanelWidth, kLogoHeight);
-  m_raceControlPanel->setGeometry(w - kPanelWidth, h - kControlHeight, kPanelWidth, kControlHeight);
-  // A list too long for the free height covers the overview panel.
-  const int free = h - kLogoHeight - kControlHeight;
-  const int listHeight = m_loaded.race.BoatListHeight < free ? free : m_loaded.race.BoatListHeight;
-  const int listTop = m_loaded.race.BoatListHeight < h - kLogoHeight ? kLogoHeight : 0;
-  m_boatListPanel->setGeometry(w - kPanelWidth, listTop, kPanelWidth, listHeight);
+  const WindowLayout layout = WindowLayout::forClient(size(), m_loaded.race.BoatListHeight);
+  m_overviewPanel->setGeometry(layout.overview);
+  m_raceControlPanel->setGeometry(layout.controls);
+  m_boatListPanel->setGeometry(layout.boatList);
   m_boatListPanel->raise();
-  m_timeBar->setGeometry(w - kPanelWidth - kTimeBarPanelWidth, 0, kTimeBarPanelWidth, h);
-  m_mapView->setGeometry(0, 0, mapWidth(), mapHeight());
-  // The score and flag panels sit 5 pixels inside the map's top right corner.
-  m_scoreBoard->move(mapWidth() - m_scoreBoard->width() - 5, 5);
-  m_flagPanel->move(mapWidth() - m_flagPanel->width() - 5, 5);
+  m_timeBar->setGeometry(layout.timeBar);
+  m_mapView->setGeometry(layout.map);
+  m_scoreBoard->move(layout.mapTopRight(m_scoreBoard->width()));
+  m_flagPanel->move(layout.mapTopRight(m_flagPanel->width()));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -300,23 +254,20 @@ void MainWindow::onShowClicked() {
 }
 
 void MainWindow::choosePage(Page page) {
+  m_page = page == Page::Track ? 1 : 2;
   if (page == Page::Graph) {
-    m_page = 2;
     return;
   }
   m_compassPanel->setVisible(page == Page::Track);
   m_windGraphPanel->setVisible(page == Page::Track && m_loaded.windGraphOn);
-  if (page == Page::Track) {
-    m_page = 1;
-    if (m_haveRace && m_clock.timersRunning()) {
-      m_frameTimer->start(ReplayClock::kFrameIntervalMs);
-      m_secondTimer->start(ReplayClock::kSecondIntervalMs);
-    }
-  } else {
-    m_page = 2;
-    if (m_haveRace) {
-      writeAndOpen(QString::fromLatin1(kPerformanceTableFileName), WritePerformanceTable(m_loaded));
-    }
+  if (!m_haveRace) {
+    return;
+  }
+  if (page == Page::Table) {
+    reportError(m_documents.exportTable(m_loaded));
+  } else if (m_clock.timersRunning()) {
+    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
+    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
   }
 }
 
@@ -324,29 +275,9 @@ void MainWindow::updateSceneOptions() {
   if (!m_haveRace) {
     return;
   }
-  SceneOptions& o = m_scene.options();
-  o.mapArea = QSize(std::max(1, mapWidth()), std::max(1, mapHeight()));
-  o.FormHeight = height();
-  m_raceControlPanel->applyTo(o);
-  o.BoatFocused = m_boatListPanel->focused();
+  m_replayScreen.updateOptions(QSize(mapWidth(), mapHeight()), height());
   if (!m_frameTimer->isActive() && m_page == 1) {
-    showReplayFrame(m_clock.SceneTime());
-  }
-}
-
-void MainWindow::showReplayFrame(double sceneTime) {
-  if (!m_haveRace) {
-    return;
-  }
-  m_mapView->setImage(m_scene.render(sceneTime));
-  m_timeBar->setSceneTime(sceneTime);
-  // Boat dots on the overview map at the same moment, unless the time bar
-  // is previewing another moment.
-  if (!m_timeBar->mouseOnTimeBar()) {
-    m_overviewPanel->showSceneDots(m_scene.state(), m_boatListPanel->focused());
-  }
-  if (m_scene.state().refocusedAll) {
-    m_boatListPanel->focusAll();
+    m_replayScreen.showFrame(m_clock.SceneTime());
   }
 }
 
@@ -373,40 +304,24 @@ void MainWindow::onFrameTick() {
     LoadRace();
     return;
   }
-  SceneOptions& o = m_scene.options();
-  o.TimeOfDay = out.TimeOfDay;
-  if (out.seaLight) {
-    o.NightMode = out.seaLight->NightMode;
-    m_raceControlPanel->showSeaBrightness(out.seaLight->brightness);
-    o.SeaBrightness = out.seaLight->brightness;
-  }
-  if (out.render) {
-    showReplayFrame(out.sceneTime);
-  }
-  m_scoreBoard->apply(out.resultsCleared, out.revealedBoats, out.board);
+  m_replayScreen.showFrameOutcome(out);
   if (out.playGun) {
     m_platform.playGun();
-  }
-  if (out.clockText) {
-    m_overviewPanel->setClockText(*out.clockText);
   }
 }
 
 void MainWindow::onSecondTick() {
-  const SecondOutcome out = m_clock.secondTick(m_page, m_scene.boatMotions());
+  const SecondOutcome out = m_clock.secondTick(m_page, m_replayScreen.scene().boatMotions());
   if (!out.ran) {
     return;
   }
   if (out.startFrameTimer && !m_frameTimer->isActive()) {
     m_frameTimer->start(ReplayClock::kFrameIntervalMs);
   }
-  m_scene.options().AvgSpeedUp = out.averages.AvgSpeedUp;
-  m_scene.options().AvgSpeedDown = out.averages.AvgSpeedDown;
-  m_scoreBoard->apply(out.resultsCleared, {}, out.board);
+  m_replayScreen.showSecondOutcome(out);
   if (out.beep) {
     m_platform.beep();
   }
-  m_flagPanel->showFlags(out.flagPanelVisible, out.blueFlagVisible);
 }
 
 void MainWindow::play(Transport transport) {
@@ -421,36 +336,25 @@ void MainWindow::play(Transport transport) {
   }
 }
 
-void MainWindow::stepForward() {
+void MainWindow::step(int direction) {
   const Race& r = m_loaded.race;
-  m_clock.setSceneTime(SceneRenderer::stepPlus(m_clock.SceneTime(), r.TimeAxisStart, r.TimeAxisEnd));
-  showReplayFrame(m_clock.SceneTime());
-  showClockAtSceneTime();
-}
-
-void MainWindow::stepBackward() {
-  const Race& r = m_loaded.race;
-  m_clock.setSceneTime(SceneRenderer::stepMinus(m_clock.SceneTime(), r.TimeAxisStart, r.TimeAxisEnd));
-  showReplayFrame(m_clock.SceneTime());
+  const double t = m_clock.SceneTime();
+  m_clock.setSceneTime(direction > 0 ? SceneRenderer::stepPlus(t, r.TimeAxisStart, r.TimeAxisEnd)
+                                     : SceneRenderer::stepMinus(t, r.TimeAxisStart, r.TimeAxisEnd));
+  m_replayScreen.showFrame(m_clock.SceneTime());
   showClockAtSceneTime();
 }
 
 void MainWindow::timeBarJump(double t) {
   const JumpOutcome o = m_clock.timeBarClick(t, m_page, m_raceControlPanel->autoTrace() ? 1 : 0);
-  if (!o.ran) {
-    return;
+  if (o.ran) {
+    m_replayScreen.showJump(o);
   }
-  if (o.renderLive || o.renderWholeRace) {
-    m_scoreBoard->apply(o.resultsCleared, {}, o.board);
-    showReplayFrame(o.sceneTime);
-  }
-  m_overviewPanel->setClockText(o.clockText);
 }
 
 void MainWindow::timeBarPreview(double t) {
+  m_replayScreen.showPreview(t);
   const TimeBarPreview& preview = m_timeBar->preview();
-  m_overviewPanel->setClockText(preview.clockText);
-  m_overviewPanel->showBoatDots(m_timeBar->previewPositions(t), m_boatListPanel->focused());
   if (m_raceControlPanel->hintsOn() && m_page == 1) {
     const TimeBarHint hint = hintFor(m_language, preview.clockText, preview.y);
     m_hintBox->showHint(hint.text, hint.rectFor(mapWidth()));
@@ -467,8 +371,8 @@ void MainWindow::timeBarPreviewEnded() {
   }
 }
 
-void MainWindow::writeAndOpen(const QString& fileName, const QByteArray& bytes) {
-  if (const auto error = m_documents.writeAndOpen(fileName, bytes)) {
+void MainWindow::reportError(const std::optional<QString>& error) {
+  if (error) {
     showMessage(*error, true);
   }
 }
@@ -477,21 +381,19 @@ void MainWindow::exportKml(Qt::MouseButton button) {
   if (!m_haveRace) {
     return;
   }
-  const Race& race = m_loaded.race;
+  KmlOptions options;
+  options.japanese = isJapanese(m_language);
   // Boats beyond the list count as focused.
-  std::vector<int> focused = m_boatListPanel->focused();
-  focused.resize(race.BoatCount(), 1);
-  const auto unfocused = static_cast<int>(std::count(focused.begin(), focused.end(), 0));
-  const bool ja = isJapanese(m_language);
-  if (kmlAskHideUnfocused(unfocused) && m_questionSink) {
-    m_hideUnfocused = m_questionSink(QStringLiteral("Velaro"), kmlQuestionText(ja));
+  options.focused = m_boatListPanel->focused();
+  options.focused.resize(m_loaded.race.BoatCount(), 1);
+  if (kmlAskHideUnfocused(static_cast<int>(std::count(options.focused.begin(), options.focused.end(), 0))) &&
+      m_questionSink) {
+    m_hideUnfocused = m_questionSink(QStringLiteral("Velaro"), kmlQuestionText(options.japanese));
   }
-  const KmlOptions options = m_documents.kmlOptions(ja, m_hideUnfocused, focused);
-  const QByteArray kml =
-      button == Qt::RightButton
-          ? ExportPresentScene(race, m_clock.SceneTime(), sceneBoatsFrom(m_scene.state()), options)
-          : ExportAllRace(race, options);
-  writeAndOpen(QString::fromLatin1(kKmlFileName), kml);
+  options.hideUnfocused = m_hideUnfocused;
+  const bool presentScene = button == Qt::RightButton;
+  reportError(m_documents.exportKml(m_loaded.race, options, presentScene ? &scene().state() : nullptr,
+                                    m_clock.SceneTime()));
 }
 
 }  // namespace velaro

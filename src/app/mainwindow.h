@@ -4,13 +4,13 @@
 #include "app/controls.h"
 #include "app/desktopdocuments.h"
 #include "app/racecontrolpanel.h"
+#include "app/replayscreen.h"
 #include "app/splashform.h"
 #include "core/loadpipeline.h"
 #include "core/race.h"
 #include "core/racecatalogue.h"
 #include "core/racefolders.h"
 #include "core/replay/replayclock.h"
-#include "render/scene/renderscene.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -70,9 +70,9 @@ class MainWindow : public QWidget {
   void setDocumentsFolder(const QString& folder) { m_documents.setDocumentsFolder(folder); }
   bool isLoading() const { return m_loading; }
   int mapWidth() const;
-  int mapHeight() const;
+  int mapHeight() const { return height(); }
   const ReplayClock& clock() const { return m_clock; }
-  const SceneRenderer& scene() const { return m_scene; }
+  const SceneRenderer& scene() const { return m_replayScreen.scene(); }
   // The pause the load makes before the replay starts (1 s; tests shorten it).
   void setLoadWaitMs(int ms) { m_loadWaitMs = ms; }
   // 1 on the Track page, 2 on the Graph and Table pages.
@@ -83,8 +83,8 @@ class MainWindow : public QWidget {
   void onShowClicked();
   void choosePage(Page page);
   void play(Transport transport);
-  void stepForward();
-  void stepBackward();
+  // One step of the replay forward (direction > 0) or backward.
+  void step(int direction);
   // Left click exports the whole race, right click the present scene.
   void exportKml(Qt::MouseButton button);
   void onFrameTick();
@@ -98,22 +98,19 @@ class MainWindow : public QWidget {
   void connectPanels();
   void showMessage(const QString& text, bool error);
   void applyRaceToPanels();
-  void startClock();
-  void drawOverview();
   void updateSceneOptions();
-  void showReplayFrame(double sceneTime);
   void showClockAtSceneTime();
   void timeBarJump(double t);
   void timeBarPreview(double t);
   void timeBarPreviewEnded();
-  void writeAndOpen(const QString& fileName, const QByteArray& bytes);
+  void reportError(const std::optional<QString>& error);
   void showRaceCaption();
 
   RaceFolders m_folders;
   Platform& m_platform;
   QPointer<SplashForm> m_splash;
-  MessageSink m_messageSink;
-  QuestionSink m_questionSink;
+  MessageSink m_messageSink = messageBoxSink(this);
+  QuestionSink m_questionSink = questionBoxSink(this);
   DesktopDocuments m_documents;
 
   LoadedRace m_loaded;
@@ -128,7 +125,7 @@ class MainWindow : public QWidget {
   int m_loadWaitMs = 1000;
   bool m_hideUnfocused = false;
 
-  SceneRenderer m_scene;
+  ReplayScreen m_replayScreen;
   ReplayClock m_clock;
 
   MapView* m_mapView = nullptr;

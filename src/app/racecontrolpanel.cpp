@@ -157,10 +157,7 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   });
   connect(m_transportPanel, &TransportPanel::pressedButtonClicked, this,
           [this] { m_autoTraceBox->setChecked(true); });
-  connect(m_transportPanel, &TransportPanel::stepForwardRequested, this,
-          &RaceControlPanel::stepForwardRequested);
-  connect(m_transportPanel, &TransportPanel::stepBackwardRequested, this,
-          &RaceControlPanel::stepBackwardRequested);
+  connect(m_transportPanel, &TransportPanel::stepRequested, this, &RaceControlPanel::stepRequested);
 
   connect(m_attachmentsButton, &QPushButton::clicked, this, &RaceControlPanel::onAttachmentsClicked);
   connect(m_attachmentList, &QListWidget::itemClicked, this, &RaceControlPanel::onAttachmentItemClicked);

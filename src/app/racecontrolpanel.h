@@ -119,8 +119,8 @@ class RaceControlPanel : public QWidget {
   void displayChanged();
   void speedMoved(int position);
   void transportChosen(Transport transport);
-  void stepForwardRequested();
-  void stepBackwardRequested();
+  // One step of the replay: +1 forward, -1 backward.
+  void stepRequested(int direction);
   void attachmentsClicked();
   void attachmentChosen(const QString& name);
   void kmlExportRequested(Qt::MouseButton button);

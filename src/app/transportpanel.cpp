@@ -43,8 +43,8 @@ TransportPanel::TransportPanel(QWidget* parent) : QWidget(parent) {
   for (QPushButton* pressed : {m_forwardPressed, m_stopPressed, m_backwardPressed}) {
     connect(pressed, &QPushButton::clicked, this, &TransportPanel::pressedButtonClicked);
   }
-  connect(m_stepForwardButton, &QPushButton::clicked, this, &TransportPanel::stepForwardRequested);
-  connect(m_stepBackwardButton, &QPushButton::clicked, this, &TransportPanel::stepBackwardRequested);
+  connect(m_stepForwardButton, &QPushButton::clicked, this, [this] { emit stepRequested(1); });
+  connect(m_stepBackwardButton, &QPushButton::clicked, this, [this] { emit stepRequested(-1); });
   showTransport(Transport::Forward);
 }
 

@@ -24,8 +24,8 @@ class TransportPanel : public QWidget {
   void transportChosen(Transport transport);
   // The pressed button was clicked again: the replay keeps its way.
   void pressedButtonClicked();
-  void stepForwardRequested();
-  void stepBackwardRequested();
+  // One step of the replay: +1 forward, -1 backward.
+  void stepRequested(int direction);
 
  private:
   QPushButton* m_forwardButton = nullptr;

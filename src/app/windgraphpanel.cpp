@@ -1,6 +1,7 @@
 #include "app/windgraphpanel.h"
 
 #include "app/controls.h"
+#include "render/windgraphimage.h"
 
 #include <QPixmap>
 
@@ -13,8 +14,11 @@ WindGraphPanel::WindGraphPanel(QWidget* parent) : QWidget(parent) {
   hide();
 }
 
-void WindGraphPanel::setGraph(const QImage& graph) {
-  m_windGraph->setPixmap(QPixmap::fromImage(graph));
+void WindGraphPanel::showRace(const LoadedRace& loaded) {
+  if (loaded.windGraphOn) {
+    m_windGraph->setPixmap(QPixmap::fromImage(DrawWindGraph(loaded.windGraph)));
+  }
+  setVisible(loaded.windGraphOn);
 }
 
 }  // namespace velaro

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/loadpipeline.h"
+
 #include <QImage>
 #include <QLabel>
 #include <QWidget>
@@ -13,7 +15,8 @@ class WindGraphPanel : public QWidget {
 
  public:
   explicit WindGraphPanel(QWidget* parent = nullptr);
-  void setGraph(const QImage& graph);
+  // The race's wind graph, shown when the race has a wind log.
+  void showRace(const LoadedRace& loaded);
 
  private:
   QLabel* m_windGraph = nullptr;
