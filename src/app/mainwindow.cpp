@@ -38,13 +38,13 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   m_overviewPanel = new OverviewPanel(this);
   m_boatListPanel = new BoatListPanel(this);
   m_raceControlPanel = new RaceControlPanel(this);
-  m_timeBar = new TimeBarWidget(this);
+  m_timeBarPanel = new TimeBarWidget(this);
   m_compassPanel = new CompassPanel(this);
   m_windGraphPanel = new WindGraphPanel(this);
   m_scoreBoard = new ScoreBoard(this);
   m_flagPanel = new FlagPanel(this);
   m_hintBox = new HintBox(this);
-  m_replayScreen.setPanels({m_mapView, m_timeBar, m_overviewPanel, m_compassPanel, m_boatListPanel,
+  m_replayScreen.setPanels({m_mapView, m_timeBarPanel, m_overviewPanel, m_compassPanel, m_boatListPanel,
                             m_raceControlPanel, m_scoreBoard, m_flagPanel});
   m_frameTimer = makeTimer("frameTimer", ReplayClock::kFrameIntervalMs, this);
   m_secondTimer = makeTimer("secondTimer", ReplayClock::kSecondIntervalMs, this);
@@ -80,13 +80,13 @@ void MainWindow::connectPanels() {
   });
   connect(controls, &RaceControlPanel::hintEnded, m_hintBox, &HintBox::hideHint);
 
-  connect(m_timeBar, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
-  connect(m_timeBar, &TimeBarWidget::startRequested, this, [this](double) {
+  connect(m_timeBarPanel, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
+  connect(m_timeBarPanel, &TimeBarWidget::startRequested, this, [this](double) {
     m_clock.rewindToStart();
     m_replayScreen.showFrame(m_clock.SceneTime());
   });
-  connect(m_timeBar, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
-  connect(m_timeBar, &TimeBarWidget::previewEnded, this, &MainWindow::timeBarPreviewEnded);
+  connect(m_timeBarPanel, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
+  connect(m_timeBarPanel, &TimeBarWidget::previewEnded, this, &MainWindow::timeBarPreviewEnded);
   connect(m_frameTimer, &QTimer::timeout, this, &MainWindow::onFrameTick);
   connect(m_secondTimer, &QTimer::timeout, this, &MainWindow::onSecondTick);
 }
@@ -211,7 +211,7 @@ void MainWindow::ArrangeWindow() {
   m_raceControlPanel->setGeometry(layout.controls);
   m_boatListPanel->setGeometry(layout.boatList);
   m_boatListPanel->raise();
-  m_timeBar->setGeometry(layout.timeBar);
+  m_timeBarPanel->setGeometry(layout.timeBar);
   m_mapView->setGeometry(layout.map);
   m_scoreBoard->move(layout.mapTopRight(m_scoreBoard->width()));
   m_flagPanel->move(layout.mapTopRight(m_flagPanel->width()));
@@ -292,7 +292,7 @@ void MainWindow::onFrameTick() {
   input.RaceFileCount = static_cast<int>(m_selection.raceFiles.size());
   input.CurrentRace = m_selection.CurrentRace;
   input.AutoBrightness = m_raceControlPanel->autoBrightness() ? 1 : 0;
-  input.MouseOnTimeBar = m_timeBar->mouseOnTimeBar();
+  input.MouseOnTimeBar = m_timeBarPanel->mouseOnTimeBar();
   input.raceFileExists = [this](int race) { return m_selection.raceFileExists(m_folders, race); };
   const FrameOutcome out = m_clock.frameTick(input);
   if (!out.ran) {
@@ -354,7 +354,7 @@ void MainWindow::timeBarJump(double t) {
 
 void MainWindow::timeBarPreview(double t) {
   m_replayScreen.showPreview(t);
-  const TimeBarPreview& preview = m_timeBar->preview();
+  const TimeBarPreview& preview = m_timeBarPanel->preview();
   if (m_raceControlPanel->hintsOn() && m_page == 1) {
     const TimeBarHint hint = hintFor(m_language, preview.clockText, preview.y);
     m_hintBox->showHint(hint.text, hint.rectFor(mapWidth()));

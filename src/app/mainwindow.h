@@ -132,7 +132,7 @@ class MainWindow : public QWidget {
   OverviewPanel* m_overviewPanel = nullptr;
   BoatListPanel* m_boatListPanel = nullptr;
   RaceControlPanel* m_raceControlPanel = nullptr;
-  TimeBarWidget* m_timeBar = nullptr;
+  TimeBarWidget* m_timeBarPanel = nullptr;
   CompassPanel* m_compassPanel = nullptr;
   WindGraphPanel* m_windGraphPanel = nullptr;
   ScoreBoard* m_scoreBoard = nullptr;
