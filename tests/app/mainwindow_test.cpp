@@ -222,19 +222,19 @@ TEST_F(MainWindowTest, LanguageFlagsSwitchEveryCaption) {
   w->show();
   w->setLanguage(Language::Japanese);
   auto* show = w->findChild<QPushButton*>(QStringLiteral("showRaceButton"));
-  auto* jpn = w->findChild<QPushButton*>(QStringLiteral("japaneseFlag"));
-  auto* usa = w->findChild<QPushButton*>(QStringLiteral("englishFlag"));
+  auto* japanese = w->findChild<QPushButton*>(QStringLiteral("japaneseFlag"));
+  auto* english = w->findChild<QPushButton*>(QStringLiteral("englishFlag"));
   EXPECT_EQ(show->text(), QStringLiteral("表示"));
-  EXPECT_TRUE(usa->isVisible());
-  EXPECT_FALSE(jpn->isVisible());
+  EXPECT_TRUE(english->isVisible());
+  EXPECT_FALSE(japanese->isVisible());
   click(*w, "englishFlag");
   EXPECT_EQ(show->text(), QStringLiteral("SHOW"));
-  EXPECT_TRUE(jpn->isVisible());
-  EXPECT_FALSE(usa->isVisible());
+  EXPECT_TRUE(japanese->isVisible());
+  EXPECT_FALSE(english->isVisible());
   // English because the system is not Japanese: no way to switch.
   w->setLanguage(Language::EnglishFixed);
-  EXPECT_FALSE(jpn->isVisible());
-  EXPECT_FALSE(usa->isVisible());
+  EXPECT_FALSE(japanese->isVisible());
+  EXPECT_FALSE(english->isVisible());
 }
 
 }  // namespace
