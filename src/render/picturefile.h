@@ -9,6 +9,9 @@
 
 namespace velaro {
 
+// The picture on screen, saved for retouching in another program.
+inline constexpr const char* kRetouchFileName = "NoName.bmp";
+
 enum class PictureFormat { Png, Bmp };
 
 // BMP for a name ending in ".bmp" (any case), else PNG.
