@@ -226,7 +226,11 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   ArrangeWindow();
   updateSceneOptions();
-  redrawGraph();
+  // The graph follows the size where it is shown; the other pages draw it
+  // afresh when they show it.
+  if (m_page == 2) {
+    redrawGraph();
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
