@@ -154,6 +154,22 @@ double Bearing(double north, double east) {
   return result;
 }
 
+RangeBearing RangeAndBearing(GeoPoint from, GeoPoint to, double CosCentreLat, double MagVariation) {
+  const double north = (to.lat - from.lat) * kMetresPerMinute;
+  const double east = (to.lon - from.lon) * kMetresPerMinute * CosCentreLat;
+  RangeBearing out;
+  out.RangeMetres = std::sqrt(north * north + east * east);
+  double mag = Bearing(north, east) - MagVariation;
+  if (mag > 360) {
+    mag -= 360;
+  }
+  if (mag < 0) {
+    mag += 360;
+  }
+  out.BearingMag = mag;
+  return out;
+}
+
 Projection::Projection(GeoPoint centre, double latScale, double lonScale, QSize surface,
                        Orientation orientation)
     : m_centre(centre),
@@ -180,6 +196,19 @@ QPointF Projection::toPointF(GeoPoint p) const {
 QPoint Projection::toPixel(GeoPoint p) const {
   const QPointF f = toPointF(p);
   return {roundToInt(f.x()), roundToInt(f.y())};
+}
+
+GeoPoint Projection::toGeo(QPointF point) const {
+  const double x = point.x() - m_surface.width() / 2.0;
+  const double y = point.y() - m_surface.height() / 2.0;
+  // The inverse turn is by +WindAxis: cos stays, sin changes sign.
+  double dx = x;
+  double dy = y;
+  if (!m_orientation.isNorthUp()) {
+    dx = x * m_cos + y * m_sin;
+    dy = -x * m_sin + y * m_cos;
+  }
+  return {m_centre.lat - dy / m_latScale, m_centre.lon + dx / m_lonScale};
 }
 
 Projection OverviewProjection(const MapGeometry& geometry, Orientation orientation) {

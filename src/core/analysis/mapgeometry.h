@@ -101,6 +101,15 @@ QPointF Rotate(double angle, double dx, double dy, bool northUp);
 // north and east components in any one unit.
 double Bearing(double north, double east);
 
+// Flat-earth range and magnetic bearing from one position to another: metres
+// from minute differences at the race's centre latitude; the bearing is
+// brought into 0..360 after the variation is taken off.
+struct RangeBearing {
+  double RangeMetres = 0;
+  double BearingMag = 0;
+};
+RangeBearing RangeAndBearing(GeoPoint from, GeoPoint to, double CosCentreLat, double MagVariation);
+
 // Converts positions to pixels of one drawing surface: offsets from a centre
 // position times a scale per axis, north up, turned to the orientation and
 // placed about the middle of the surface.
@@ -114,6 +123,9 @@ class Projection {
   QPointF toPointF(GeoPoint p) const;
   // Pixel of a position, rounded half to even.
   QPoint toPixel(GeoPoint p) const;
+  // The position under a point of the surface: the offset from the middle
+  // turned back by the orientation, then divided by the scales.
+  GeoPoint toGeo(QPointF point) const;
 
   GeoPoint centre() const { return m_centre; }
   double latScale() const { return m_latScale; }
