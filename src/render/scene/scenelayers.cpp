@@ -2,6 +2,7 @@
 
 #include "core/datetime.h"
 #include "core/scene/scenerules.h"
+#include "render/scene/pixellines.h"
 
 #include <QFontMetrics>
 #include <QPolygon>
@@ -30,87 +31,6 @@ void ellipse(QPainter& p, int x1, int y1, int x2, int y2) {
   p.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
 }
 
-// Text with its top-left corner at a point on an opaque background. The
-// painter fills the background itself, so the text is laid out once.
-void textOut(QPainter& p, QPoint topLeft, const QString& text, const QColor& colour,
-             const QColor& background) {
-  p.setBackgroundMode(Qt::OpaqueMode);
-  p.setBackground(background);
-  p.setPen(colour);
-  p.drawText(QPoint(topLeft.x(), topLeft.y() + p.fontMetrics().ascent()), text);
-  p.setBackgroundMode(Qt::TransparentMode);
-}
-
-// A solid one-pixel line, end points included. The painter's own line
-// drawing costs a call per pixel, which for a fleet of 1200-pixel
-// comparison lines is most of a frame, so lines on a plain picture without
-// transform or clip are set pixel by pixel here (Bresenham), first cut to a
-// box just around the picture.
-void solidLine(QPainter& p, QPoint a, QPoint b, const QColor& colour) {
-  auto* image = dynamic_cast<QImage*>(p.device());
-  if (image == nullptr || image->format() != QImage::Format_RGB32 || !p.transform().isIdentity() ||
-      p.hasClipping()) {
-    p.setPen(colour);
-    p.drawLine(a, b);
-    return;
-  }
-  const int w = image->width();
-  const int h = image->height();
-  const double left = -2, top = -2, right = w + 2, bottom = h + 2;
-  const double dx = b.x() - a.x();
-  const double dy = b.y() - a.y();
-  double t0 = 0;
-  double t1 = 1;
-  const double pq[4][2] = {
-      {-dx, a.x() - left}, {dx, right - a.x()}, {-dy, a.y() - top}, {dy, bottom - a.y()}};
-  for (const auto& [pp, q] : pq) {
-    if (pp == 0) {
-      if (q < 0) {
-        return;
-      }
-      continue;
-    }
-    const double r = q / pp;
-    if (pp < 0) {
-      t0 = std::max(t0, r);
-    } else {
-      t1 = std::min(t1, r);
-    }
-  }
-  if (t0 > t1) {
-    return;
-  }
-  int x0 = roundToInt(a.x() + t0 * dx);
-  int y0 = roundToInt(a.y() + t0 * dy);
-  const int x1 = roundToInt(a.x() + t1 * dx);
-  const int y1 = roundToInt(a.y() + t1 * dy);
-  const QRgb rgb = colour.rgb();
-  uchar* bits = image->bits();
-  const qsizetype stride = image->bytesPerLine();
-  const int ex = std::abs(x1 - x0);
-  const int ey = -std::abs(y1 - y0);
-  const int sx = x0 < x1 ? 1 : -1;
-  const int sy = y0 < y1 ? 1 : -1;
-  int err = ex + ey;
-  for (;;) {
-    if (x0 >= 0 && x0 < w && y0 >= 0 && y0 < h) {
-      reinterpret_cast<QRgb*>(bits + y0 * stride)[x0] = rgb;
-    }
-    if (x0 == x1 && y0 == y1) {
-      break;
-    }
-    const int e2 = 2 * err;
-    if (e2 >= ey) {
-      err += ey;
-      x0 += sx;
-    }
-    if (e2 <= ex) {
-      err += ex;
-      y0 += sy;
-    }
-  }
-}
-
 QPoint pixel(const SceneContext& scene, GeoPoint p) {
   return scene.state.projection.toPixel(p);
 }
@@ -133,6 +53,16 @@ void markCircle(QPainter& p, QPoint c) {
 }
 
 }  // namespace
+
+// The painter fills the background itself, so the text is laid out once.
+void textOut(QPainter& p, QPoint topLeft, const QString& text, const QColor& colour,
+             const QColor& background) {
+  p.setBackgroundMode(Qt::OpaqueMode);
+  p.setBackground(background);
+  p.setPen(colour);
+  p.drawText(QPoint(topLeft.x(), topLeft.y() + p.fontMetrics().ascent()), text);
+  p.setBackgroundMode(Qt::TransparentMode);
+}
 
 QFont canvasFont(int pointSize) {
   QFont font;
@@ -222,15 +152,14 @@ void DrawGrid(QPainter& p, const SceneContext& scene) {
 }
 
 void DrawCoastline(QPainter& p, const SceneContext& scene) {
-  p.setPen(kWhite);
-  QPolygon line;
+  PolylineDrawer draw(p, scene.state.projection, kWhite);
   for (const std::vector<GeoPoint>& polyline : scene.race().coastline.polylines) {
-    line.resize(0);
-    for (const GeoPoint& point : polyline) {
-      line.append(pixel(scene, point));
+    if (polyline.size() < 2) {
+      continue;
     }
-    if (line.size() > 1) {
-      p.drawPolyline(line);
+    draw.start();
+    for (const GeoPoint& point : polyline) {
+      draw.add(point);
     }
   }
 }
@@ -274,6 +203,9 @@ void DrawMarks(QPainter& p, const SceneContext& scene) {
   p.setFont(canvasFont());
   const std::vector<GeoPoint>& marks = scene.race().marks;
   for (size_t n = 0; n < marks.size(); ++n) {
+    if (!nearPicture(scene.state.projection.toPointF(marks[n]), scene.options.mapArea)) {
+      continue;
+    }
     const QPoint c = pixel(scene, marks[n]);
     if (scene.options.chkLL) {
       DrawLaylines(p, scene, c);
@@ -286,19 +218,31 @@ void DrawMarks(QPainter& p, const SceneContext& scene) {
 void DrawCourseLines(QPainter& p, const SceneContext& scene) {
   p.setFont(canvasFont());
   const std::vector<GeoLine>& lines = scene.race().lines;
+  const Projection& projection = scene.state.projection;
   for (size_t n = 0; n < lines.size(); ++n) {
+    // A line may cross the picture with both ends far off it (zoomed in on
+    // a long start line): the line is always drawn, the ends only near it.
+    const QPointF f1 = projection.toPointF(lines[n].end1);
+    const QPointF f2 = projection.toPointF(lines[n].end2);
+    const bool near1 = nearPicture(f1, scene.options.mapArea);
+    const bool near2 = nearPicture(f2, scene.options.mapArea);
     const QPoint e1 = pixel(scene, lines[n].end1);
     const QPoint e2 = pixel(scene, lines[n].end2);
     if (scene.options.chkLL) {
-      DrawLaylines(p, scene, e1);
-      DrawLaylines(p, scene, e2);
+      if (near1) {
+        DrawLaylines(p, scene, e1);
+      }
+      if (near2) {
+        DrawLaylines(p, scene, e2);
+      }
     }
-    p.setPen(kYellow);
-    p.drawLine(e1, e2);
+    solidLine(p, f1, f2, kYellow);
     const QString name = QStringLiteral("L%1").arg(n + 1);
-    for (const QPoint& c : {e1, e2}) {
-      markCircle(p, c);
-      textOut(p, {c.x() + 8, c.y() - 6}, name, kRed, scene.sea());
+    for (const auto& [c, near] : {std::pair{e1, near1}, std::pair{e2, near2}}) {
+      if (near) {
+        markCircle(p, c);
+        textOut(p, {c.x() + 8, c.y() - 6}, name, kRed, scene.sea());
+      }
     }
   }
 }
