@@ -19,6 +19,8 @@ void printUsage(QTextStream& err) {
          "  fixes LOGFILE         every fix a GPS log holds, UTC, decimal degrees\n"
          "  render RACEFILE --time SECONDS [--size WxH] [--north-up] [--label-level N] -o FILE.png\n"
          "                        the live scene of that moment as a picture\n"
+         "  render RACEFILE --whole-race [--zoom Z] [--centre LAT,LON] --time SECONDS -o FILE.png\n"
+         "                        every track and the boats at that moment; LAT,LON in decimal degrees\n"
          "  table RACEFILE [-o FILE.csv]  the performance table (CSV)\n"
          "  kml RACEFILE [--scene SECONDS] [--hide-unfocused] [-o FILE.kml]\n"
          "                        the race for a globe viewer; --scene: the present scene\n";
