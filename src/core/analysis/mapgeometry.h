@@ -118,9 +118,20 @@ class Projection {
   Projection(GeoPoint centre, double latScale, double lonScale, QSize surface, Orientation orientation);
 
   // Turned offset from the middle of the surface, pixels, not rounded.
-  QPointF offset(GeoPoint p) const;
+  // Inline: whole tracks are projected fix by fix.
+  QPointF offset(GeoPoint p) const {
+    const double dx = (p.lon - m_centre.lon) * m_lonScale;
+    const double dy = (m_centre.lat - p.lat) * m_latScale;
+    if (m_northUp) {
+      return {dx, dy};
+    }
+    return {dx * m_cos - dy * m_sin, dx * m_sin + dy * m_cos};
+  }
   // Position on the surface, not rounded.
-  QPointF toPointF(GeoPoint p) const;
+  QPointF toPointF(GeoPoint p) const {
+    const QPointF o = offset(p);
+    return {m_halfWidth + o.x(), m_halfHeight + o.y()};
+  }
   // Pixel of a position, rounded half to even.
   QPoint toPixel(GeoPoint p) const;
   // The position under a point of the surface: the offset from the middle
@@ -139,8 +150,11 @@ class Projection {
   double m_lonScale;
   QSize m_surface;
   Orientation m_orientation;
+  bool m_northUp;
   double m_cos;
   double m_sin;
+  double m_halfWidth;
+  double m_halfHeight;
 };
 
 // The overview map: the race centre on a kOverviewSize square.
