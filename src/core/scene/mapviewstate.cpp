@@ -3,6 +3,7 @@
 #include "core/scene/scenestate.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace velaro {
 
@@ -54,16 +55,19 @@ bool MapViewState::overviewClick(QPoint at, bool trackPage, const MapGeometry& g
   return true;
 }
 
-std::vector<WholeRaceBoat> WholeRaceBoats(const Race& race, double SceneTime, int TrueDir) {
-  std::vector<WholeRaceBoat> out(race.boats.size());
-  for (size_t i = 0; i < race.boats.size(); ++i) {
+std::vector<WholeRaceBoat> WholeRaceBoats(const Race& race, double SceneTime, int TrueDir,
+                                          SceneCursor& cursor) {
+  const int n = race.BoatCount();
+  std::vector<WholeRaceBoat> out(n);
+  cursor.BoatSegment.resize(n, 0);
+  for (int i = 0; i < n; ++i) {
     const Boat& boat = race.boats[i];
-    const bool inOrder = std::is_sorted(boat.fixes.begin(), boat.fixes.end(),
-                                        [](const Fix& a, const Fix& b) { return a.time < b.time; });
-    const std::optional<int> j = FindBoatSegment(boat, SceneTime, 0, inOrder);
+    const std::optional<int> j =
+        FindBoatSegment(boat, SceneTime, cursor.BoatSegment[i], cursor.timesInOrder(i, boat));
     if (!j) {
       continue;
     }
+    cursor.BoatSegment[i] = *j;
     const Fix& a = boat.fixes[*j];
     const Fix& z = boat.fixes[*j + 1];
     const double f = z.time > a.time ? (SceneTime - a.time) / (z.time - a.time) : 0;

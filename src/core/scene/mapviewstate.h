@@ -102,7 +102,10 @@ struct WholeRaceBoat {
 
   GeoPoint position() const { return {BoatLat, BoatLon}; }
 };
-// TrueDir is the wind of the last live frame.
-std::vector<WholeRaceBoat> WholeRaceBoats(const Race& race, double SceneTime, int TrueDir);
+// TrueDir is the wind of the last live frame; cursor carries the fix pair
+// searches, shared with the live scene.
+struct SceneCursor;
+std::vector<WholeRaceBoat> WholeRaceBoats(const Race& race, double SceneTime, int TrueDir,
+                                          SceneCursor& cursor);
 
 }  // namespace velaro

@@ -2,10 +2,9 @@
 
 #include "core/datetime.h"
 
-#include <QImage>
-
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace velaro {
 
@@ -14,6 +13,15 @@ namespace {
 // Lines are cut to this many pixels around the picture, so that a line
 // ending just outside still leaves its last pixels at the edge.
 constexpr double kCutMargin = 2;
+
+// Rounds half to even like roundToInt, without a library call: adding and
+// taking away 1.5 x 2^52 leaves the nearest whole number in the default
+// rounding mode. Only for values well inside the int range (points near the
+// picture).
+inline int pixelRound(double v) {
+  constexpr double kShift = 6755399441055744.0;
+  return static_cast<int>((v + kShift) - kShift);
+}
 
 // Cuts the segment a-b to the box (Liang-Barsky); false when none of it is
 // inside.
@@ -50,11 +58,9 @@ bool cutToBox(QPointF& a, QPointF& b, double left, double top, double right, dou
   return true;
 }
 
-void bresenham(QImage& image, QPoint a, QPoint b, QRgb rgb) {
-  const int w = image.width();
-  const int h = image.height();
-  uchar* bits = image.bits();
-  const qsizetype stride = image.bytesPerLine();
+}  // namespace
+
+void PixelTarget::line(QPoint a, QPoint b) const {
   int x0 = a.x();
   int y0 = a.y();
   const int x1 = b.x();
@@ -65,7 +71,7 @@ void bresenham(QImage& image, QPoint a, QPoint b, QRgb rgb) {
   const int sy = y0 < y1 ? 1 : -1;
   int err = ex + ey;
   for (;;) {
-    if (x0 >= 0 && x0 < w && y0 >= 0 && y0 < h) {
+    if (x0 >= 0 && x0 < width && y0 >= 0 && y0 < height) {
       reinterpret_cast<QRgb*>(bits + y0 * stride)[x0] = rgb;
     }
     if (x0 == x1 && y0 == y1) {
@@ -83,14 +89,47 @@ void bresenham(QImage& image, QPoint a, QPoint b, QRgb rgb) {
   }
 }
 
-// The picture a painter draws on when its pixels may be set directly.
-QImage* plainImage(QPainter& p) {
+namespace {
+
+// Where a painter's pixels may be set directly: a plain RGB32 picture
+// without transform or clip. Otherwise target.bits stays null.
+PixelTarget targetOf(QPainter& p, const QColor& colour) {
+  PixelTarget target;
   auto* image = dynamic_cast<QImage*>(p.device());
   if (image == nullptr || image->format() != QImage::Format_RGB32 || !p.transform().isIdentity() ||
       p.hasClipping()) {
-    return nullptr;
+    return target;
   }
-  return image;
+  target.bits = image->bits();
+  target.stride = image->bytesPerLine();
+  target.width = image->width();
+  target.height = image->height();
+  target.rgb = colour.rgb();
+  return target;
+}
+
+QSize deviceSize(QPainter& p) {
+  return p.device() != nullptr ? QSize(p.device()->width(), p.device()->height()) : QSize();
+}
+
+// A line between two pixels near the picture.
+void pixelLine(QPainter& p, const PixelTarget& target, QPoint a, QPoint b, const QColor& colour) {
+  if (target.bits == nullptr) {
+    p.setPen(colour);
+    p.drawLine(a, b);
+    return;
+  }
+  target.line(a, b);
+}
+
+void cutLine(QPainter& p, const PixelTarget& target, QSize picture, QPointF a, QPointF b,
+             const QColor& colour) {
+  if (!cutToBox(a, b, -kCutMargin, -kCutMargin, picture.width() + kCutMargin,
+                picture.height() + kCutMargin)) {
+    return;
+  }
+  pixelLine(p, target, QPoint(roundToInt(a.x()), roundToInt(a.y())),
+            QPoint(roundToInt(b.x()), roundToInt(b.y())), colour);
 }
 
 }  // namespace
@@ -100,51 +139,51 @@ bool nearPicture(QPointF p, QSize picture) {
          p.x() <= picture.width() + kFarOutsidePixels && p.y() <= picture.height() + kFarOutsidePixels;
 }
 
-namespace {
-
-void cutLine(QPainter& p, QImage* image, QPointF a, QPointF b, const QColor& colour) {
-  const QPaintDevice* device = p.device();
-  const double right = device != nullptr ? device->width() : 0;
-  const double bottom = device != nullptr ? device->height() : 0;
-  if (!cutToBox(a, b, -kCutMargin, -kCutMargin, right + kCutMargin, bottom + kCutMargin)) {
-    return;
-  }
-  const QPoint from(roundToInt(a.x()), roundToInt(a.y()));
-  const QPoint to(roundToInt(b.x()), roundToInt(b.y()));
-  if (image == nullptr) {
-    p.setPen(colour);
-    p.drawLine(from, to);
-    return;
-  }
-  bresenham(*image, from, to, colour.rgb());
-}
-
-}  // namespace
-
 void solidLine(QPainter& p, QPointF a, QPointF b, const QColor& colour) {
-  cutLine(p, plainImage(p), a, b, colour);
+  cutLine(p, targetOf(p, colour), deviceSize(p), a, b, colour);
 }
 
 PolylineDrawer::PolylineDrawer(QPainter& painter, const Projection& projection, const QColor& colour)
-    : m_painter(painter), m_image(plainImage(painter)), m_projection(projection), m_colour(colour) {}
+    : m_painter(painter),
+      m_target(targetOf(painter, colour)),
+      m_projection(projection),
+      m_colour(colour),
+      m_picture(deviceSize(painter)),
+      m_right(m_picture.width() + kCutMargin),
+      m_bottom(m_picture.height() + kCutMargin) {}
 
+// Points inside the cut box are rounded once and joined pixel to pixel;
+// a segment with an end outside it is cut first, unless both ends lie
+// beyond the same edge, when nothing of it can show.
 void PolylineDrawer::add(GeoPoint geo) {
   const QPointF p = m_projection.toPointF(geo);
-  const QPoint pixel(roundToInt(p.x()), roundToInt(p.y()));
+  const bool inside = p.x() >= -kCutMargin && p.x() <= m_right && p.y() >= -kCutMargin && p.y() <= m_bottom;
+  QPoint pixel;
+  if (inside) {
+    pixel = QPoint(pixelRound(p.x()), pixelRound(p.y()));
+    if (m_open && m_lastInside && pixel == m_lastPixel) {
+      return;
+    }
+  }
   if (!m_open) {
     // A run that never leaves its first pixel still shows as a dot.
-    m_open = true;
-    cutLine(m_painter, m_image, p, p, m_colour);
-    m_last = p;
-    m_lastPixel = pixel;
-    return;
+    if (inside) {
+      pixelLine(m_painter, m_target, pixel, pixel, m_colour);
+    }
+  } else if (inside && m_lastInside) {
+    pixelLine(m_painter, m_target, m_lastPixel, pixel, m_colour);
+  } else {
+    const bool beyondOneEdge =
+        (p.x() < -kCutMargin && m_last.x() < -kCutMargin) || (p.x() > m_right && m_last.x() > m_right) ||
+        (p.y() < -kCutMargin && m_last.y() < -kCutMargin) || (p.y() > m_bottom && m_last.y() > m_bottom);
+    if (!beyondOneEdge) {
+      cutLine(m_painter, m_target, m_picture, m_last, p, m_colour);
+    }
   }
-  if (pixel == m_lastPixel) {
-    return;
-  }
-  cutLine(m_painter, m_image, m_last, p, m_colour);
+  m_open = true;
   m_last = p;
   m_lastPixel = pixel;
+  m_lastInside = inside;
 }
 
 }  // namespace velaro

@@ -29,6 +29,19 @@ bool nearPicture(QPointF p, QSize picture);
 // a fleet of comparison lines or whole tracks is most of a frame.
 void solidLine(QPainter& painter, QPointF a, QPointF b, const QColor& colour);
 
+// The pixels of a plain RGB32 picture and one colour, for lines set pixel
+// by pixel; bits is null where the painter must draw instead.
+struct PixelTarget {
+  uchar* bits = nullptr;
+  qsizetype stride = 0;
+  int width = 0;
+  int height = 0;
+  QRgb rgb = 0;
+
+  // Bresenham, end points included; pixels off the picture are passed over.
+  void line(QPoint a, QPoint b) const;
+};
+
 // Draws runs of positions as connected one-pixel lines through one
 // projection. A point that lands on the pixel drawn last adds nothing and is
 // skipped, so a track of thousands of fixes costs about as many lines as
@@ -43,10 +56,14 @@ class PolylineDrawer {
 
  private:
   QPainter& m_painter;
-  QImage* m_image;  // set when pixels may be written directly
+  PixelTarget m_target;
   const Projection& m_projection;
   QColor m_colour;
+  QSize m_picture;
+  double m_right;
+  double m_bottom;
   bool m_open = false;
+  bool m_lastInside = false;
   QPointF m_last;
   QPoint m_lastPixel;
 };

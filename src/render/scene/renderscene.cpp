@@ -76,7 +76,7 @@ const QImage& SceneRenderer::renderWholeRace(const MapViewState& view, double t)
   if (m_loaded == nullptr) {
     return m_bitmap;
   }
-  m_wholeRaceFrame = RenderWholeRace(m_bitmap, *m_loaded, m_options, view, t, m_state.wind.TrueDir);
+  m_wholeRaceFrame = RenderWholeRace(m_bitmap, *m_loaded, m_options, view, t, m_state.wind.TrueDir, m_cursor);
   m_wholeRace = true;
   return m_bitmap;
 }

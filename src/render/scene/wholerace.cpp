@@ -72,7 +72,7 @@ void drawBoats(QPainter& p, const LoadedRace& loaded, const std::vector<WholeRac
 }  // namespace
 
 WholeRaceFrame RenderWholeRace(QImage& SceneBitmap, const LoadedRace& loaded, const SceneOptions& options,
-                               const MapViewState& view, double SceneTime, int TrueDir) {
+                               const MapViewState& view, double SceneTime, int TrueDir, SceneCursor& cursor) {
   const Race& race = loaded.race;
   const Orientation orientation{options.northUp ? 1 : 0, race.WindAxis};
   WholeRaceFrame frame;
@@ -104,7 +104,7 @@ WholeRaceFrame RenderWholeRace(QImage& SceneBitmap, const LoadedRace& loaded, co
   DrawCourseLines(p, course);
   DrawCoastline(p, course);
 
-  frame.boats = WholeRaceBoats(race, SceneTime, TrueDir);
+  frame.boats = WholeRaceBoats(race, SceneTime, TrueDir, cursor);
   drawBoats(p, loaded, frame.boats, frame.projection, SceneBitmap.size(), sea);
 
   const QString time = formatTime(race.RaceStart + roundToInt(SceneTime) / kSecondsPerDay).left(20);

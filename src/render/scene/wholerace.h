@@ -29,8 +29,8 @@ struct WholeRaceFrame {
 // name, and the time of day in the bottom right corner. The view's centre
 // and zoom come from view; focus, orientation and sea brightness from
 // options. TrueDir is the wind of the last live frame, which the boats' wind
-// angles are taken from.
+// angles are taken from; cursor carries the fix pair searches.
 WholeRaceFrame RenderWholeRace(QImage& SceneBitmap, const LoadedRace& loaded, const SceneOptions& options,
-                               const MapViewState& view, double SceneTime, int TrueDir);
+                               const MapViewState& view, double SceneTime, int TrueDir, SceneCursor& cursor);
 
 }  // namespace velaro
