@@ -21,10 +21,12 @@ inline constexpr double kNoBasePointLon = -12000;
 // Each left click zooms the whole-race view in by this factor, any other
 // button out by it.
 inline constexpr double kClickZoomFactor = 1.5;
-// The zoom has no useful bound, but it is held where every projected offset
-// stays a finite double: about 170 clicks either way from the start.
-inline constexpr double kMinWholeRaceZoom = 1e-30;
-inline constexpr double kMaxWholeRaceZoom = 1e30;
+// The zoom is held about 50 clicks either way from the start: a billion
+// times in, a pixel is far finer than a logged position can be told apart
+// and offsets off the picture still cut cleanly; a billion times out, the
+// race is long one dot.
+inline constexpr double kMinWholeRaceZoom = 1e-9;
+inline constexpr double kMaxWholeRaceZoom = 1e9;
 
 // What a click on the map asks of the window.
 enum class MapClickAction {
