@@ -1,4 +1,4 @@
-// velaro-cli table and kml, run as the program itself on a copy of a demo race.
+// velaro-cli table, kml and the whole-race picture, run as the program itself on a copy of a demo race.
 #include "core/loadpipeline.h"
 #include "core/reports/performancetable.h"
 
@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -131,6 +132,33 @@ TEST_F(ExportCommands, ReadOnlyOutputIsReportedByName) {
   EXPECT_TRUE(r.err.contains(QStringLiteral("read-only"))) << r.err.toStdString();
   EXPECT_EQ(readAll(out), QByteArray("old"));
   QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST_F(ExportCommands, WholeRacePictureAtAZoomAndCentre) {
+  const QString png = path(QStringLiteral("whole.png"));
+  const CliRun r =
+      runCli({QStringLiteral("render"), raceFile(), QStringLiteral("--whole-race"), QStringLiteral("--zoom"),
+              QStringLiteral("3.375"), QStringLiteral("--centre"), QStringLiteral("35.2769,139.4577"),
+              QStringLiteral("--time"), QStringLiteral("900"), QStringLiteral("--size"),
+              QStringLiteral("640x480"), QStringLiteral("-o"), png});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains("whole race at zoom 3.375 about 35.27690,139.45770")) << r.out.toStdString();
+  EXPECT_EQ(QImage(png).size(), QSize(640, 480));
+
+  const auto render = [&](const QStringList& extra) {
+    return runCli(QStringList{QStringLiteral("render"), raceFile(), QStringLiteral("--time"),
+                              QStringLiteral("900"), QStringLiteral("-o"), png} +
+                  extra)
+        .exitCode;
+  };
+  EXPECT_EQ(render({QStringLiteral("--whole-race"), QStringLiteral("--centre"), QStringLiteral("35.2")}), 2);
+  EXPECT_EQ(render({QStringLiteral("--whole-race"), QStringLiteral("--centre"), QStringLiteral("95,139")}),
+            2);
+  EXPECT_EQ(render({QStringLiteral("--whole-race"), QStringLiteral("--zoom"), QStringLiteral("0")}), 2);
+  // The live scene's zoom stays a whole divisor from 1 to 10, and has no
+  // centre of its own.
+  EXPECT_EQ(render({QStringLiteral("--zoom"), QStringLiteral("2.5")}), 2);
+  EXPECT_EQ(render({QStringLiteral("--centre"), QStringLiteral("35.2,139.4")}), 2);
 }
 
 TEST_F(ExportCommands, BadArgumentsAndMissingRaces) {
