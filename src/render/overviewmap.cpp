@@ -1,6 +1,7 @@
 #include "render/overviewmap.h"
 
 #include "core/datetime.h"
+#include "render/scene/scenelayers.h"
 #include "render/seacolour.h"
 
 #include <QColor>
@@ -186,9 +187,7 @@ QImage CompassWithWind(const QImage& compass, QPoint markerTopLeft, int DataDir)
   p.setRenderHint(QPainter::Antialiasing, false);
   p.setRenderHint(QPainter::TextAntialiasing, true);
 
-  QFont font;
-  font.setStyleHint(QFont::SansSerif);
-  font.setPointSize(9);
+  QFont font = canvasFont();
   font.setBold(true);
   p.setFont(font);
   const QString text = QString::number(DataDir);
