@@ -22,6 +22,7 @@ class BoatListPanel;
 class CompassPanel;
 class FlagPanel;
 class HintBox;
+class MapInteraction;
 class MapView;
 class OverviewPanel;
 class Platform;
@@ -85,6 +86,10 @@ class MainWindow : public QWidget {
   void play(Transport transport);
   // One step of the replay forward (direction > 0) or backward.
   void step(int direction);
+  // "Auto Trace" clicked: back to the live scene, or the whole-race view.
+  void onAutoTraceClicked(bool checked);
+  const MapInteraction& mapInteraction() const { return *m_mapInteraction; }
+  MapInteraction& mapInteraction() { return *m_mapInteraction; }
   // Left click exports the whole race, right click the present scene.
   void exportKml(Qt::MouseButton button);
   void onFrameTick();
@@ -105,6 +110,9 @@ class MainWindow : public QWidget {
   void timeBarPreviewEnded();
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();
+  // The live scene or the whole-race view at the replay time, whichever the
+  // map shows.
+  void redrawMap();
 
   RaceFolders m_folders;
   Platform& m_platform;
@@ -141,6 +149,7 @@ class MainWindow : public QWidget {
   ScoreBoard* m_scoreBoard = nullptr;
   FlagPanel* m_flagPanel = nullptr;
   HintBox* m_hintBox = nullptr;
+  MapInteraction* m_mapInteraction = nullptr;
   QTimer* m_frameTimer = nullptr;
   QTimer* m_secondTimer = nullptr;
 };
