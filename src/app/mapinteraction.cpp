@@ -38,7 +38,7 @@ void MapInteraction::onMapPressed(QPoint at, Qt::MouseButton button, Qt::Keyboar
   click.hasWind = m_loaded->race.WindCount() > 0;
   switch (m_state.click(click, m_loaded->geometry, orientation(), m_screen.scene().options().mapArea)) {
     case MapClickAction::ToggleWindGraph:
-      m_panels.windGraph->setVisible(!m_panels.windGraph->isVisible());
+      m_panels.windGraph->setVisible(m_panels.windGraph->isHidden());
       break;
     case MapClickAction::Redraw:
       emit redrawRequested();
