@@ -89,9 +89,11 @@ void MapInteraction::onMapMoved(QPoint at) {
   m_panels.map->showMeasure(out.measure);
   emit captionChanged(out.caption);
   if (out.hint) {
-    const QPoint topLeft = out.hint->at ? *out.hint->at : m_panels.hints->pos();
-    m_panels.hints->showHint(out.hint->text, QRect(topLeft, out.hint->size),
-                             out.hint->at ? m_panels.map : nullptr);
+    // A hint placed by the map keeps its right edge when it grows to fit.
+    const QSize size = m_panels.hints->fitting(out.hint->size, out.hint->text);
+    const QPoint topLeft = out.hint->at ? *out.hint->at - QPoint(size.width() - out.hint->size.width(), 0)
+                                        : m_panels.hints->pos();
+    m_panels.hints->showHint(out.hint->text, QRect(topLeft, size), out.hint->at ? m_panels.map : nullptr);
   } else {
     m_panels.hints->hideHint();
   }
@@ -127,7 +129,8 @@ void MapInteraction::onWindGraphHovered() {
   setFlags(o.LabelLevel, o.RedWakeMode, o.ShowSails, true);
   if (!m_state.isWholeRace()) {
     const MapHint hint = windGraphHint(isJapanese(m_language));
-    m_panels.hints->showHint(hint.text, QRect(m_panels.hints->pos(), hint.size));
+    m_panels.hints->showHint(hint.text,
+                             QRect(m_panels.hints->pos(), m_panels.hints->fitting(hint.size, hint.text)));
   }
 }
 
