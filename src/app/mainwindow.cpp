@@ -300,6 +300,9 @@ void MainWindow::choosePage(Page page) {
   } else if (m_clock.timersRunning()) {
     m_frameTimer->start(ReplayClock::kFrameIntervalMs);
     m_secondTimer->start(ReplayClock::kSecondIntervalMs);
+  } else {
+    // A stopped replay or the whole-race view is shown again as it was left.
+    redrawMap();
   }
 }
 

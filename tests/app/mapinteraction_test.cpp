@@ -6,6 +6,7 @@
 #include "app/compasspanel.h"
 #include "app/mainwindow.h"
 #include "app/mapview.h"
+#include "app/overviewpanel.h"
 #include "app/timebarwidget.h"
 #include "app/windgraphpanel.h"
 #include "fakeplatform.h"
@@ -20,6 +21,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -119,6 +121,13 @@ TEST_F(MapInteractionTest, AutoTraceSwitchesToTheWholeRaceViewAndTheTimeBarRedra
   EXPECT_EQ(m_window->clock().SceneTime(), 600);
   EXPECT_TRUE(m_window->scene().showsWholeRace());
   EXPECT_FALSE(timersRunning());
+
+  // The overview map moves the view there and keeps the zoom.
+  const GeoPoint before = view().WholeRaceCentre;
+  emit m_window->findChild<OverviewPanel*>()->mapClicked(QPoint(85, 40));
+  EXPECT_NE(view().WholeRaceCentre, before);
+  EXPECT_EQ(view().WholeRaceZoom, 1);
+  EXPECT_EQ(m_window->scene().viewProjection().centre(), view().WholeRaceCentre);
 
   control("autoTraceBox")->click();
   EXPECT_EQ(m_platform.beeps, beeps + 4);
@@ -235,6 +244,35 @@ TEST_F(MapInteractionTest, PointerSetsLabelsTitleAndHintsOnlyOnceARaceIsShown) {
   move(QPoint(10, 50));
   EXPECT_FALSE(m_window->scene().options().ShowSails);
   EXPECT_FALSE(hint->isVisibleTo(m_window.get()));
+
+  // Over the compass: wind vanes, and names only on its rim; over the wind
+  // graph the hint says what a click on the map does.
+  auto* compass = control<QLabel>("compass");
+  QMouseEvent rim(QEvent::MouseMove, QPointF(50, 5), QPointF(compass->mapToGlobal(QPoint(50, 5))),
+                  Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(compass, &rim);
+  EXPECT_TRUE(m_window->scene().options().ShowWindVanes);
+  EXPECT_EQ(m_window->scene().options().LabelLevel, 1);
+  auto* graph = control<QLabel>("windGraph");
+  QMouseEvent over(QEvent::MouseMove, QPointF(50, 50), QPointF(graph->mapToGlobal(QPoint(50, 50))),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(graph, &over);
+  EXPECT_EQ(hint->toPlainText(), QStringLiteral("TWD graph can be ON/OFF when click map."));
+  // Back on the map the vanes go.
+  move(QPoint(10, 300));
+  EXPECT_FALSE(m_window->scene().options().ShowWindVanes);
+
+  // Keys reach the measuring tool whichever control has focus.
+  QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+  QCoreApplication::sendEvent(control<QWidget>("raceSelector"), &shift);
+  EXPECT_TRUE(view().ShiftDown);
+  QKeyEvent a(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier);
+  QCoreApplication::sendEvent(control<QWidget>("raceSelector"), &a);
+  EXPECT_FALSE(view().ShiftDown);
+
+  // The sea swatch follows the brightness bar.
+  control<QScrollBar>("seaBrightnessSlider")->setValue(0);
+  EXPECT_EQ(control<QLabel>("seaSwatch")->pixmap().toImage().pixel(20, 8), qRgb(0, 0, 70));
 }
 
 TEST_F(MapInteractionTest, TheFrameShowsItsWindOnTheCompassAndTheWindGraph) {
