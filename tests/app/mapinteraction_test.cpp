@@ -26,6 +26,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "support/copytree.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -35,17 +37,7 @@ namespace {
 
 const QString kDemo = QStringLiteral(VELARO_SOURCE_DIR "/data/demo");
 
-bool copyTree(const QString& from, const QString& to) {
-  QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QString src = it.next();
-    const QString dst = to + src.mid(from.size());
-    if (!QDir().mkpath(QFileInfo(dst).path()) || !QFile::copy(src, dst)) {
-      return false;
-    }
-  }
-  return true;
-}
+using testing::copyTree;
 
 class MapInteractionTest : public ::testing::Test {
  protected:

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include "support/copytree.h"
+
 #include <gtest/gtest.h>
 
 namespace velaro {
@@ -40,17 +42,7 @@ CliRun runCli(const QStringList& args) {
   return r;
 }
 
-bool copyTree(const QString& from, const QString& to) {
-  QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QString src = it.next();
-    const QString dst = to + src.mid(from.size());
-    if (!QDir().mkpath(QFileInfo(dst).path()) || !QFile::copy(src, dst)) {
-      return false;
-    }
-  }
-  return true;
-}
+using testing::copyTree;
 
 class ExportCommands : public ::testing::Test {
  protected:
