@@ -1,11 +1,10 @@
 // The whole-race view's pixels: tracks of the focused boats only, every boat
-// at the time, a boat gone at its last fix, zoom without end, the hand-over
-// of the projection; and the wind marker, read-out, time marker and swatch.
+// at the time, a boat gone at its last fix, zoom without end; and the wind
+// marker, read-out, time marker and swatch.
 #include "render/scene/wholerace.h"
 
 #include "core/scene/scenestate.h"
 #include "render/overviewmap.h"
-#include "render/scene/renderscene.h"
 #include "render/seacolour.h"
 #include "render/windgraphimage.h"
 
@@ -139,31 +138,6 @@ TEST(WholeRaceView, ZoomWithoutEndNeverBreaksTheDrawing) {
     }
   }
   EXPECT_EQ(outside, 0);
-}
-
-TEST(WholeRaceView, RendererHandsTheProjectionToThePointer) {
-  const LoadedRace loaded = raceOf(2);
-  SceneRenderer renderer;
-  renderer.setRace(&loaded);
-  renderer.options() = optionsFor({});
-  renderer.render(100);
-  EXPECT_FALSE(renderer.showsWholeRace());
-  const GeoPoint liveMid = renderer.viewProjection().toGeo(QPointF(200, 150));
-  EXPECT_NEAR(liveMid.lat, renderer.state().TraceBox.centre().lat, 1e-9);
-
-  MapViewState view;
-  view.enterWholeRace(loaded.geometry);
-  view.WholeRaceZoom = 2.25;
-  view.WholeRaceCentre = {kLat + 0.1, kLon};
-  renderer.renderWholeRace(view, 100);
-  EXPECT_TRUE(renderer.showsWholeRace());
-  const Projection& p = renderer.viewProjection();
-  EXPECT_EQ(p.centre(), view.WholeRaceCentre);
-  EXPECT_DOUBLE_EQ(p.latScale(), loaded.geometry.WholeRaceScaleLat * 2.25);
-  EXPECT_DOUBLE_EQ(p.lonScale(), loaded.geometry.WholeRaceScaleLon * 2.25);
-
-  renderer.render(101);
-  EXPECT_FALSE(renderer.showsWholeRace());
 }
 
 TEST(WindDisplay, MarkerOnTheRimReadOutTimeMarkerAndSeaSwatch) {
