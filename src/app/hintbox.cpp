@@ -2,6 +2,8 @@
 
 #include "app/controls.h"
 
+#include <algorithm>
+
 namespace velaro {
 
 HintBox::HintBox(QWidget* parent) : QPlainTextEdit(parent) {
@@ -12,7 +14,14 @@ HintBox::HintBox(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void HintBox::showHint(const QString& text, const QRect& rect, const QWidget* from) {
-  setGeometry(from && parentWidget() ? rect.translated(from->mapTo(parentWidget(), QPoint())) : rect);
+  QRect r = from && parentWidget() ? rect.translated(from->mapTo(parentWidget(), QPoint())) : rect;
+  // A box that would run off the window's right or bottom edge moves in.
+  if (parentWidget()) {
+    const QSize room = parentWidget()->size();
+    r.moveLeft(std::max(0, std::min(r.left(), room.width() - r.width())));
+    r.moveTop(std::max(0, std::min(r.top(), room.height() - r.height())));
+  }
+  setGeometry(r);
   setPlainText(text);
   show();
   raise();

@@ -133,6 +133,11 @@ TEST(BoatList, LongListsCoverTheLogoThenTheControlsAndStayReachable) {
   const PanelFit fit81 = fitPanels(p81.top, 768, h81, kLogo, kControl);
   EXPECT_FALSE(fit81.logoVisible);
   EXPECT_FALSE(fit81.controlVisible);
+  // Off the list both come back over it, the race selector under the list's
+  // last rows included; the rows between them lead back to the list.
+  const PanelFit left = panelsAfterLeavingList(768, kLogo, kControl);
+  EXPECT_TRUE(left.logoVisible && left.controlVisible && left.neighboursOnTop);
+  EXPECT_FALSE(panelsAfterLeavingList(kLogo + kControl + 10, kLogo, kControl).neighboursOnTop);
 
   // 60 boats start below the logo and reach into the control panel.
   const BoatListPlacement p60 = placeBoatList(768, boatListHeightFor(boatRowsFor(60)), kLogo, kControl);

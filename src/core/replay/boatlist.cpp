@@ -109,4 +109,10 @@ PanelFit fitPanels(int listTop, int clientHeight, int BoatListHeight, int logoHe
   return fit;
 }
 
+PanelFit panelsAfterLeavingList(int clientHeight, int logoHeight, int controlHeight) {
+  PanelFit fit;
+  fit.neighboursOnTop = clientHeight - logoHeight - controlHeight >= kBoatRowPitch;
+  return fit;
+}
+
 }  // namespace velaro

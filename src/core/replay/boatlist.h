@@ -87,11 +87,18 @@ BoatListPlacement placeBoatList(int clientHeight, int BoatListHeight, int logoHe
 
 // Which neighbours stay shown while the pointer is over the list: a list at
 // the top hides the logo panel, one longer than the gap between the logo and
-// control panels hides the control panel. Leaving the list shows both again.
+// control panels hides the control panel.
 struct PanelFit {
   bool logoVisible = true;
   bool controlVisible = true;
+  // The neighbours lie over the list rather than under it.
+  bool neighboursOnTop = false;
 };
 PanelFit fitPanels(int listTop, int clientHeight, int BoatListHeight, int logoHeight, int controlHeight);
+// When the pointer leaves the list both neighbours show again, complete and
+// on top of the list, so that every control of theirs can be reached; the
+// list stays on top when that would leave no row of it between them to come
+// back to.
+PanelFit panelsAfterLeavingList(int clientHeight, int logoHeight, int controlHeight);
 
 }  // namespace velaro
