@@ -9,9 +9,12 @@
 #include "app/overviewpanel.h"
 #include "app/platform.h"
 #include "app/scoreboard.h"
+#include "app/stopwatchwidget.h"
 #include "app/timebarwidget.h"
 #include "app/windgraphpanel.h"
 #include "app/windowlayout.h"
+#include "core/replay/boatlist.h"
+#include "core/replay/lightflasher.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -35,6 +38,9 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
 
   // Made in this order so that the panels stack as designed.
   m_mapView = new MapView(this);
+  m_stopwatch = new StopwatchWidget(this);
+  m_stopwatch->setTimeSource([this] { return m_clock.SceneTime(); });
+  m_stopwatch->hide();
   m_overviewPanel = new OverviewPanel(this);
   m_boatListPanel = new BoatListPanel(this);
   m_raceControlPanel = new RaceControlPanel(this);
@@ -48,7 +54,9 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
                             m_raceControlPanel, m_scoreBoard, m_flagPanel});
   m_frameTimer = makeTimer("frameTimer", ReplayClock::kFrameIntervalMs, this);
   m_secondTimer = makeTimer("secondTimer", ReplayClock::kSecondIntervalMs, this);
+  m_lightTimer = makeTimer("lightTimer", kLightTimerIntervalMs, this);
   connectPanels();
+  m_lightTimer->start();
 }
 
 MainWindow::~MainWindow() = default;
@@ -57,6 +65,11 @@ void MainWindow::connectPanels() {
   RaceControlPanel* controls = m_raceControlPanel;
   connect(m_overviewPanel, &OverviewPanel::helpClicked, this, [this] { m_documents.openHelp(m_language); });
   connect(m_boatListPanel, &BoatListPanel::focusChanged, this, &MainWindow::updateSceneOptions);
+  connect(m_boatListPanel, &BoatListPanel::pickedBoatChanged, this, &MainWindow::updateSceneOptions);
+  connect(m_boatListPanel, &BoatListPanel::boatHovered, this, &MainWindow::onBoatHovered);
+  connect(m_boatListPanel, &BoatListPanel::headerHovered, this, &MainWindow::onBoatListHeaderHovered);
+  connect(m_boatListPanel, &BoatListPanel::pointerEntered, this, &MainWindow::fitPanelsToBoatList);
+  connect(m_boatListPanel, &BoatListPanel::pointerLeft, this, &MainWindow::onBoatListLeft);
   connect(controls, &RaceControlPanel::raceChosen, this, &MainWindow::onRaceChosen);
   connect(controls, &RaceControlPanel::showClicked, this, &MainWindow::onShowClicked);
   connect(controls, &RaceControlPanel::exitClicked, this, &QWidget::close);
@@ -89,6 +102,7 @@ void MainWindow::connectPanels() {
   connect(m_timeBarPanel, &TimeBarWidget::previewEnded, this, &MainWindow::timeBarPreviewEnded);
   connect(m_frameTimer, &QTimer::timeout, this, &MainWindow::onFrameTick);
   connect(m_secondTimer, &QTimer::timeout, this, &MainWindow::onSecondTick);
+  connect(m_lightTimer, &QTimer::timeout, this, &MainWindow::onLightTick);
 }
 
 bool MainWindow::startUp() {
@@ -192,6 +206,7 @@ void MainWindow::applyRaceToPanels() {
   m_raceControlPanel->showSpeed(SetSpeedPosition(m_clock.ReplaySpeed()), speedText(m_clock.ReplaySpeed()));
   m_overviewPanel->setClockText(clockTextAt(race.RaceStart, race.TimeAxisStart));
   m_windGraphPanel->showRace(m_loaded);
+  m_stopwatch->show();
   showRaceCaption();
   applyCaptions(this, m_language);
   ArrangeWindow();
@@ -215,6 +230,7 @@ void MainWindow::ArrangeWindow() {
   m_mapView->setGeometry(layout.map);
   m_scoreBoard->move(layout.mapTopRight(m_scoreBoard->width()));
   m_flagPanel->move(layout.mapTopRight(m_flagPanel->width()));
+  m_stopwatch->placeOn(layout.map.size());
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -255,6 +271,7 @@ void MainWindow::onShowClicked() {
 
 void MainWindow::choosePage(Page page) {
   m_page = page == Page::Track ? 1 : 2;
+  m_stopwatch->setVisible(page == Page::Track && m_haveRace);
   if (page == Page::Graph) {
     return;
   }
@@ -305,6 +322,7 @@ void MainWindow::onFrameTick() {
     return;
   }
   m_replayScreen.showFrameOutcome(out);
+  m_stopwatch->frame(m_clock.SceneTime());
   if (out.playGun) {
     m_platform.playGun();
   }
@@ -321,6 +339,54 @@ void MainWindow::onSecondTick() {
   m_replayScreen.showSecondOutcome(out);
   if (out.beep) {
     m_platform.beep();
+  }
+}
+
+void MainWindow::onLightTick() {
+  m_replayScreen.lightTimerTick();
+}
+
+int MainWindow::replayMode() const {
+  return m_raceControlPanel->autoTrace() ? 1 : 0;
+}
+
+void MainWindow::onBoatHovered(int boat) {
+  const BoatHoverEffect effect = boatHoverEffect(m_page, replayMode(), m_raceControlPanel->hintsOn(), true);
+  m_replayScreen.setTrackHighlight(effect.trackHighlight ? boat : -1);
+  if (boat >= 0 && boat < m_loaded.race.BoatCount() && effect.hint) {
+    const bool ja = isJapanese(m_language);
+    m_hintBox->showHint(boatHintText(m_loaded.race.boats[boat].BoatName, ja),
+                        boatHintRect(QPoint(), m_boatListPanel->boxTop(boat), ja), m_boatListPanel);
+  } else {
+    m_hintBox->hideHint();
+  }
+  // The hovered boat's halo in the live scene.
+  updateSceneOptions();
+}
+
+void MainWindow::onBoatListHeaderHovered() {
+  if (m_raceControlPanel->hintsOn()) {
+    // Where the last hint was.
+    m_hintBox->showHint(headerHintText(isJapanese(m_language)), QRect(m_hintBox->pos(), headerHintSize()));
+  }
+}
+
+void MainWindow::fitPanelsToBoatList() {
+  const PanelFit fit = fitPanels(m_boatListPanel->y(), height(), m_loaded.race.BoatListHeight,
+                                 WindowLayout::kOverviewHeight, WindowLayout::kControlHeight);
+  m_overviewPanel->setVisible(fit.logoVisible);
+  m_raceControlPanel->setVisible(fit.controlVisible);
+  m_boatListPanel->raise();
+}
+
+void MainWindow::onBoatListLeft() {
+  const PanelFit fit =
+      panelsAfterLeavingList(height(), WindowLayout::kOverviewHeight, WindowLayout::kControlHeight);
+  m_overviewPanel->setVisible(fit.logoVisible);
+  m_raceControlPanel->setVisible(fit.controlVisible);
+  if (fit.neighboursOnTop) {
+    m_overviewPanel->raise();
+    m_raceControlPanel->raise();
   }
 }
 

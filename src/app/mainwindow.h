@@ -26,6 +26,7 @@ class MapView;
 class OverviewPanel;
 class Platform;
 class ScoreBoard;
+class StopwatchWidget;
 class TimeBarWidget;
 class WindGraphPanel;
 
@@ -89,6 +90,10 @@ class MainWindow : public QWidget {
   void exportKml(Qt::MouseButton button);
   void onFrameTick();
   void onSecondTick();
+  void onLightTick();
+  // 1 while the map shows the live scene ("Auto Trace" checked), 0 for the
+  // view of the whole race.
+  int replayMode() const;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -105,6 +110,10 @@ class MainWindow : public QWidget {
   void timeBarPreviewEnded();
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();
+  void onBoatHovered(int boat);
+  void onBoatListHeaderHovered();
+  void fitPanelsToBoatList();
+  void onBoatListLeft();
 
   RaceFolders m_folders;
   Platform& m_platform;
@@ -141,8 +150,11 @@ class MainWindow : public QWidget {
   ScoreBoard* m_scoreBoard = nullptr;
   FlagPanel* m_flagPanel = nullptr;
   HintBox* m_hintBox = nullptr;
+  StopwatchWidget* m_stopwatch = nullptr;
   QTimer* m_frameTimer = nullptr;
   QTimer* m_secondTimer = nullptr;
+  // Drives the navigation lights, every second from program start.
+  QTimer* m_lightTimer = nullptr;
 };
 
 }  // namespace velaro
