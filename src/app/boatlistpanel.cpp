@@ -104,8 +104,9 @@ void BoatListPanel::boatMoved(int boat, QPoint globalPos) {
     return;
   }
   m_lastPointer = globalPos;
-  setHoverBoat(boat + 1);
+  // Make room first, so that what the hover shows lies on top.
   emit pointerEntered();
+  setHoverBoat(boat + 1);
 }
 
 void BoatListPanel::headerMoved() {
@@ -116,8 +117,8 @@ void BoatListPanel::headerMoved() {
 
 void BoatListPanel::panelMoved() {
   m_lastPointer = QPoint(-1, -1);
-  setHoverBoat(0);
   emit pointerEntered();
+  setHoverBoat(0);
 }
 
 void BoatListPanel::setHoverBoat(int boat) {
@@ -138,7 +139,9 @@ bool BoatListPanel::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
     if (type == QEvent::MouseMove) {
+      // Taken here, or the panel under the header would see it as well.
       headerMoved();
+      return true;
     }
     return QWidget::eventFilter(watched, event);
   }
@@ -163,7 +166,7 @@ bool BoatListPanel::eventFilter(QObject* watched, QEvent* event) {
         return true;
       case QEvent::MouseMove:
         boatMoved(b, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-        break;
+        return true;
       default:
         break;
     }

@@ -2,6 +2,9 @@
 
 #include "app/controls.h"
 
+#include <QFontMetrics>
+#include <QTextDocument>
+
 #include <algorithm>
 
 namespace velaro {
@@ -15,6 +18,11 @@ HintBox::HintBox(QWidget* parent) : QPlainTextEdit(parent) {
 
 void HintBox::showHint(const QString& text, const QRect& rect, const QWidget* from) {
   QRect r = from && parentWidget() ? rect.translated(from->mapTo(parentWidget(), QPoint())) : rect;
+  // Heights are given for the designed font; a box too low for its lines in
+  // the font here grows downwards so that no line is cut.
+  const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+  const int frame = 2 * static_cast<int>(document()->documentMargin()) + 4;
+  r.setHeight(std::max(r.height(), lines * QFontMetrics(font()).lineSpacing() + frame));
   // A box that would run off the window's right or bottom edge moves in.
   if (parentWidget()) {
     const QSize room = parentWidget()->size();
