@@ -3,6 +3,7 @@
 #include "cli/raceargs.h"
 
 #include "core/loadpipeline.h"
+#include "core/replay/lightflasher.h"
 #include "core/replay/replayclock.h"
 #include "render/scene/renderscene.h"
 
@@ -18,16 +19,20 @@ namespace velaro::cli {
 namespace {
 
 constexpr int kMaxSide = 10000;
+// With --flash-tick the picture shows the rings half a second after the tick.
+constexpr double kFlashPictureLightPhase = 0.5;
 
 void renderUsage(QTextStream& err) {
   err << "usage: velaro-cli render RACEFILE --time SECONDS [--size WxH] [--north-up] [--label-level N] "
-         "[--zoom N] -o FILE.png\n"
+         "[--zoom N] [--flash-tick N] -o FILE.png\n"
          "       velaro-cli render RACEFILE --whole-race [--zoom Z] [--centre LAT,LON] --time SECONDS "
          "[--size WxH] [--north-up] -o FILE.png\n"
          "  live scene: --label-level 0..3 (default 2), --zoom 1..10 zooms out (default 1)\n"
          "  --whole-race: every focused boat's whole track; --zoom Z magnifies (default 1, the whole race),\n"
          "  --centre in decimal degrees, north and east positive, e.g. 35.29,139.47 (default the race's "
-         "middle)\n";
+         "middle)\n"
+         "  --flash-tick N: the lights as the light timer leaves them N seconds after program start,\n"
+         "    their rings half grown (lights flash only at night; without it they stay dark)\n";
 }
 
 // "35.29,139.47": decimal degrees to minutes of arc.
@@ -63,6 +68,7 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   double zoom = 1;
   bool wholeRace = false;
   std::optional<GeoPoint> centre;
+  std::optional<qint64> flashTick;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     const bool hasValue = i + 1 < args.size();
@@ -104,6 +110,13 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
       centre = parseCentre(args[++i]);
       if (!centre) {
         err << "velaro-cli: --centre is LAT,LON in decimal degrees\n";
+        return 2;
+      }
+    } else if (a == QLatin1String("--flash-tick") && hasValue) {
+      bool ok = false;
+      flashTick = args[++i].toLongLong(&ok);
+      if (!ok || *flashTick < 0) {
+        err << "velaro-cli: --flash-tick is a whole number of seconds, 0 or more\n";
         return 2;
       }
     } else if (a == QLatin1String("-o") && hasValue) {
@@ -154,6 +167,10 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   o.TimeOfDay = timeOfDayAt(g.StartSecondOfDay, *time);
   o.SeaBrightness = daylightBrightness(o.TimeOfDay, g.SunriseSecond, g.SunsetSecond);
   o.NightMode = isNightAt(o.TimeOfDay, g.SunriseSecond, g.SunsetSecond) ? 1 : 0;
+  if (flashTick) {
+    o.lights = flashLights(race.lights, *flashTick);
+    o.LightPhase = kFlashPictureLightPhase;
+  }
   // The averages behind the red wakes come from the same moment, as the
   // replay clock's second tick would have taken them.
   SceneCursor probe;
@@ -188,7 +205,13 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   const SceneState& s = renderer.state();
   out << outFile << ": " << size.width() << 'x' << size.height() << ", t " << *time << " s, " << s.activeCount
       << " boats sailing, wind " << s.wind.TrueDir << " deg true, " << race.coastline.pointCount()
-      << " coastline points, " << race.lights.size() << " lights\n";
+      << " coastline points, " << race.lights.size() << " lights";
+  if (flashTick) {
+    const auto lit =
+        std::count_if(o.lights.begin(), o.lights.end(), [](const LightFlash& l) { return l.LightLit > 0; });
+    out << " (" << lit << " lit" << (o.NightMode > 0 ? "" : ", not shown by day") << ')';
+  }
+  out << '\n';
   return 0;
 }
 
