@@ -6,7 +6,14 @@ namespace velaro {
 
 BoatListPanel::BoatListPanel(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("boatListPanel"));
-  m_header = named(new QLabel, "boatListHeader", this, QRect(4, 4, 257, 16));
+  m_header = named(new QLabel(tr("     Boat Name ")), "boatListHeader", this, QRect(4, 4, 257, 16));
+}
+
+void BoatListPanel::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    m_header->setText(tr("     Boat Name "));
+  }
+  QWidget::changeEvent(event);
 }
 
 void BoatListPanel::setBoats(const LoadedRace& loaded) {

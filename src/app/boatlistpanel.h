@@ -30,6 +30,9 @@ class BoatListPanel : public QWidget {
   // The user checked or unchecked a boat (0-based).
   void focusChanged(int boat, bool focused);
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
   QLabel* m_header = nullptr;
   std::vector<QCheckBox*> m_boatBoxes;

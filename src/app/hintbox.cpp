@@ -2,18 +2,53 @@
 
 #include "app/controls.h"
 
+#include <QTextDocument>
+#include <QTextOption>
+
+#include <algorithm>
+
 namespace velaro {
 
 HintBox::HintBox(QWidget* parent) : QPlainTextEdit(parent) {
   setObjectName(QStringLiteral("hintBox"));
   setUpReadout(this);
-  setStyleSheet(QStringLiteral("QPlainTextEdit { background: yellow; }"));
+  setStyleSheet(QStringLiteral("QPlainTextEdit { background: yellow; color: black; }"));
+  QTextOption centred = document()->defaultTextOption();
+  centred.setAlignment(Qt::AlignHCenter);
+  document()->setDefaultTextOption(centred);
   hide();
 }
 
 void HintBox::showHint(const QString& text, const QRect& rect, const QWidget* from) {
-  setGeometry(from && parentWidget() ? rect.translated(from->mapTo(parentWidget(), QPoint())) : rect);
+  const QRect placed = from && parentWidget() ? rect.translated(from->mapTo(parentWidget(), QPoint())) : rect;
+  m_hintX = placed.x();
+  m_hintY = placed.y();
+  showAt(text, placed.size());
+}
+
+void HintBox::offer(const Hint& hint) {
+  if (hint.needsHintsOn && !m_hintsOn) {
+    return;
+  }
+  if (hint.at) {
+    m_hintX = hint.at->x();
+    m_hintY = hint.at->y();
+  }
+  showAt(hint.text, hint.size);
+}
+
+void HintBox::showAt(const QString& text, QSize size) {
+  setGeometry(m_hintX, m_hintY, size.width(), size.height());
   setPlainText(text);
+  // The sizes suit the narrow fonts hints were measured with; a box too low
+  // for its lines in the fonts at hand grows rather than cutting them off.
+  const QFontMetrics metrics = fontMetrics();
+  const int lineWidth = std::max(1, size.width() - 4);
+  int lines = 0;
+  for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+    lines += std::max(1, (metrics.horizontalAdvance(line) + lineWidth - 1) / lineWidth);
+  }
+  resize(size.width(), std::max(size.height(), lines * metrics.lineSpacing() + 4));
   show();
   raise();
 }

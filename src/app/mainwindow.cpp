@@ -55,7 +55,13 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::connectPanels() {
   RaceControlPanel* controls = m_raceControlPanel;
-  connect(m_overviewPanel, &OverviewPanel::helpClicked, this, [this] { m_documents.openHelp(m_language); });
+  connect(m_overviewPanel, &OverviewPanel::helpClicked, this,
+          [this](const QString& page) { m_documents.openHelp(m_language, page); });
+  m_hintBox->follow(m_overviewPanel, m_raceControlPanel, m_windGraphPanel);
+  connect(controls, &RaceControlPanel::hintsSwitched, m_hintBox, &HintBox::setHintsOn);
+  // Over the panels' empty parts every hover reaction ends.
+  connect(m_overviewPanel, &OverviewPanel::pointerOnEmptyPart, this, &MainWindow::endHovers);
+  connect(controls, &RaceControlPanel::pointerOnEmptyPart, this, &MainWindow::endHovers);
   connect(m_boatListPanel, &BoatListPanel::focusChanged, this, &MainWindow::updateSceneOptions);
   connect(controls, &RaceControlPanel::raceChosen, this, &MainWindow::onRaceChosen);
   connect(controls, &RaceControlPanel::showClicked, this, &MainWindow::onShowClicked);
@@ -75,10 +81,6 @@ void MainWindow::connectPanels() {
           [this](const QString& name) { m_documents.openAttachment(name); });
   connect(controls, &RaceControlPanel::kmlExportRequested, this, &MainWindow::exportKml);
   connect(controls, &RaceControlPanel::languageChosen, this, &MainWindow::setLanguage);
-  connect(controls, &RaceControlPanel::hintRequested, this, [this](const QString& text, const QRect& rect) {
-    m_hintBox->showHint(text, rect, m_raceControlPanel);
-  });
-  connect(controls, &RaceControlPanel::hintEnded, m_hintBox, &HintBox::hideHint);
 
   connect(m_timeBarPanel, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
   connect(m_timeBarPanel, &TimeBarWidget::startRequested, this, [this](double) {
@@ -86,7 +88,7 @@ void MainWindow::connectPanels() {
     m_replayScreen.showFrame(m_clock.SceneTime());
   });
   connect(m_timeBarPanel, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
-  connect(m_timeBarPanel, &TimeBarWidget::previewEnded, this, &MainWindow::timeBarPreviewEnded);
+  connect(m_timeBarPanel, &TimeBarWidget::previewEnded, this, &MainWindow::endHovers);
   connect(m_frameTimer, &QTimer::timeout, this, &MainWindow::onFrameTick);
   connect(m_secondTimer, &QTimer::timeout, this, &MainWindow::onSecondTick);
 }
@@ -94,7 +96,6 @@ void MainWindow::connectPanels() {
 bool MainWindow::startUp() {
   m_documents.useDefaultDocumentsFolder();
   m_raceControlPanel->setAutoNext(true);
-  m_hintBox->hideHint();
 
   setLanguage(languageForSystemLocale());
   m_platform.playGun();
@@ -114,8 +115,8 @@ bool MainWindow::startUp() {
 
 void MainWindow::setLanguage(Language language) {
   m_language = language;
+  installLanguage(language);
   m_raceControlPanel->setLanguage(language);
-  applyCaptions(this, language);
 }
 
 void MainWindow::showMessage(const QString& text, bool error) {
@@ -193,7 +194,6 @@ void MainWindow::applyRaceToPanels() {
   m_overviewPanel->setClockText(clockTextAt(race.RaceStart, race.TimeAxisStart));
   m_windGraphPanel->showRace(m_loaded);
   showRaceCaption();
-  applyCaptions(this, m_language);
   ArrangeWindow();
 }
 
@@ -213,7 +213,7 @@ void MainWindow::ArrangeWindow() {
   m_boatListPanel->raise();
   m_timeBarPanel->setGeometry(layout.timeBar);
   m_mapView->setGeometry(layout.map);
-  m_scoreBoard->move(layout.mapTopRight(m_scoreBoard->width()));
+  m_scoreBoard->setMapWidth(layout.map.width());
   m_flagPanel->move(layout.mapTopRight(m_flagPanel->width()));
 }
 
@@ -361,7 +361,7 @@ void MainWindow::timeBarPreview(double t) {
   }
 }
 
-void MainWindow::timeBarPreviewEnded() {
+void MainWindow::endHovers() {
   m_hintBox->hideHint();
   m_overviewPanel->show();
   m_raceControlPanel->show();

@@ -89,6 +89,9 @@ class MainWindow : public QWidget {
   void exportKml(Qt::MouseButton button);
   void onFrameTick();
   void onSecondTick();
+  // The pointer left what it hovered: hints and previews end, the panels
+  // and the race's caption come back.
+  void endHovers();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -102,7 +105,6 @@ class MainWindow : public QWidget {
   void showClockAtSceneTime();
   void timeBarJump(double t);
   void timeBarPreview(double t);
-  void timeBarPreviewEnded();
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();
 

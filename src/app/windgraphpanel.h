@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/hintbox.h"
 #include "core/loadpipeline.h"
 
 #include <QImage>
@@ -17,9 +18,20 @@ class WindGraphPanel : public QWidget {
   explicit WindGraphPanel(QWidget* parent = nullptr);
   // The race's wind graph, shown when the race has a wind log.
   void showRace(const LoadedRace& loaded);
+  // ReplayMode: 1 the live scene (the graph has a hint), 0 the whole-race view.
+  void setReplayMode(int ReplayMode) { m_replayMode = ReplayMode; }
+
+ signals:
+  // The hint of the graph under the pointer (only over the live scene).
+  void hintRequested(const Hint& hint);
+  void hintEnded();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QLabel* m_windGraph = nullptr;
+  int m_replayMode = 1;
 };
 
 }  // namespace velaro
