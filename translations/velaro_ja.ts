@@ -5,7 +5,7 @@
     <name>velaro::BoatListPanel</name>
     <message>
         <source>     Boat Name </source>
-        <translation>       艇　名          　         艇　名</translation>
+        <translation>       艇&#x3000;名          &#x3000;         艇&#x3000;名</translation>
     </message>
 </context>
 <context>

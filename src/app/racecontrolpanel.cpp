@@ -204,6 +204,7 @@ void RaceControlPanel::retranslate() {
   m_autoSeaBox->setText(tr("AUTO"));
   m_zoomLabel->setText(tr("ZOOM"));
   m_speedLabel->setText(tr("SPEED"));
+  fitCaptions(this);
 }
 
 void RaceControlPanel::changeEvent(QEvent* event) {

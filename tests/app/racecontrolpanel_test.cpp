@@ -1,5 +1,7 @@
 #include "app/racecontrolpanel.h"
+#include "app/controls.h"
 #include "app/hintbox.h"
+#include "languageonscreen.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -166,6 +168,19 @@ TEST(RaceControlPanel, TheVisibleFlagOffersTheOtherLanguage) {
   panel.setLanguage(Language::EnglishFixed);
   EXPECT_FALSE(japanese->isVisible());
   EXPECT_FALSE(english->isVisible());
+}
+
+TEST(RaceControlPanel, EveryCaptionFitsItsControlInBothLanguages) {
+  for (const Language language : {Language::EnglishFixed, Language::Japanese}) {
+    const LanguageOnScreen onScreen(language);
+    QWidget window;
+    window.setFont(windowFont(window.font(), window.logicalDpiY()));
+    auto* panel = new RaceControlPanel(&window);
+    for (QWidget* control : panel->findChildren<QWidget*>()) {
+      EXPECT_LE(captionWidth(control, control->font()), control->width())
+          << control->objectName().toStdString() << (isJapanese(language) ? " in Japanese" : " in English");
+    }
+  }
 }
 
 }  // namespace
