@@ -9,6 +9,14 @@
     </message>
 </context>
 <context>
+    <name>velaro::MainWindow</name>
+    <message>
+        <source>Hide Unfocused Boat ?</source>
+        <translation>フォーカスの外れた艇を隠しますか？
+（いいえの場合はフォーカスの外れた艇を細線で表示します）</translation>
+    </message>
+</context>
+<context>
     <name>velaro::RaceControlPanel</name>
     <message>
         <source>Race File Name</source>
@@ -105,6 +113,16 @@
     <message>
         <source>SPEED</source>
         <translation>SPEED</translation>
+    </message>
+    <message>
+        <source>    Show Google Earth
+Left Button =&gt; All Race
+Right Button =&gt; Present Scene
+(△Button to Restart)</source>
+        <translation>  Google Earthを表示します
+左ｸﾘｯｸ → 全レース
+右ｸﾘｯｸ → 現在表示中のシーン
+(再開するには△ボタンを押してください)</translation>
     </message>
 </context>
 <context>

@@ -388,7 +388,7 @@ void MainWindow::exportKml(Qt::MouseButton button) {
   options.focused.resize(m_loaded.race.BoatCount(), 1);
   if (kmlAskHideUnfocused(static_cast<int>(std::count(options.focused.begin(), options.focused.end(), 0))) &&
       m_questionSink) {
-    m_hideUnfocused = m_questionSink(QStringLiteral("Velaro"), kmlQuestionText(options.japanese));
+    m_hideUnfocused = m_questionSink(QStringLiteral("Velaro"), tr("Hide Unfocused Boat ?"));
   }
   options.hideUnfocused = m_hideUnfocused;
   const bool presentScene = button == Qt::RightButton;

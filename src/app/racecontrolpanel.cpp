@@ -238,7 +238,10 @@ std::optional<Hint> RaceControlPanel::hintFor(const QObject* control) const {
   if (control == m_googleEarthButton) {
     const bool ja = isJapanese(m_language);
     const QRect rect = kmlHintRect(m_googleEarthButton->pos(), ja).translated(pos());
-    return Hint{kmlHintText(ja), rect.size(), rect.topLeft(), false};
+    const QString text =
+        tr("    Show Google Earth\nLeft Button => All Race\nRight Button => Present Scene\n"
+           "(△Button to Restart)");
+    return Hint{hintLines(text), rect.size(), rect.topLeft(), false};
   }
   return std::nullopt;
 }

@@ -392,8 +392,9 @@ class ExportTest : public MainWindowTest {
     auto w = makeWindow();
     EXPECT_TRUE(m_documents.isValid());
     w->setDocumentsFolder(m_documents.path());
-    w->setQuestionSink([this](const QString&, const QString&) {
+    w->setQuestionSink([this](const QString&, const QString& text) {
       ++m_questions;
+      m_question = text;
       return m_answer;
     });
     EXPECT_TRUE(w->startUp());
@@ -405,6 +406,7 @@ class ExportTest : public MainWindowTest {
 
   QTemporaryDir m_documents;
   int m_questions = 0;
+  QString m_question;
   bool m_answer = true;
 };
 
@@ -447,6 +449,13 @@ TEST_F(ExportTest, KmlAsksAboutBoatsOutOfFocusOnlyWhenThereAreSome) {
   w->findChild<QCheckBox*>(QStringLiteral("boatBox2"))->setChecked(false);
   w->exportKml(Qt::RightButton);
   EXPECT_EQ(m_questions, 1);
+  EXPECT_EQ(m_question, QStringLiteral("Hide Unfocused Boat ?"));
+  {
+    const LanguageOnScreen japanese(Language::Japanese);
+    w->exportKml(Qt::RightButton);
+    EXPECT_EQ(m_question, QStringLiteral("フォーカスの外れた艇を隠しますか？\n"
+                                         "（いいえの場合はフォーカスの外れた艇を細線で表示します）"));
+  }
   QFile kml(document("VLRMap5.kml"));
   ASSERT_TRUE(kml.open(QIODevice::ReadOnly));
   const QByteArray text = kml.readAll();

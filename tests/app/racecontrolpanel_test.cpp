@@ -148,6 +148,15 @@ TEST(RaceControlPanel, GoogleEarthTellsTheMouseButtonsApartAndHintsBesideItself)
   EXPECT_EQ(hint->geometry().topLeft(), QPoint(535 + 169 - 195, 345 + 153));
   EXPECT_EQ(hint->width(), 190);
   EXPECT_GE(hint->height(), 60);
+  EXPECT_EQ(hint->text(), QStringLiteral("    Show Google Earth\nLeft Button => All Race\n"
+                                         "Right Button => Present Scene\n(△Button to Restart)"));
+  {
+    const LanguageOnScreen japanese(Language::Japanese);
+    panel->setLanguage(Language::Japanese);
+    QCoreApplication::sendEvent(button, &enter);
+    EXPECT_TRUE(hint->text().startsWith(QStringLiteral("  Google Earthを表示します\n左ｸﾘｯｸ → 全レース")));
+    EXPECT_EQ(hint->width(), 250);
+  }
   QEvent leave(QEvent::Leave);
   QCoreApplication::sendEvent(button, &leave);
   EXPECT_FALSE(hint->isVisible());
