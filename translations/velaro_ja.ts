@@ -158,20 +158,20 @@ then click here to show it.</source>
 &lt;Velaro&gt;
 yacht racing browser
 
-Replays races from GPS logs.
+Replays GPS race logs.
 
-Free software, no warranty.
+Free; no warranty.
 
-&lt;Click the logo: about Velaro&gt;</source>
+&lt;Click: about Velaro&gt;</source>
         <translation>
 &lt;Velaro&gt;
 yacht racing browser
 
-GPSログでレースを再生します
+GPSログでレースを再生
 
-フリーソフトウェア・無保証
+フリーソフト・無保証
 
-&lt;ロゴをクリック: Velaroについて&gt;</translation>
+&lt;クリックで概要表示&gt;</translation>
     </message>
 </context>
 <context>

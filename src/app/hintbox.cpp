@@ -42,13 +42,12 @@ void HintBox::showAt(const QString& text, QSize size) {
   setPlainText(text);
   // The sizes suit the narrow fonts hints were measured with; a box too low
   // for its lines in the fonts at hand grows rather than cutting them off.
-  const QFontMetrics metrics = fontMetrics();
-  const int lineWidth = std::max(1, size.width() - 4);
-  int lines = 0;
-  for (const QString& line : text.split(QStringLiteral("\r\n"))) {
-    lines += std::max(1, (metrics.horizontalAdvance(line) + lineWidth - 1) / lineWidth);
-  }
-  resize(size.width(), std::max(size.height(), lines * metrics.lineSpacing() + 4));
+  // Measured as laid out, with the line heights of fallback fonts (CJK).
+  QString lines = text;
+  lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  const QRect needed = fontMetrics().boundingRect(QRect(0, 0, std::max(1, size.width() - 4), 100000),
+                                                  Qt::TextWordWrap | Qt::AlignHCenter, lines);
+  resize(size.width(), std::max(size.height(), needed.height() + 4));
   show();
   raise();
 }

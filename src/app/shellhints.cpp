@@ -39,9 +39,9 @@ Hint ShellHints::attachments(const QStringList& names) {
 
 Hint ShellHints::about() {
   return {hintLines(tr("\n<Velaro>\nyacht racing browser\n\n"
-                       "Replays races from GPS logs.\n\n"
-                       "Free software, no warranty.\n\n"
-                       "<Click the logo: about Velaro>")),
+                       "Replays GPS race logs.\n\n"
+                       "Free; no warranty.\n\n"
+                       "<Click: about Velaro>")),
           QSize(160, 100), std::nullopt, true};
 }
 

@@ -109,7 +109,7 @@ TEST(ShellHints, TextSizeAndPlaceFollowTheLanguageAndTheControls) {
   EXPECT_EQ(ShellHints::windGraph(Language::Japanese, true)->text,
             QStringLiteral("地図画面をクリックすると風向グラフ表示をON/OFFできます"));
   EXPECT_EQ(ShellHints::windGraph(Language::Japanese, true)->size, QSize(350, 20));
-  EXPECT_TRUE(ShellHints::about().text.contains(QStringLiteral("ロゴをクリック")));
+  EXPECT_TRUE(ShellHints::about().text.contains(QStringLiteral("クリックで概要表示")));
 }
 
 TEST(HintBox, UnplacedHintsGoWhereThePreviousPlacedHintWentAndTheSwitchGovernsSome) {
