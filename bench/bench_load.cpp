@@ -3,12 +3,14 @@
 // and the analysis. The race is written once by velaro-racegen into the
 // temporary folder and reused by later runs; it never goes into the sources.
 //
-//   velaro_bench --benchmark_filter=BM_LoadBigRace$      (1 fix a second, ~100 MB GPX)
+//   velaro_bench --benchmark_filter=BM_LoadBigRace/       (1 fix a second, ~100 MB GPX)
 //   velaro_bench --benchmark_filter=BM_LoadBigRace10Hz   (10 fixes a second, ~1 GB GPX)
 //
 // peakRssMB is the process's peak resident memory from the start of the
 // benchmark (the peak is reset first where Linux allows it); run one load
-// benchmark alone for a figure that holds nothing else.
+// benchmark alone for a figure that holds nothing else. cpuMsPerLoad is the
+// processor time of all threads per load: on a busy machine the wall time
+// says little, and this with the core count bounds what a quiet one takes.
 #include "core/loadpipeline.h"
 #include "core/racefolders.h"
 
@@ -19,6 +21,9 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <cstdio>
 
 namespace velaro {
@@ -52,6 +57,13 @@ void resetPeakRss() {
   }
 }
 
+double processCpuMilliseconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+  return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
 double peakRssMegabytes() {
   QFile status(QStringLiteral("/proc/self/status"));
   if (!status.open(QIODevice::ReadOnly)) {
@@ -81,6 +93,7 @@ void loadBigRace(benchmark::State& state, int rate) {
   }
   int boats = 0;
   qsizetype fixes = 0;
+  const double cpuBefore = processCpuMilliseconds();
   for (auto _ : state) {
     const LoadResult load = LoadRacePipeline(raceFile, folders, LoadOptions{});
     if (!load.loaded) {
@@ -96,6 +109,9 @@ void loadBigRace(benchmark::State& state, int rate) {
   state.counters["boats"] = boats;
   state.counters["fixes"] = static_cast<double>(fixes);
   state.counters["peakRssMB"] = peakRssMegabytes();
+  state.counters["cpuMsPerLoad"] =
+      (processCpuMilliseconds() - cpuBefore) /
+      static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
 }
 
 void BM_LoadBigRace(benchmark::State& state) {
