@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -14,6 +15,12 @@ namespace velaro {
 namespace {
 
 constexpr int kZoomResetBelowFixes = 100;
+
+// Each reading thread holds one log's bytes while it parses them (about
+// 13 MB for three hours at 10 fixes a second). Past eight threads a load
+// gains little, as the race's analysis runs after the reading on one, while
+// memory would keep growing with the cores.
+constexpr int kMaxReadingThreads = 8;
 
 // One boat's log as the reading threads see it.
 struct TrackJob {
@@ -127,7 +134,8 @@ TrackLoadResult ReadAllTracks(Race& race, const RaceFolders& folders, const Trac
   }
 
   std::vector<BoatTrack> tracks(static_cast<size_t>(count));
-  const int workers = callbacks.workers > 0 ? callbacks.workers : OrderedWork::defaultThreads();
+  const int workers =
+      callbacks.workers > 0 ? callbacks.workers : std::min(OrderedWork::defaultThreads(), kMaxReadingThreads);
   OrderedWork reading(count, workers, [&](int i) {
     tracks[static_cast<size_t>(i)] = readBoatTrack(jobs[static_cast<size_t>(i)]);
     if (callbacks.logRead) {

@@ -25,7 +25,7 @@ struct TrackLoadCallbacks {
   std::function<void()> yield;
   // Once after each binary log has been scanned.
   std::function<void()> beep;
-  // Logs read at the same time; 0 reads one per processor core.
+  // Logs read at the same time; 0 reads one per processor core, up to 8.
   int workers = 0;
   // On the reading thread, once the log of boat k has been read and before
   // the load may take its result; lets tests choose which log finishes first.
@@ -48,8 +48,8 @@ struct TrackLoadResult {
 // of several fixes in one second (loggers writing 5 or 10 a second) only the
 // first is kept.
 //
-// The logs are read and parsed on worker threads, a few at a time, each
-// reduced to its kept fixes before the worker takes the next log. Callbacks
+// The logs are read and parsed on worker threads, one log per thread at a
+// time, each reduced to its kept fixes before the thread takes the next log. Callbacks
 // run on the calling thread only and in boat order, as if the logs were read
 // one after the other: progress for boat k, then yield while the load waits
 // for that log, then its beep. Of several logs that do not convert, the
