@@ -97,31 +97,31 @@ std::string_view trimmed(std::string_view text) {
 std::optional<double> plainDecimal(std::string_view text) {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  constexpr int kMaxDigits = 15;
-  size_t i = 0;
-  const bool negative = text[0] == '-';
-  if (negative) {
-    ++i;
-  }
+  constexpr size_t kMaxDigits = 15;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const bool negative = p < end && *p == '-';
+  p += negative ? 1 : 0;
+  auto isDigit = [](char c) { return static_cast<unsigned char>(c - '0') <= 9; };
+  const char* const whole = p;
   std::uint64_t mantissa = 0;
-  int digits = 0;
-  int fractionDigits = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c >= '0' && c <= '9') {
-      if (++digits > kMaxDigits) {
-        return std::nullopt;
-      }
-      mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-      fractionDigits += point ? 1 : 0;
-    } else if (c == '.' && !point && digits > 0) {
-      point = true;
-    } else {
+  // More than 15 digits may wrap the mantissa; the count below refuses them.
+  for (; p < end && isDigit(*p); ++p) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+  }
+  const size_t wholeDigits = static_cast<size_t>(p - whole);
+  size_t fractionDigits = 0;
+  if (p < end && *p == '.' && wholeDigits > 0) {
+    const char* const fraction = ++p;
+    for (; p < end && isDigit(*p); ++p) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+    fractionDigits = static_cast<size_t>(p - fraction);
+    if (fractionDigits == 0) {
       return std::nullopt;
     }
   }
-  if (digits == 0 || (point && fractionDigits == 0)) {
+  if (p != end || wholeDigits == 0 || wholeDigits + fractionDigits > kMaxDigits) {
     return std::nullopt;
   }
   const double value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
