@@ -21,7 +21,8 @@ struct TrackLoadCallbacks {
   // Before boat k (1-based, of count in the race file) is read; the first
   // load of a session shows it on the splash window. May be empty.
   std::function<void(int k, int count, const QString& fileName)> progress;
-  // Lets pending window events run between files and during long scans.
+  // Lets pending window events run between files and, about every 15 ms,
+  // while the load waits for a log being read.
   std::function<void()> yield;
   // Once after each binary log has been scanned.
   std::function<void()> beep;
@@ -49,11 +50,11 @@ struct TrackLoadResult {
 // first is kept.
 //
 // The logs are read and parsed on worker threads, one log per thread at a
-// time, each reduced to its kept fixes before the thread takes the next log. Callbacks
-// run on the calling thread only and in boat order, as if the logs were read
-// one after the other: progress for boat k, then yield while the load waits
-// for that log, then its beep. Of several logs that do not convert, the
-// first in boat order is the error reported.
+// time, each reduced to its kept fixes before the thread takes the next log.
+// Callbacks run on the calling thread only and in boat order, as if the logs
+// were read one after the other: progress for boat k, then yield while the
+// load waits for that log, then its beep. Of several logs that do not
+// convert, the first in boat order is the error reported.
 TrackLoadResult ReadAllTracks(Race& race, const RaceFolders& folders,
                               const TrackLoadCallbacks& callbacks = {});
 
