@@ -5,16 +5,19 @@
 #include "racegen/racebuilder.h"
 
 #include "core/datetime.h"
+#include "core/readers/alltracks.h"
 #include "core/readers/racefilereader.h"
 #include "core/readers/trackreader.h"
 #include "core/readers/windreader.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
 namespace velaro::racegen {
@@ -201,6 +204,46 @@ TEST(RaceGenerator, BoatLogsKeepEnoughFixesInTheRaceWindow) {
     EXPECT_GE(kept, kMinFixesPerBoat) << boat.BoatFile.toStdString();
     // Logs begin before the pre-start, so the window's start is covered.
     EXPECT_LT(firstKept, -r.PreStartSeconds) << boat.BoatFile.toStdString();
+  }
+}
+
+// At 10 fixes a second every GPX log carries milliseconds, and a race load
+// keeps the first fix of each second: the logger's whole-second positions.
+TEST(RaceGenerator, TenFixesASecondLoadAsTheFixesAtEachWholeSecond) {
+  RaceOptions o = smallRace(5);
+  o.boats = 4;
+  o.fixesPerSecond = 10;
+  o.format = LogFormat::Gpx;
+  const GeneratedRace race = generateRace(o);
+  QTemporaryDir dir;
+  QString error;
+  ASSERT_TRUE(writeRaceFiles(race, dir.path(), &error)) << error.toStdString();
+  const RaceFolders folders(dir.path());
+  RaceFileResult read = ReadRaceFile(dir.filePath(QStringLiteral("raceadmin/t.txt")), folders);
+  ASSERT_FALSE(read.error.has_value());
+  Race& r = read.race;
+  ASSERT_FALSE(ReadAllTracks(r, folders).error.has_value());
+  ASSERT_EQ(r.BoatCount(), 4);
+  for (int b = 0; b < r.BoatCount(); ++b) {
+    const BoatLog& log = race.logs[b];
+    SCOPED_TRACE(log.fileName.toStdString());
+    EXPECT_TRUE(race.files.at(QStringLiteral("gpsdat/") + log.fileName).contains(".900Z</time>"));
+    std::map<int, const LogFix*> wholeSeconds;
+    for (std::size_t i = 0; i < log.fixes.size(); ++i) {
+      if (log.fixes[i].milliseconds == 0) {
+        wholeSeconds[log.fixSeconds[i]] = &log.fixes[i];
+      }
+    }
+    EXPECT_GT(log.fixes.size(), 9 * wholeSeconds.size());
+    const Boat& boat = r.boats[b];
+    EXPECT_EQ(boat.LogInterval, 1);
+    ASSERT_GE(boat.FixCount(), kMinFixesPerBoat);
+    for (const Fix& f : boat.fixes) {
+      const auto at = wholeSeconds.find(static_cast<int>(f.time));
+      ASSERT_NE(at, wholeSeconds.end()) << "second " << f.time;
+      ASSERT_NEAR(f.lat, at->second->latDeg * 60, 1e-5) << "second " << f.time;
+      ASSERT_NEAR(f.lon, at->second->lonDeg * 60, 1e-5) << "second " << f.time;
+    }
   }
 }
 

@@ -170,7 +170,12 @@ QByteArray writeGpx(const std::vector<LogFix>& fixes, const LogMeta& meta) {
       out.append("</ele>\r\n");
     }
     out.append("        <time>");
-    out.append(utc(f.unixSeconds).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")).toLatin1());
+    out.append(meta.withMilliseconds
+                   ? utc(f.unixSeconds)
+                         .addMSecs(f.milliseconds)
+                         .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"))
+                         .toLatin1()
+                   : utc(f.unixSeconds).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")).toLatin1());
     out.append("</time>\r\n      </trkpt>\r\n");
   }
   out.append("    </trkseg>\r\n  </trk>\r\n</gpx>\r\n");

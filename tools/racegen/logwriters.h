@@ -9,12 +9,14 @@
 
 namespace velaro::racegen {
 
-// One fix as a logger stores it: UTC seconds since 1970, WGS 84 degrees.
+// One fix as a logger stores it: UTC seconds since 1970 (and thousandths
+// for loggers that write several fixes a second), WGS 84 degrees.
 struct LogFix {
   qint64 unixSeconds = 0;
   double latDeg = 0;
   double lonDeg = 0;
   double eleMetres = 0;
+  int milliseconds = 0;
 };
 
 enum class LogFormat { Gpx, Gdb, Mps, Trl, Dtr, Trk };
@@ -28,6 +30,7 @@ struct LogMeta {
   QString trackName;  // ASCII; devices write their own track names
   QDateTime saved;    // when the file was written, UTC
   bool withAltitude = true;
+  bool withMilliseconds = false;  // GPX times carry ".zzz"; other formats hold whole seconds
 };
 
 // Each writer produces the bytes a real device or its desktop program

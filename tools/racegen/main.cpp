@@ -72,6 +72,10 @@ int main(int argc, char** argv) {
   const QCommandLineOption intervalOpt(
       QStringLiteral("interval"), QStringLiteral("Seconds between logged fixes; 0 = each logger its own."),
       QStringLiteral("seconds"), QStringLiteral("0"));
+  const QCommandLineOption rateOpt(
+      QStringLiteral("rate"),
+      QStringLiteral("Fixes a second for every logger, 1 to 10 (above 1, GPX times carry milliseconds)."),
+      QStringLiteral("hz"), QStringLiteral("1"));
   const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("Random seed."),
                                    QStringLiteral("n"), QStringLiteral("1"));
   const QCommandLineOption courseOpt(QStringLiteral("course"),
@@ -113,12 +117,13 @@ int main(int argc, char** argv) {
   const QCommandLineOption demoOpt(
       QStringLiteral("demo"),
       QStringLiteral("The three demo races (into --out), the first named in racefile.st."));
-  const QCommandLineOption bigOpt(QStringLiteral("big"),
-                                  QStringLiteral("The benchmark race: 81 boats, 3 hours, 1 s logging, GPX."));
-  parser.addOptions({outOpt,    nameOpt,     boatsOpt,    durationOpt,  intervalOpt, seedOpt,
-                     courseOpt, lapsOpt,     locationOpt, formatOpt,    namesOpt,    northOpt,
-                     dateOpt,   timeOpt,     windOpt,     windSpeedOpt, titleOpt,    coastOpt,
-                     firstOpt,  noRetireOpt, summaryOpt,  traceOpt,     demoOpt,     bigOpt});
+  const QCommandLineOption bigOpt(
+      QStringLiteral("big"),
+      QStringLiteral("The benchmark race: 81 boats, 3 hours, 1 s logging (or --rate), GPX."));
+  parser.addOptions({outOpt,   nameOpt,      boatsOpt,  durationOpt, intervalOpt, seedOpt,     courseOpt,
+                     lapsOpt,  locationOpt,  formatOpt, namesOpt,    northOpt,    dateOpt,     timeOpt,
+                     windOpt,  windSpeedOpt, titleOpt,  coastOpt,    firstOpt,    noRetireOpt, summaryOpt,
+                     traceOpt, demoOpt,      bigOpt,    rateOpt});
   parser.process(app);
 
   RaceOptions o;
@@ -136,6 +141,7 @@ int main(int argc, char** argv) {
   o.boats = number(boatsOpt);
   o.durationMinutes = number(durationOpt);
   o.logInterval = number(intervalOpt);
+  o.fixesPerSecond = number(rateOpt);
   o.seed = parser.value(seedOpt).toULongLong(&ok);
   o.laps = number(lapsOpt);
   o.location = parser.value(locationOpt);
@@ -187,9 +193,11 @@ int main(int argc, char** argv) {
     ok = false;
   }
   if (o.boats < 1 || o.boats > 81 || o.durationMinutes < 5 || o.logInterval < 0 || o.laps < 1 || o.laps > 3 ||
-      !o.date.isValid() || !o.gun.isValid() || root.isEmpty()) {
-    err << "velaro-racegen: check --boats (1-81), --duration, --interval, --laps (1-3), --date, --time, "
-           "--out\n";
+      o.fixesPerSecond < 1 || o.fixesPerSecond > 10 || !o.date.isValid() || !o.gun.isValid() ||
+      root.isEmpty()) {
+    err << "velaro-racegen: check --boats (1-81), --duration, --interval, --rate (1-10), --laps (1-3), "
+           "--date, "
+           "--time, --out\n";
     ok = false;
   }
   if (!ok) {

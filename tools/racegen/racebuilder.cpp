@@ -132,11 +132,13 @@ bool crossesCourseLine(const CourseLayout& course, Vec a, Vec b) {
 }
 
 // The logged fixes of one boat: its true positions at the logger's interval
-// with the wander of a GPS fix, a dropout now and then, and the odd spike.
+// (or several times a second, between the simulated seconds) with the wander
+// of a GPS fix, a dropout now and then, and the odd spike.
 BoatLog makeLog(const SimBoat& boat, const CourseLayout& course, const LocalFrame& frame, qint64 gunUnix,
-                int interval, Rng& rng) {
+                int interval, int fixesPerSecond, Rng& rng) {
   BoatLog log;
   log.intervalSeconds = interval;
+  log.fixesPerSecond = fixesPerSecond;
   const auto& track = boat.track;
   const int first = track.front().t;
   const int last = track.back().t;
@@ -152,24 +154,33 @@ BoatLog makeLog(const SimBoat& boat, const CourseLayout& course, const LocalFram
       }
     }
   }
-  const double rho = std::exp(-interval / 25.0);
+  const double rho = std::exp(-interval / (25.0 * fixesPerSecond));
   const double sigma = rng.uniform(1.5, 3.0);
   Vec noise{rng.normal(0, sigma), rng.normal(0, sigma)};
   const double eleBase = rng.uniform(1, 6);
   std::vector<Vec> local;
-  for (const TruthFix& f : track) {
+  for (std::size_t i = 0; i < track.size(); ++i) {
+    const TruthFix& f = track[i];
     if ((f.t - first) % interval != 0) {
       continue;
     }
-    noise.x = rho * noise.x + std::sqrt(1 - rho * rho) * rng.normal(0, sigma);
-    noise.y = rho * noise.y + std::sqrt(1 - rho * rho) * rng.normal(0, sigma);
-    if (f.t >= gapFrom && f.t < gapTo) {
-      continue;
+    // The simulation moves in whole seconds: between them a boat sails
+    // straight. The last second has no fixes after its first.
+    const int parts = i + 1 < track.size() ? fixesPerSecond : 1;
+    for (int part = 0; part < parts; ++part) {
+      noise.x = rho * noise.x + std::sqrt(1 - rho * rho) * rng.normal(0, sigma);
+      noise.y = rho * noise.y + std::sqrt(1 - rho * rho) * rng.normal(0, sigma);
+      if (f.t >= gapFrom && f.t < gapTo) {
+        continue;
+      }
+      const double along = static_cast<double>(part) / fixesPerSecond;
+      const Vec pos = part == 0 ? f.pos : f.pos + (track[i + 1].pos - f.pos) * along;
+      const GeoPoint p = frame.toGeo(pos + noise);
+      log.fixes.push_back({gunUnix + f.t, p.lat / 60.0, p.lon / 60.0, eleBase + rng.normal(0, 2.5),
+                           part * 1000 / fixesPerSecond});
+      log.fixSeconds.push_back(f.t);
+      local.push_back(pos + noise);
     }
-    const GeoPoint p = frame.toGeo(f.pos + noise);
-    log.fixes.push_back({gunUnix + f.t, p.lat / 60.0, p.lon / 60.0, eleBase + rng.normal(0, 2.5)});
-    log.fixSeconds.push_back(f.t);
-    local.push_back(f.pos + noise);
   }
   if (rng.chance(0.3) && log.fixes.size() > 20) {
     const int count = rng.integer(1, 3);
@@ -421,8 +432,13 @@ GeneratedRace generateRace(const RaceOptions& options) {
       sail = sail % 6999 + 1;
     }
     sailNumbers.insert(sail);
-    const int interval = o.logInterval > 0 ? o.logInterval : kIntervals[boatRng.integer(0, 9)];
-    BoatLog log = makeLog(race.sim.boats[i], race.sim.course, frame, gunUnix, interval, boatRng);
+    const int fixesPerSecond = std::max(1, o.fixesPerSecond);
+    int interval = o.logInterval > 0 ? o.logInterval : kIntervals[boatRng.integer(0, 9)];
+    if (fixesPerSecond > 1) {
+      interval = 1;
+    }
+    BoatLog log =
+        makeLog(race.sim.boats[i], race.sim.course, frame, gunUnix, interval, fixesPerSecond, boatRng);
     log.sailNumber = QStringLiteral("JPN%1").arg(sail);
     log.boatName = boatName(o.names, i);
     log.format = o.format.value_or(deck[i % deck.size()]);
@@ -437,7 +453,8 @@ GeneratedRace generateRace(const RaceOptions& options) {
     }
     log.focused = !(o.boats >= 4 && i == o.boats - 1);
     const LogMeta meta{QStringLiteral("ACTIVE LOG %1").arg(i + 1, 3, 10, QChar(u'0')),
-                       QDateTime::fromSecsSinceEpoch(gunUnix + finishSeconds + 3600, Qt::UTC), interval > 1};
+                       QDateTime::fromSecsSinceEpoch(gunUnix + finishSeconds + 3600, Qt::UTC), interval > 1,
+                       fixesPerSecond > 1};
     race.files[QStringLiteral("gpsdat/") + log.fileName] = writeLog(log.format, log.fixes, meta);
     race.logs.push_back(std::move(log));
   }

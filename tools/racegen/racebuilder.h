@@ -39,6 +39,7 @@ struct RaceOptions {
   int boats = 12;
   int durationMinutes = 40;  // gun to the leaders' finish, roughly
   int logInterval = 0;       // seconds for every logger; 0 gives each its own (1 to 10 s)
+  int fixesPerSecond = 1;    // above 1, every logger writes this many fixes each second
   std::uint64_t seed = 1;
   CourseShape shape = CourseShape::WindwardLeeward;
   int laps = 2;
@@ -64,10 +65,11 @@ struct BoatLog {
   QString sailNumber;
   LogFormat format = LogFormat::Gpx;
   int intervalSeconds = 1;
+  int fixesPerSecond = 1;
   int clockErrorSeconds = 0;  // logger time minus true time; BN carries the negation
   bool focused = true;
   std::vector<LogFix> fixes;    // as written
-  std::vector<int> fixSeconds;  // true seconds from the gun of each fix
+  std::vector<int> fixSeconds;  // true seconds from the gun of each fix (the whole second it lies in)
   std::vector<int> outliers;    // indices into fixes
 };
 

@@ -21,10 +21,16 @@ struct TrackLoadCallbacks {
   // Before boat k (1-based, of count in the race file) is read; the first
   // load of a session shows it on the splash window. May be empty.
   std::function<void(int k, int count, const QString& fileName)> progress;
-  // Lets pending window events run between files and during long scans.
+  // Lets pending window events run between files and, about every 15 ms,
+  // while the load waits for a log being read.
   std::function<void()> yield;
   // Once after each binary log has been scanned.
   std::function<void()> beep;
+  // Logs read at the same time; 0 reads one per processor core, up to 8.
+  int workers = 0;
+  // On the reading thread, once the log of boat k has been read and before
+  // the load may take its result; lets tests choose which log finishes first.
+  std::function<void(int k)> logRead;
 };
 
 struct TrackLoadResult {
@@ -38,6 +44,17 @@ struct TrackLoadResult {
 // with fewer than kMinFixesPerBoat fixes: the boats after a dropped one move
 // up a number. Sets DroppedBoats and the boat list rows for the boats left.
 // On error the race is not changed.
+//
+// The race counts whole seconds: a fix belongs to the second it lies in, and
+// of several fixes in one second (loggers writing 5 or 10 a second) only the
+// first is kept.
+//
+// The logs are read and parsed on worker threads, one log per thread at a
+// time, each reduced to its kept fixes before the thread takes the next log.
+// Callbacks run on the calling thread only and in boat order, as if the logs
+// were read one after the other: progress for boat k, then yield while the
+// load waits for that log, then its beep. Of several logs that do not
+// convert, the first in boat order is the error reported.
 TrackLoadResult ReadAllTracks(Race& race, const RaceFolders& folders,
                               const TrackLoadCallbacks& callbacks = {});
 
