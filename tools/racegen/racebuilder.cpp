@@ -344,7 +344,7 @@ std::vector<RaceOptions> demoRaceOptions() {
   autumn.names = BoatNames::Japanese;
   autumn.seed = 20251012;
   autumn.date = QDate(2025, 10, 12);
-  autumn.gun = QTime(10, 30);
+  autumn.gun = QTime(17, 5);
   autumn.durationMinutes = 25;
   autumn.windDir = 240;
   autumn.windSpeed = 12;
