@@ -1,5 +1,8 @@
 #include "racegen/simulation.h"
 
+#include "core/analysis/manoeuvres.h"
+#include "core/analysis/starts.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -12,6 +15,10 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kTurnRateDegPerSecond = 11.0;
 constexpr double kAccelerateSeconds = 9.0;
 constexpr double kDecelerateSeconds = 4.0;
+// A change of side at this rate of turn or more is a tack or gybe.
+constexpr double kManoeuvreTurnDegPerSecond = 3.0;
+// A boat through the wind and back within this time has not changed sides.
+constexpr double kFailedManoeuvreSeconds = 15.0;
 
 enum class Phase { Wander, Setup, Hold, Final, Return, Racing, Finished, Retired, Ashore };
 
@@ -90,6 +97,7 @@ class Simulator {
   Vec throughDir(int k) const;
   void move(SailingBoat& b, double desired, double cap, double windDir, double tws, int t);
   void checkPassing(SailingBoat& b, Vec from, int t);
+  void measureManoeuvres(std::vector<SailingBoat>& boats) const;
   void changePhase(SailingBoat& b, Phase p, int t) {
     b.phase = p;
     b.phaseSince = t;
@@ -454,10 +462,20 @@ void Simulator::move(SailingBoat& b, double desired, double cap, double windDir,
   const int sideBefore = sideOf(b.heading, windDir);
   b.heading = normDeg(b.heading + turn);
   if (b.phase == Phase::Racing && sideOf(b.heading, windDir) != sideBefore) {
-    if (std::fabs(diffDeg(b.heading, windDir)) < 90) {
+    const bool tack = std::fabs(diffDeg(b.heading, windDir)) < 90;
+    if (tack) {
       ++b.out.tacks;
     } else {
       ++b.out.gybes;
+    }
+    // The moment within the second at which the heading passed the wind.
+    const double boundary = tack ? windDir : windDir + 180;
+    const double before = diffDeg(b.heading - turn, boundary);
+    const double after = diffDeg(b.heading, boundary);
+    const double f = before != after ? std::clamp(before / (before - after), 0.0, 1.0) : 0.5;
+    // Drifting across the wind is no manoeuvre: only a turn is.
+    if (std::fabs(turn) >= kManoeuvreTurnDegPerSecond) {
+      b.out.manoeuvres.push_back({t - 1 + f, !tack});
     }
   }
   const double twa = std::fabs(diffDeg(b.heading, windDir));
@@ -527,6 +545,78 @@ void Simulator::checkPassing(SailingBoat& b, Vec from, int t) {
     b.out.finished = true;
     b.logEnd = t + m_rng.integer(60, 300);
     changePhase(b, Phase::Finished, t);
+  }
+}
+
+// The loss of every manoeuvre on the true track and in the true wind, and
+// whether it belongs to a rounding; each boat's distance to the start line
+// at the gun, with the pin at end 2 and the committee boat at end 1.
+void Simulator::measureManoeuvres(std::vector<SailingBoat>& boats) const {
+  const Segment& start = m_course.lines[m_course.startLine];
+  velaro::StartLine line;
+  line.pinX = start.end2.x;
+  line.pinY = start.end2.y;
+  line.committeeX = start.end1.x;
+  line.committeeY = start.end1.y;
+  line.courseX = m_up.x;
+  line.courseY = m_up.y;
+  const int items = static_cast<int>(m_course.items.size());
+  for (SailingBoat& b : boats) {
+    std::vector<SimManoeuvre>& list = b.out.manoeuvres;
+    for (std::size_t i = 0; i + 1 < list.size();) {
+      if (list[i].gybe == list[i + 1].gybe && list[i + 1].t - list[i].t < kFailedManoeuvreSeconds) {
+        list.erase(list.begin() + static_cast<long>(i), list.begin() + static_cast<long>(i) + 2);
+      } else {
+        ++i;
+      }
+    }
+    const std::vector<TruthFix>& track = b.out.track;
+    const int first = track.front().t;
+    auto at = [&](double t, const TruthFix*& lo, double& f) {
+      const double u = t - first;
+      if (u < 0 || u > static_cast<double>(track.size() - 1)) {
+        return false;
+      }
+      const std::size_t i = std::min(static_cast<std::size_t>(u), track.size() - 2);
+      lo = &track[i];
+      f = u - static_cast<double>(i);
+      return true;
+    };
+    auto position = [&](double t, double& x, double& y) {
+      const TruthFix* lo;
+      double f;
+      if (!at(t, lo, f)) {
+        return false;
+      }
+      x = lo->pos.x + (lo[1].pos.x - lo->pos.x) * f;
+      y = lo->pos.y + (lo[1].pos.y - lo->pos.y) * f;
+      return true;
+    };
+    auto speed = [&](double t, double& v) {
+      const TruthFix* lo;
+      double f;
+      if (!at(t, lo, f)) {
+        return false;
+      }
+      v = (lo->speed + (lo[1].speed - lo->speed) * f) * kMetresPerSecondPerKnot;
+      return true;
+    };
+    for (SimManoeuvre& m : b.out.manoeuvres) {
+      velaro::LossMeasure loss;
+      const auto kind = m.gybe ? velaro::ManoeuvreKind::Gybe : velaro::ManoeuvreKind::Tack;
+      if (velaro::measureLoss(m.t, kind, m_wind.at(m.t).dirTrue, position, speed, loss)) {
+        m.metresLost = loss.metresLost;
+      }
+      for (int k = 1; k + 1 < items; ++k) {
+        const double pass = b.out.passTimes[k];
+        m.atRounding =
+            m.atRounding || (!std::isnan(pass) && std::fabs(m.t - pass) <= velaro::kRoundingSeconds);
+      }
+    }
+    double x, y;
+    if (position(0, x, y)) {
+      b.out.gunLineMetres = velaro::lineDistanceMetres(line, x, y);
+    }
   }
 }
 
@@ -623,6 +713,8 @@ SimResult Simulator::run() {
       from = when;
     }
   }
+
+  measureManoeuvres(boats);
 
   const Segment& start = m_course.lines[m_course.startLine];
   for (SailingBoat& b : boats) {

@@ -24,8 +24,8 @@ constexpr double kKnotsPerMetrePerSecond = 3600 / 1852.0;
 constexpr double kMinSpeed = 1 / kKnotsPerMetrePerSecond;  // one knot
 // The angles to the wind at which a side is clear: closer to the wind or to
 // dead downwind a wandering course may read as either side.
-constexpr double kMinSideAngle = 15;
-constexpr double kMaxSideAngle = 165;
+constexpr double kMinSideAngle = 10;
+constexpr double kMaxSideAngle = 178;
 // Labelled seconds a run of one side needs to count as settled.
 constexpr int kMinRunSeconds = 8;
 // The longest change of side: more is two separate courses.
@@ -110,7 +110,7 @@ std::vector<Run> settledRuns(const std::vector<int>& label, int t0) {
 
 void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& grid, const WindTable& wind,
                         double from, double to, std::vector<Manoeuvre>& out) {
-  const double h = grid.halfWindow();
+  const double h = std::max(grid.halfWindow(), grid.courseHalfWindow());
   const int t0 = static_cast<int>(std::ceil(std::max(from - 60, grid.firstTime() + h)));
   const int t1 = static_cast<int>(std::floor(std::min(to + 60, grid.lastTime() - h)));
   if (t1 <= t0) {
@@ -120,11 +120,11 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
   std::vector<int> label(n, 0);
   std::vector<double> twa(n, std::nan(""));
   for (int i = 0; i < n; ++i) {
-    double vx, vy;
-    if (!grid.velocity(t0 + i, vx, vy)) {
+    double vx, vy, cx, cy;
+    if (!grid.velocity(t0 + i, vx, vy) || !grid.courseVelocity(t0 + i, cx, cy)) {
       continue;
     }
-    twa[i] = wrap180(bearingOf(vx, vy) - wind.at(t0 + i));
+    twa[i] = wrap180(bearingOf(cx, cy) - wind.at(t0 + i));
     const double a = std::fabs(twa[i]);
     if (std::hypot(vx, vy) >= kMinSpeed && a >= kMinSideAngle && a <= kMaxSideAngle) {
       label[i] = twa[i] < 0 ? 1 : -1;

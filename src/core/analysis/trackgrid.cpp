@@ -70,6 +70,7 @@ TrackGrid::TrackGrid(const Boat& boat, GeoPoint origin, double cosCentreLat) {
   // Two seconds either side at 1 s logging; a little more than one interval
   // either side for sparser logs.
   m_half = std::max(2.0, std::ceil(m_interval * 1.2));
+  m_courseHalf = std::max(5.0, m_half);
   const double gap = std::max(kGapSeconds, 3 * m_interval);
 
   m_first = std::ceil(kept.front().t);
@@ -109,13 +110,13 @@ bool TrackGrid::position(double t, double& x, double& y) const {
   return true;
 }
 
-bool TrackGrid::velocity(double t, double& vx, double& vy) const {
+bool TrackGrid::velocity(double t, double half, double& vx, double& vy) const {
   double x0, y0, x1, y1;
-  if (!position(t - m_half, x0, y0) || !position(t + m_half, x1, y1)) {
+  if (!position(t - half, x0, y0) || !position(t + half, x1, y1)) {
     return false;
   }
-  vx = (x1 - x0) / (2 * m_half);
-  vy = (y1 - y0) / (2 * m_half);
+  vx = (x1 - x0) / (2 * half);
+  vy = (y1 - y0) / (2 * half);
   return true;
 }
 

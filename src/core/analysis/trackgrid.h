@@ -29,8 +29,13 @@ class TrackGrid {
   // Velocity (metres per second east and north) at time t from the
   // positions half a window either side: the window grows with the log
   // interval so that a fix's wander does not read as a turn.
-  bool velocity(double t, double& vx, double& vy) const;
+  bool velocity(double t, double& vx, double& vy) const { return velocity(t, m_half, vx, vy); }
   double halfWindow() const { return m_half; }
+  // The same over a wider window, for the course: downwind a boat changes
+  // sides by turning only 15 to 40 degrees, which a short window blurs.
+  bool courseVelocity(double t, double& vx, double& vy) const { return velocity(t, m_courseHalf, vx, vy); }
+  double courseHalfWindow() const { return m_courseHalf; }
+  bool velocity(double t, double half, double& vx, double& vy) const;
 
   // Metres east and north of origin of a position in minutes of arc.
   static void toLocal(GeoPoint p, GeoPoint origin, double cosCentreLat, double& x, double& y);
@@ -42,6 +47,7 @@ class TrackGrid {
   double m_first = 0;
   double m_interval = 1;
   double m_half = 2;
+  double m_courseHalf = 5;
 };
 
 }  // namespace velaro
