@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace velaro {
 
@@ -237,10 +238,10 @@ double trueWindAt(const Race& race, double t) {
 
 std::vector<Manoeuvre> FindManoeuvres(const Race& race, const CourseResults& results, double cosCentreLat) {
   std::vector<Manoeuvre> out;
-  const std::vector<BoatStart> starts = AnalyseStarts(race, results, cosCentreLat);
+  const std::optional<StartLine> line = raceStartLine(race, results, cosCentreLat);
   GeoPoint origin;
-  if (!race.lines.empty()) {
-    origin = race.lines.front().end1;
+  if (line) {
+    origin = line->origin;
   } else {
     for (const Boat& boat : race.boats) {
       if (!boat.fixes.empty()) {
@@ -251,27 +252,29 @@ std::vector<Manoeuvre> FindManoeuvres(const Race& race, const CourseResults& res
   }
   double first = 0, last = 0;
   for (const Boat& boat : race.boats) {
-    for (const Fix& f : boat.fixes) {
-      first = std::min(first, f.time);
-      last = std::max(last, f.time);
+    if (!boat.fixes.empty()) {
+      first = std::min(first, boat.fixes.front().time);
+      last = std::max(last, boat.fixes.back().time);
     }
   }
   const WindTable wind(race, first - 1, last + 1);
   for (int b = 0; b < race.BoatCount(); ++b) {
-    const TrackGrid grid(race.boats[b], origin, cosCentreLat);
+    // From the start (the gun when the boat's start is not known) to the
+    // finish, or the end of the log; the start is sought on the same
+    // sampled track.
+    const double finish = results.finished(b) ? results.PassTime[b][results.itemCount - 1] : 1e12;
+    const TrackGrid grid(race.boats[b], origin, cosCentreLat, -120, finish + 120);
     if (grid.empty()) {
       continue;
     }
-    // From the start (the gun when the boat's start is not known) to the
-    // finish, or the end of the log.
     double from = 0;
-    if (b < static_cast<int>(starts.size()) && !std::isnan(starts[b].crossTime)) {
-      from = starts[b].crossTime;
+    if (line) {
+      const BoatStart start = analyseStart(*line, grid, results, b);
+      if (!std::isnan(start.crossTime)) {
+        from = start.crossTime;
+      }
     }
-    double to = grid.lastTime();
-    if (results.finished(b)) {
-      to = std::min(to, results.PassTime[b][results.itemCount - 1]);
-    }
+    const double to = std::min(grid.lastTime(), finish);
     findBoatManoeuvres(results, b, grid, wind, from, to, out);
   }
   return out;

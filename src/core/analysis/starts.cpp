@@ -100,77 +100,88 @@ double lineDistanceMetres(const StartLine& line, double x, double y) {
   return p.ahead > 0 ? -d : d;
 }
 
+double startSearchEnd(const CourseResults& results, int boat) {
+  if (boat < static_cast<int>(results.PassTime.size())) {
+    for (int k = 1; k < results.itemCount; ++k) {
+      if (isPassed(results.PassTime[boat][k])) {
+        return results.PassTime[boat][k];
+      }
+    }
+  }
+  return 1e12;
+}
+
+BoatStart analyseStart(const StartLine& line, const TrackGrid& grid, const CourseResults& results, int boat) {
+  BoatStart s;
+  if (grid.empty()) {
+    return s;
+  }
+  double x, y;
+  const bool atGun = grid.position(0, x, y);
+  bool over = false;
+  if (atGun) {
+    s.gunLineMetres = lineDistanceMetres(line, x, y);
+    const LinePlace p = placeOf(line, x, y);
+    s.third = p.along < 1.0 / 3   ? LineThird::Pin
+              : p.along > 2.0 / 3 ? LineThird::Committee
+                                  : LineThird::Middle;
+    s.gunSpeed = speedAt(grid, 0);
+    over = p.ahead > 0;
+  }
+  // The search ends at the boat's first mark: a later crossing is no start.
+  const double until = std::min(grid.lastTime(), startSearchEnd(results, boat));
+  bool returned = false;
+  double prevAhead = 0;
+  bool havePrev = false;
+  for (double t = std::max(0.0, std::ceil(grid.firstTime())); t <= until; t += 1) {
+    if (!grid.position(t, x, y)) {
+      havePrev = false;
+      continue;
+    }
+    const LinePlace p = placeOf(line, x, y);
+    if (havePrev) {
+      if (over) {
+        if (prevAhead > 0 && p.ahead <= 0) {
+          over = false;
+          returned = true;
+        }
+      } else if (prevAhead <= 0 && p.ahead > 0) {
+        const double f = prevAhead / (prevAhead - p.ahead);
+        double px, py;
+        grid.position(t - 1, px, py);
+        const double along = placeOf(line, px + (x - px) * f, py + (y - py) * f).along;
+        if (along >= -kEndTolerance && along <= 1 + kEndTolerance) {
+          s.crossTime = t - 1 + f;
+          s.crossSpeed = speedAt(grid, s.crossTime);
+          break;
+        }
+      }
+    }
+    prevAhead = p.ahead;
+    havePrev = true;
+  }
+  if (!atGun) {
+    s.status = StartStatus::NoPosition;
+  } else if (over) {
+    s.status = StartStatus::Ocs;
+  } else if (std::isnan(s.crossTime)) {
+    s.status = StartStatus::NotStarted;
+  } else {
+    s.status = returned ? StartStatus::Returned : StartStatus::Started;
+  }
+  return s;
+}
+
 std::vector<BoatStart> AnalyseStarts(const Race& race, const CourseResults& results, double cosCentreLat) {
   std::vector<BoatStart> starts;
   const std::optional<StartLine> line = raceStartLine(race, results, cosCentreLat);
   if (!line) {
     return starts;
   }
-  starts.resize(race.boats.size());
-  for (std::size_t b = 0; b < race.boats.size(); ++b) {
-    BoatStart& s = starts[b];
-    const TrackGrid grid(race.boats[b], line->origin, cosCentreLat);
-    if (grid.empty()) {
-      continue;
-    }
-    double x, y;
-    const bool atGun = grid.position(0, x, y);
-    bool over = false;
-    if (atGun) {
-      s.gunLineMetres = lineDistanceMetres(*line, x, y);
-      const double along = placeOf(*line, x, y).along;
-      s.third = along < 1.0 / 3 ? LineThird::Pin : along > 2.0 / 3 ? LineThird::Committee : LineThird::Middle;
-      s.gunSpeed = speedAt(grid, 0);
-      over = placeOf(*line, x, y).ahead > 0;
-    }
-    // The search ends at the boat's first mark: a later crossing is no start.
-    double until = grid.lastTime();
-    for (int k = 1; k < results.itemCount && static_cast<int>(b) < static_cast<int>(results.PassTime.size());
-         ++k) {
-      if (isPassed(results.PassTime[b][k])) {
-        until = std::min(until, results.PassTime[b][k]);
-        break;
-      }
-    }
-    bool returned = false;
-    double prevAhead = 0;
-    bool havePrev = false;
-    for (double t = std::max(0.0, std::ceil(grid.firstTime())); t <= until; t += 1) {
-      if (!grid.position(t, x, y)) {
-        havePrev = false;
-        continue;
-      }
-      const LinePlace p = placeOf(*line, x, y);
-      if (havePrev) {
-        if (over) {
-          if (prevAhead > 0 && p.ahead <= 0) {
-            over = false;
-            returned = true;
-          }
-        } else if (prevAhead <= 0 && p.ahead > 0) {
-          const double f = prevAhead / (prevAhead - p.ahead);
-          double px, py;
-          grid.position(t - 1, px, py);
-          const double along = placeOf(*line, px + (x - px) * f, py + (y - py) * f).along;
-          if (along >= -kEndTolerance && along <= 1 + kEndTolerance) {
-            s.crossTime = t - 1 + f;
-            s.crossSpeed = speedAt(grid, s.crossTime);
-            break;
-          }
-        }
-      }
-      prevAhead = p.ahead;
-      havePrev = true;
-    }
-    if (!atGun) {
-      s.status = StartStatus::NoPosition;
-    } else if (over) {
-      s.status = StartStatus::Ocs;
-    } else if (std::isnan(s.crossTime)) {
-      s.status = StartStatus::NotStarted;
-    } else {
-      s.status = returned ? StartStatus::Returned : StartStatus::Started;
-    }
+  starts.reserve(race.boats.size());
+  for (int b = 0; b < race.BoatCount(); ++b) {
+    const TrackGrid grid(race.boats[b], line->origin, cosCentreLat, -60, startSearchEnd(results, b));
+    starts.push_back(analyseStart(*line, grid, results, b));
   }
   return starts;
 }

@@ -53,6 +53,14 @@ struct BoatStart {
 // with a line.
 std::vector<BoatStart> AnalyseStarts(const Race& race, const CourseResults& results, double cosCentreLat);
 
+class TrackGrid;
+// One boat's start from its sampled track (local metres about the line's
+// origin).
+BoatStart analyseStart(const StartLine& line, const TrackGrid& grid, const CourseResults& results, int boat);
+// The stretch of a boat's log its start is sought in: from a minute before
+// the gun to its first mark.
+double startSearchEnd(const CourseResults& results, int boat);
+
 // Signed metres from a point (local metres about the line's origin) to the
 // start line segment: negative on the course side.
 double lineDistanceMetres(const StartLine& line, double x, double y);

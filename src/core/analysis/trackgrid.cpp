@@ -28,12 +28,15 @@ void TrackGrid::toLocal(GeoPoint p, GeoPoint origin, double cosCentreLat, double
   y = (p.lat - origin.lat) * kMetresPerLatMinute;
 }
 
-TrackGrid::TrackGrid(const Boat& boat, GeoPoint origin, double cosCentreLat) {
+TrackGrid::TrackGrid(const Boat& boat, GeoPoint origin, double cosCentreLat, double from, double to) {
   std::vector<LocalFix> fixes;
   fixes.reserve(boat.fixes.size());
   for (const Fix& f : boat.fixes) {
-    if (!fixes.empty() && f.time <= fixes.back().t) {
-      continue;  // a repeated or backward time
+    if ((!fixes.empty() && f.time <= fixes.back().t) || f.time < from - kGapSeconds) {
+      continue;  // a repeated or backward time, or outside the window
+    }
+    if (f.time > to + kGapSeconds) {
+      break;
     }
     LocalFix l{f.time, 0, 0};
     toLocal({f.lat, f.lon}, origin, cosCentreLat, l.x, l.y);

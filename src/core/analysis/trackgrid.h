@@ -15,7 +15,8 @@ class TrackGrid {
   // off both neighbours that are close to each other), and samples the
   // rest at whole seconds from the first to the last fix. A second inside a
   // gap of more than gapSeconds between fixes has no position.
-  TrackGrid(const Boat& boat, GeoPoint origin, double cosCentreLat);
+  // Only the fixes from `from` to `to` (seconds) are used, with a margin.
+  TrackGrid(const Boat& boat, GeoPoint origin, double cosCentreLat, double from = -1e12, double to = 1e12);
 
   bool empty() const { return m_x.empty(); }
   double firstTime() const { return m_first; }
