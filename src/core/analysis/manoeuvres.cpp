@@ -186,16 +186,16 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
     const double lead = crossing - kLossLeadSeconds;
     if (grid.position(lead - kVmgBeforeSeconds, x0, y0) && grid.position(lead, x1, y1)) {
       m.courseBefore = bearingOf(x1 - x0, y1 - y0);
+      m.speedBefore = std::hypot(x1 - x0, y1 - y0) / kVmgBeforeSeconds * kKnotsPerMetrePerSecond;
+    }
+    if (m.speedBefore < 1) {
+      continue;  // drifting, not sailing
     }
     if (grid.position(crossing + 10, x0, y0) && grid.position(crossing + 30, x1, y1)) {
       m.courseAfter = bearingOf(x1 - x0, y1 - y0);
     }
     LossMeasure loss;
     if (measureLoss(crossing, m.kind, wind.at(crossing), position, speed, loss)) {
-      if (loss.speedBefore < kMinSpeed) {
-        continue;  // drifting, not sailing
-      }
-      m.speedBefore = loss.speedBefore * kKnotsPerMetrePerSecond;
       m.lowestSpeed = loss.lowestSpeed * kKnotsPerMetrePerSecond;
       if (loss.regained) {
         m.regainSeconds = loss.regainTime - crossing;

@@ -29,10 +29,12 @@ struct Manoeuvre {
   int boat = 0;     // 0-based
   double time = 0;  // seconds from the gun at which the course passed the wind
   ManoeuvreKind kind = ManoeuvreKind::Tack;
-  double courseBefore = 0;  // degrees true, over the stretch before the loss is counted
-  double courseAfter = 0;   // degrees true, from 10 to 30 s after
-  double speedBefore = 0;   // knots, over the same stretch
-  double lowestSpeed = 0;   // knots, from 10 s before to the regain
+  // Figures the log cannot give (a gap, its end) are NaN.
+  static constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+  double courseBefore = kUnknown;  // degrees true, over the stretch before the loss is counted
+  double courseAfter = kUnknown;   // degrees true, from 10 to 30 s after
+  double speedBefore = kUnknown;   // knots, over the same stretch
+  double lowestSpeed = kUnknown;   // knots, from 10 s before to the regain
   // Seconds from the manoeuvre until the speed is back to 90 % of the speed
   // before; NaN when it is not within a minute.
   double regainSeconds = std::numeric_limits<double>::quiet_NaN();
