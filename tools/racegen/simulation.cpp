@@ -17,8 +17,6 @@ constexpr double kAccelerateSeconds = 9.0;
 constexpr double kDecelerateSeconds = 4.0;
 // A change of side at this rate of turn or more is a tack or gybe.
 constexpr double kManoeuvreTurnDegPerSecond = 3.0;
-// A boat through the wind and back within this time has not changed sides.
-constexpr double kFailedManoeuvreSeconds = 15.0;
 
 enum class Phase { Wander, Setup, Hold, Final, Return, Racing, Finished, Retired, Ashore };
 
@@ -63,6 +61,16 @@ struct SailingBoat {
   int logEnd = std::numeric_limits<int>::max();
   int phaseSince = 0;
   double retireAt = std::numeric_limits<double>::infinity();
+  // Every passage of the heading through the wind or its opposite while
+  // racing; measureManoeuvres makes manoeuvres of them.
+  struct Crossing {
+    double t;
+    bool gybe;
+    bool turning;
+    int sideBefore;
+    int sideAfter;
+  };
+  std::vector<Crossing> crossings;
   SimBoat out;
 };
 
@@ -473,10 +481,8 @@ void Simulator::move(SailingBoat& b, double desired, double cap, double windDir,
     const double before = diffDeg(b.heading - turn, boundary);
     const double after = diffDeg(b.heading, boundary);
     const double f = before != after ? std::clamp(before / (before - after), 0.0, 1.0) : 0.5;
-    // Drifting across the wind is no manoeuvre: only a turn is.
-    if (std::fabs(turn) >= kManoeuvreTurnDegPerSecond) {
-      b.out.manoeuvres.push_back({t - 1 + f, !tack});
-    }
+    b.crossings.push_back({t - 1 + f, !tack, std::fabs(turn) >= kManoeuvreTurnDegPerSecond, sideBefore,
+                           sideOf(b.heading, windDir)});
   }
   const double twa = std::fabs(diffDeg(b.heading, windDir));
   double target = m_polar.speed(twa, tws) * b.crew.speedFactor * cap;
@@ -562,13 +568,22 @@ void Simulator::measureManoeuvres(std::vector<SailingBoat>& boats) const {
   line.courseY = m_up.y;
   const int items = static_cast<int>(m_course.items.size());
   for (SailingBoat& b : boats) {
+    // Crossings of the same kind in quick succession are one turn: ending
+    // on the other side it is a manoeuvre, there and back is none. Drifting
+    // across without turning is none either.
     std::vector<SimManoeuvre>& list = b.out.manoeuvres;
-    for (std::size_t i = 0; i + 1 < list.size();) {
-      if (list[i].gybe == list[i + 1].gybe && list[i + 1].t - list[i].t < kFailedManoeuvreSeconds) {
-        list.erase(list.begin() + static_cast<long>(i), list.begin() + static_cast<long>(i) + 2);
-      } else {
-        ++i;
+    const auto& c = b.crossings;
+    for (std::size_t i = 0; i < c.size();) {
+      std::size_t j = i + 1;
+      bool turning = c[i].turning;
+      while (j < c.size() && c[j].gybe == c[i].gybe && c[j].t - c[j - 1].t < velaro::kThereAndBackSeconds) {
+        turning = turning || c[j].turning;
+        ++j;
       }
+      if (c[i].sideBefore != c[j - 1].sideAfter && turning) {
+        list.push_back({c[i + (j - i) / 2].t, c[i].gybe});
+      }
+      i = j;
     }
     const std::vector<TruthFix>& track = b.out.track;
     const int first = track.front().t;

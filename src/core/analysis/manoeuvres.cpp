@@ -31,6 +31,11 @@ constexpr double kMaxSideAngle = 178;
 constexpr int kMinRunSeconds = 8;
 // The longest change of side: more is two separate courses.
 constexpr double kMaxChangeSeconds = 40;
+// The least a course changes in a tack (twice the angle to the wind) and in
+// a gybe (twice the angle to dead downwind); less is a wind reading a few
+// degrees off on a boat sailing close to the wind or by the lee.
+constexpr double kMinTackTurn = 30;
+constexpr double kMinGybeTurn = 6;
 
 double wrap180(double a) {
   a = std::fmod(a, 360);
@@ -132,6 +137,7 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
     }
   }
   const std::vector<Run> runs = settledRuns(label, t0);
+  std::vector<Manoeuvre> boatOut;
   auto position = [&](double t, double& x, double& y) { return grid.position(t, x, y); };
   auto speed = [&](double t, double& v) {
     double vx, vy;
@@ -194,6 +200,11 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
     if (grid.position(crossing + 10, x0, y0) && grid.position(crossing + 30, x1, y1)) {
       m.courseAfter = bearingOf(x1 - x0, y1 - y0);
     }
+    const double turned = std::fabs(wrap180(m.courseAfter - m.courseBefore));
+    if (turned < (gybe ? kMinGybeTurn : kMinTackTurn)) {
+      continue;  // false when a course is unknown (NaN): kept
+    }
+
     LossMeasure loss;
     if (measureLoss(crossing, m.kind, wind.at(crossing), position, speed, loss)) {
       m.lowestSpeed = loss.lowestSpeed * kKnotsPerMetrePerSecond;
@@ -202,8 +213,15 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
       }
       m.metresLost = loss.metresLost;
     }
-    out.push_back(m);
+    // Through the wind and straight back: neither counts.
+    if (!boatOut.empty() && boatOut.back().kind == m.kind &&
+        m.time - boatOut.back().time < kThereAndBackSeconds) {
+      boatOut.pop_back();
+      continue;
+    }
+    boatOut.push_back(m);
   }
+  out.insert(out.end(), boatOut.begin(), boatOut.end());
 }
 
 }  // namespace

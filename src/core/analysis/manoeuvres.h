@@ -22,6 +22,10 @@ inline constexpr double kRegainLimitSeconds = 60;
 // rounding itself, not a tack or gybe.
 inline constexpr double kRoundingSeconds = 20;
 
+// Through the wind and back within this time is a luff or a failed tack,
+// not two manoeuvres.
+inline constexpr double kThereAndBackSeconds = 15;
+
 enum class ManoeuvreKind { Tack, Gybe };
 
 // One tack (bow through the wind) or gybe (stern through the wind).
