@@ -58,22 +58,26 @@ class WindTable {
   WindTable(const Race& race, double from, double to) : m_from(std::floor(from)) {
     const int n = std::max(0, static_cast<int>(std::ceil(to) - m_from) + 1);
     m_dir.resize(n);
+    m_sin.resize(n);
+    m_cos.resize(n);
     for (int i = 0; i < n; ++i) {
       m_dir[i] = trueWindAt(race, m_from + i);
+      m_sin[i] = std::sin(m_dir[i] * M_PI / 180);
+      m_cos[i] = std::cos(m_dir[i] * M_PI / 180);
     }
   }
-  double at(double t) const {
-    if (m_dir.empty()) {
-      return 0;
-    }
-    const int i =
-        std::clamp(static_cast<int>(std::lround(t - m_from)), 0, static_cast<int>(m_dir.size()) - 1);
-    return m_dir[i];
-  }
+  double at(double t) const { return m_dir.empty() ? 0 : m_dir[index(t)]; }
+  double sinAt(double t) const { return m_dir.empty() ? 0 : m_sin[index(t)]; }
+  double cosAt(double t) const { return m_dir.empty() ? 1 : m_cos[index(t)]; }
 
  private:
+  int index(double t) const {
+    return std::clamp(static_cast<int>(std::lround(t - m_from)), 0, static_cast<int>(m_dir.size()) - 1);
+  }
   double m_from;
   std::vector<double> m_dir;
+  std::vector<double> m_sin;
+  std::vector<double> m_cos;
 };
 
 struct Run {
@@ -123,19 +127,34 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
     return;
   }
   const int n = t1 - t0 + 1;
+  // Sides from the velocity and wind vectors: no angle is needed until a
+  // change of side is followed.
   std::vector<int> label(n, 0);
-  std::vector<double> twa(n, std::nan(""));
+  const double cosMin = std::cos(kMinSideAngle * M_PI / 180);
+  const double cosMax = std::cos(kMaxSideAngle * M_PI / 180);
   for (int i = 0; i < n; ++i) {
     double vx, vy, cx, cy;
     if (!grid.velocity(t0 + i, vx, vy) || !grid.courseVelocity(t0 + i, cx, cy)) {
       continue;
     }
-    twa[i] = wrap180(bearingOf(cx, cy) - wind.at(t0 + i));
-    const double a = std::fabs(twa[i]);
-    if (std::hypot(vx, vy) >= kMinSpeed && a >= kMinSideAngle && a <= kMaxSideAngle) {
-      label[i] = twa[i] < 0 ? 1 : -1;
+    const double c = std::sqrt(cx * cx + cy * cy);
+    if (vx * vx + vy * vy < kMinSpeed * kMinSpeed || c <= 0) {
+      continue;
+    }
+    const double ws = wind.sinAt(t0 + i);
+    const double wc = wind.cosAt(t0 + i);
+    const double along = (cx * ws + cy * wc) / c;  // cosine of the angle to the wind
+    if (along <= cosMin && along >= cosMax) {
+      label[i] = cx * wc - cy * ws < 0 ? 1 : -1;
     }
   }
+  auto twaAt = [&](int t) {
+    double cx, cy;
+    if (!grid.courseVelocity(t, cx, cy)) {
+      return std::nan("");
+    }
+    return wrap180(bearingOf(cx, cy) - wind.at(t));
+  };
   const std::vector<Run> runs = settledRuns(label, t0);
   std::vector<Manoeuvre> boatOut;
   auto position = [&](double t, double& x, double& y) { return grid.position(t, x, y); };
@@ -144,7 +163,7 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
     if (!grid.velocity(t, vx, vy)) {
       return false;
     }
-    v = std::hypot(vx, vy);
+    v = std::sqrt(vx * vx + vy * vy);
     return true;
   };
   for (std::size_t r = 1; r < runs.size(); ++r) {
@@ -155,11 +174,11 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
     }
     // Follow the angle to the wind across the change, unwrapped: ending
     // within half a turn of the start means the bow went through the wind.
-    double u = twa[a.last - t0];
+    double u = twaAt(a.last);
     double crossing = std::nan("");
     bool gybe = false;
     for (int t = a.last + 1; t <= c.first; ++t) {
-      const double next = twa[t - t0];
+      const double next = twaAt(t);
       if (std::isnan(next)) {
         continue;
       }

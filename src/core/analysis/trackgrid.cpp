@@ -51,9 +51,12 @@ TrackGrid::TrackGrid(const Boat& boat, GeoPoint origin, double cosCentreLat, dou
       const LocalFix& a = kept.back();
       const LocalFix& b = fixes[i];
       const LocalFix& c = fixes[i + 1];
-      const double in = std::hypot(b.x - a.x, b.y - a.y) / (b.t - a.t);
-      const double out = std::hypot(c.x - b.x, c.y - b.y) / (c.t - b.t);
-      const double across = std::hypot(c.x - a.x, c.y - a.y) / (c.t - a.t);
+      auto metres = [](const LocalFix& p, const LocalFix& q) {
+        return std::sqrt((q.x - p.x) * (q.x - p.x) + (q.y - p.y) * (q.y - p.y));
+      };
+      const double in = metres(a, b) / (b.t - a.t);
+      const double out = metres(b, c) / (c.t - b.t);
+      const double across = metres(a, c) / (c.t - a.t);
       if (in > kSpikeMetresPerSecond && out > kSpikeMetresPerSecond && across < 0.5 * std::min(in, out)) {
         continue;
       }
