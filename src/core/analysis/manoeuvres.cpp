@@ -10,6 +10,7 @@
 // to the wind across the change.
 #include "core/analysis/manoeuvres.h"
 
+#include "core/analysis/mapgeometry.h"
 #include "core/analysis/starts.h"
 #include "core/analysis/trackgrid.h"
 
@@ -45,11 +46,6 @@ double wrap180(double a) {
     a += 360;
   }
   return a;
-}
-
-double bearingOf(double dx, double dy) {
-  double b = std::atan2(dx, dy) * 180 / M_PI;
-  return b < 0 ? b + 360 : b;
 }
 
 // The wind once a second over the race, looked up without a search.
@@ -153,7 +149,7 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
     if (!grid.courseVelocity(t, cx, cy)) {
       return std::nan("");
     }
-    return wrap180(bearingOf(cx, cy) - wind.at(t));
+    return wrap180(Bearing(cy, cx) - wind.at(t));
   };
   const std::vector<Run> runs = settledRuns(label, t0);
   std::vector<Manoeuvre> boatOut;
@@ -210,14 +206,14 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
     double x0, y0, x1, y1;
     const double lead = crossing - kLossLeadSeconds;
     if (grid.position(lead - kVmgBeforeSeconds, x0, y0) && grid.position(lead, x1, y1)) {
-      m.courseBefore = bearingOf(x1 - x0, y1 - y0);
+      m.courseBefore = Bearing(y1 - y0, x1 - x0);
       m.speedBefore = std::hypot(x1 - x0, y1 - y0) / kVmgBeforeSeconds * kKnotsPerMetrePerSecond;
     }
     if (m.speedBefore < 1) {
       continue;  // drifting, not sailing
     }
     if (grid.position(crossing + 10, x0, y0) && grid.position(crossing + 30, x1, y1)) {
-      m.courseAfter = bearingOf(x1 - x0, y1 - y0);
+      m.courseAfter = Bearing(y1 - y0, x1 - x0);
     }
     const double turned = std::fabs(wrap180(m.courseAfter - m.courseBefore));
     if (turned < (gybe ? kMinGybeTurn : kMinTackTurn)) {

@@ -1,6 +1,7 @@
 #include "core/reports/manoeuvrereport.h"
 
 #include "core/datetime.h"
+#include "core/reports/reporttext.h"
 
 #include <QStringList>
 
@@ -56,15 +57,6 @@ const char* thirdText(LineThird t) {
 }
 
 }  // namespace
-
-QString csvField(const QString& text) {
-  if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) {
-    return text;
-  }
-  QString quoted = text;
-  quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-  return u'"' + quoted + u'"';
-}
 
 QByteArray WriteManoeuvresCsv(const Race& race, const std::vector<Manoeuvre>& manoeuvres) {
   QStringList rows = {QStringLiteral(

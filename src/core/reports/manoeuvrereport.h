@@ -18,7 +18,4 @@ QByteArray WriteManoeuvresCsv(const Race& race, const std::vector<Manoeuvre>& ma
 // Every boat's start as a CSV file, one row per boat, in the same form.
 QByteArray WriteStartsCsv(const Race& race, const std::vector<BoatStart>& starts);
 
-// A field quoted when it holds a comma, a quote or a line break.
-QString csvField(const QString& text);
-
 }  // namespace velaro
