@@ -111,6 +111,9 @@ TEST(Manoeuvres, TackAndGybeFoundSpikeDriftAndRoundingIgnored) {
   for (int i = 0; i < 20; ++i) {
     beat.sail(8, i * 97.0, 0.5);
   }
+  // And a last fix whose clock jumped a year.
+  beat.boat.fixes.push_back(beat.boat.fixes.back());
+  beat.boat.fixes.back().time += 365 * 86400.0;
   // A run on 160, a gybe to 200 at 150 s, and the same turn again at a mark.
   Helm run(0, -10, -20, 160);
   run.sail(170, 160, 5).sail(8, 200, 4.5).sail(120, 200, 5);

@@ -30,6 +30,10 @@ constexpr double kMinSideAngle = 10;
 constexpr double kMaxSideAngle = 178;
 // Labelled seconds a run of one side needs to count as settled.
 constexpr int kMinRunSeconds = 8;
+// Seconds of track sampled before the gun and after the finish, so that a
+// manoeuvre right after the start or before the finish can be measured.
+constexpr double kSearchMarginSeconds = 120;
+constexpr double kMaxRaceSeconds = 24 * 3600;
 // The longest change of side: more is two separate courses.
 constexpr double kMaxChangeSeconds = 40;
 // The least a course changes in a tack (twice the angle to the wind) and in
@@ -290,13 +294,17 @@ std::vector<Manoeuvre> FindManoeuvres(const Race& race, const CourseResults& res
       last = std::max(last, boat.fixes.back().time);
     }
   }
-  const WindTable wind(race, first - 1, last + 1);
+  // Only the race is looked at: a fix stamped days off must not make the
+  // table huge.
+  const WindTable wind(race, std::max(first, -kSearchMarginSeconds) - 1,
+                       std::min(last, kMaxRaceSeconds + kSearchMarginSeconds) + 1);
   for (int b = 0; b < race.BoatCount(); ++b) {
     // From the start (the gun when the boat's start is not known) to the
     // finish, or the end of the log; the start is sought on the same
     // sampled track.
     const double finish = results.finished(b) ? results.PassTime[b][results.itemCount - 1] : 1e12;
-    const TrackGrid grid(race.boats[b], origin, cosCentreLat, -120, finish + 120);
+    const TrackGrid grid(race.boats[b], origin, cosCentreLat, -kSearchMarginSeconds,
+                         finish + kSearchMarginSeconds);
     if (grid.empty()) {
       continue;
     }

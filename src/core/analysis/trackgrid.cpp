@@ -16,6 +16,9 @@ constexpr double kSpikeMetresPerSecond = 20 * 1852.0 / 3600;
 // A gap in the log longer than this (and than a few intervals) leaves the
 // seconds inside it without a position.
 constexpr double kGapSeconds = 30;
+// A log whose clock jumped by days must not make a grid of millions of
+// seconds: no race runs longer than this.
+constexpr double kMaxGridSeconds = 24 * 3600;
 
 struct LocalFix {
   double t, x, y;
@@ -80,7 +83,7 @@ TrackGrid::TrackGrid(const Boat& boat, GeoPoint origin, double cosCentreLat, dou
   const double gap = std::max(kGapSeconds, 3 * m_interval);
 
   m_first = std::ceil(kept.front().t);
-  const double last = std::floor(kept.back().t);
+  const double last = std::min(std::floor(kept.back().t), m_first + kMaxGridSeconds);
   const std::size_t n = last >= m_first ? static_cast<std::size_t>(last - m_first) + 1 : 0;
   m_x.resize(n);
   m_y.resize(n);
