@@ -175,6 +175,7 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
     // Follow the angle to the wind across the change, unwrapped: ending
     // within half a turn of the start means the bow went through the wind.
     double u = twaAt(a.last);
+    const double startAngle = u;
     double crossing = std::nan("");
     bool gybe = false;
     for (int t = a.last + 1; t <= c.first; ++t) {
@@ -219,9 +220,13 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
     if (grid.position(crossing + 10, x0, y0) && grid.position(crossing + 30, x1, y1)) {
       m.courseAfter = Bearing(y1 - y0, x1 - x0);
     }
-    const double turned = std::fabs(wrap180(m.courseAfter - m.courseBefore));
+    // The turn is the larger of the change between the settled courses and
+    // the sweep across the change, so that a penalty circle, which ends
+    // on the course it began, still shows its tack and its gybe.
+    const double turned =
+        std::fmax(std::fabs(wrap180(m.courseAfter - m.courseBefore)), std::fabs(u - startAngle));
     if (turned < (gybe ? kMinGybeTurn : kMinTackTurn)) {
-      continue;  // false when a course is unknown (NaN): kept
+      continue;  // false when neither is known (NaN): kept
     }
 
     LossMeasure loss;
