@@ -142,6 +142,15 @@ TEST(Manoeuvres, TackAndGybeFoundSpikeDriftAndRoundingIgnored) {
   EXPECT_EQ(gybe.kind, ManoeuvreKind::Gybe);
   EXPECT_NEAR(gybe.time, 154, 2);
   EXPECT_NEAR(gybe.courseAfter, 200, 3);
+
+  const std::vector<ManoeuvreTally> tally = TallyManoeuvres(found, 3);
+  ASSERT_EQ(tally.size(), 3u);
+  EXPECT_EQ(tally[0].tacks, 1);
+  EXPECT_EQ(tally[0].gybes, 0);
+  EXPECT_DOUBLE_EQ(tally[0].meanMetresLost, tack.metresLost);
+  EXPECT_EQ(tally[1].gybes, 1);
+  EXPECT_EQ(tally[2].tacks + tally[2].gybes, 0);
+  EXPECT_TRUE(std::isnan(tally[2].meanMetresLost));
 }
 
 TEST(Manoeuvres, WindLogGivesTheWindAtEachTime) {

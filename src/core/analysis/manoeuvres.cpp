@@ -326,4 +326,27 @@ std::vector<Manoeuvre> FindManoeuvres(const Race& race, const CourseResults& res
   return out;
 }
 
+std::vector<ManoeuvreTally> TallyManoeuvres(const std::vector<Manoeuvre>& manoeuvres, int boatCount) {
+  std::vector<ManoeuvreTally> tally(std::max(0, boatCount));
+  std::vector<int> measured(tally.size(), 0);
+  std::vector<double> lost(tally.size(), 0);
+  for (const Manoeuvre& m : manoeuvres) {
+    if (m.boat < 0 || m.boat >= boatCount) {
+      continue;
+    }
+    ManoeuvreTally& t = tally[m.boat];
+    (m.kind == ManoeuvreKind::Tack ? t.tacks : t.gybes) += 1;
+    if (!std::isnan(m.metresLost)) {
+      lost[m.boat] += m.metresLost;
+      ++measured[m.boat];
+    }
+  }
+  for (std::size_t b = 0; b < tally.size(); ++b) {
+    if (measured[b] > 0) {
+      tally[b].meanMetresLost = lost[b] / measured[b];
+    }
+  }
+  return tally;
+}
+
 }  // namespace velaro

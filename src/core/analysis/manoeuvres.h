@@ -59,6 +59,16 @@ double trueWindAt(const Race& race, double t);
 // manoeuvres.
 std::vector<Manoeuvre> FindManoeuvres(const Race& race, const CourseResults& results, double cosCentreLat);
 
+// A boat's manoeuvres in three figures, for hints and summaries.
+struct ManoeuvreTally {
+  int tacks = 0;
+  int gybes = 0;
+  // Mean metres lost over the manoeuvres whose loss could be measured;
+  // NaN when none could.
+  double meanMetresLost = std::numeric_limits<double>::quiet_NaN();
+};
+std::vector<ManoeuvreTally> TallyManoeuvres(const std::vector<Manoeuvre>& manoeuvres, int boatCount);
+
 // The metres lost over [t - 10 s, regain], as defined above, from any
 // source of positions (metres east and north) and speeds (metres per
 // second): shared with the race generator so that its truth means the same.
