@@ -36,9 +36,7 @@ int runManoeuvres(const QStringList& args, QTextStream& out, QTextStream& err) {
   if (!loaded) {
     return 1;
   }
-  const std::vector<Manoeuvre> found =
-      FindManoeuvres(loaded->race, loaded->results, loaded->geometry.CosCentreLat);
-  return deliverExport(WriteManoeuvresCsv(loaded->race, found), outPath, out, err);
+  return deliverExport(WriteManoeuvresCsv(loaded->race, loaded->manoeuvres), outPath, out, err);
 }
 
 int runStarts(const QStringList& args, QTextStream& out, QTextStream& err) {
