@@ -11,6 +11,7 @@ int runInfo(const QStringList& args, QTextStream& out, QTextStream& err);
 int runFixes(const QStringList& args, QTextStream& out, QTextStream& err);
 int runRender(const QStringList& args, QTextStream& out, QTextStream& err);
 int runTable(const QStringList& args, QTextStream& out, QTextStream& err);
+int runGraph(const QStringList& args, QTextStream& out, QTextStream& err);
 int runKml(const QStringList& args, QTextStream& out, QTextStream& err);
 int runManoeuvres(const QStringList& args, QTextStream& out, QTextStream& err);
 int runStarts(const QStringList& args, QTextStream& out, QTextStream& err);

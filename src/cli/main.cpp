@@ -19,6 +19,9 @@ void printUsage(QTextStream& err) {
          "  fixes LOGFILE         every fix a GPS log holds, UTC, decimal degrees\n"
          "  render RACEFILE --time SECONDS [--size WxH] [--north-up] [--label-level N] -o FILE.png\n"
          "                        the live scene of that moment as a picture\n"
+         "  graph RACEFILE [--size WxH] -o FILE.png\n"
+         "                        the graph page: course, wind and speed against time\n"
+         "                        (render and graph write BMP when FILE ends in .bmp)\n"
          "  table RACEFILE [-o FILE.csv]  the performance table (CSV)\n"
          "  kml RACEFILE [--scene SECONDS] [--hide-unfocused] [-o FILE.kml]\n"
          "                        the race for a globe viewer; --scene: the present scene\n"
@@ -48,6 +51,7 @@ int main(int argc, char** argv) {
       {QStringLiteral("render"), velaro::cli::runRender},
       {QStringLiteral("table"), velaro::cli::runTable},
       {QStringLiteral("kml"), velaro::cli::runKml},
+      {QStringLiteral("graph"), velaro::cli::runGraph},
       {QStringLiteral("manoeuvres"), velaro::cli::runManoeuvres},
       {QStringLiteral("starts"), velaro::cli::runStarts},
   };
