@@ -5,13 +5,17 @@
 #include "app/controls.h"
 #include "app/flagpanel.h"
 #include "app/hintbox.h"
+#include "app/mapinteraction.h"
 #include "app/mapview.h"
 #include "app/overviewpanel.h"
 #include "app/platform.h"
 #include "app/scoreboard.h"
+#include "app/stopwatchwidget.h"
 #include "app/timebarwidget.h"
 #include "app/windgraphpanel.h"
 #include "app/windowlayout.h"
+#include "core/replay/boatlist.h"
+#include "core/replay/lightflasher.h"
 #include "core/scene/scenestate.h"
 
 #include <QCloseEvent>
@@ -36,6 +40,9 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
 
   // Made in this order so that the panels stack as designed.
   m_mapView = new MapView(this);
+  m_stopwatch = new StopwatchWidget(this);
+  m_stopwatch->setTimeSource([this] { return m_clock.SceneTime(); });
+  m_stopwatch->hide();
   m_overviewPanel = new OverviewPanel(this);
   m_boatListPanel = new BoatListPanel(this);
   m_raceControlPanel = new RaceControlPanel(this);
@@ -46,11 +53,17 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   m_flagPanel = new FlagPanel(this);
   m_hintBox = new HintBox(this);
   m_replayScreen.setPanels({m_mapView, m_timeBarPanel, m_overviewPanel, m_compassPanel, m_boatListPanel,
-                            m_raceControlPanel, m_scoreBoard, m_flagPanel});
+                            m_raceControlPanel, m_scoreBoard, m_flagPanel, m_windGraphPanel});
   m_graphScreen.setMap(m_mapView);
+  m_mapInteraction =
+      new MapInteraction(m_replayScreen, {m_mapView, m_hintBox, m_windGraphPanel, m_raceControlPanel}, this);
+  // Keys are previewed for the whole window, whichever control has focus.
+  QCoreApplication::instance()->installEventFilter(m_mapInteraction);
   m_frameTimer = makeTimer("frameTimer", ReplayClock::kFrameIntervalMs, this);
   m_secondTimer = makeTimer("secondTimer", ReplayClock::kSecondIntervalMs, this);
+  m_lightTimer = makeTimer("lightTimer", kLightTimerIntervalMs, this);
   connectPanels();
+  m_lightTimer->start();
 }
 
 MainWindow::~MainWindow() = default;
@@ -59,6 +72,11 @@ void MainWindow::connectPanels() {
   RaceControlPanel* controls = m_raceControlPanel;
   connect(m_overviewPanel, &OverviewPanel::helpClicked, this, [this] { m_documents.openHelp(m_language); });
   connect(m_boatListPanel, &BoatListPanel::focusChanged, this, &MainWindow::onBoatFocusChanged);
+  connect(m_boatListPanel, &BoatListPanel::pickedBoatChanged, this, &MainWindow::updateSceneOptions);
+  connect(m_boatListPanel, &BoatListPanel::boatHovered, this, &MainWindow::onBoatHovered);
+  connect(m_boatListPanel, &BoatListPanel::headerHovered, this, &MainWindow::onBoatListHeaderHovered);
+  connect(m_boatListPanel, &BoatListPanel::pointerEntered, this, &MainWindow::fitPanelsToBoatList);
+  connect(m_boatListPanel, &BoatListPanel::pointerLeft, this, &MainWindow::onBoatListLeft);
   connect(controls, &RaceControlPanel::raceChosen, this, &MainWindow::onRaceChosen);
   connect(controls, &RaceControlPanel::showClicked, this, &MainWindow::onShowClicked);
   connect(controls, &RaceControlPanel::exitClicked, this, &QWidget::close);
@@ -86,12 +104,34 @@ void MainWindow::connectPanels() {
   connect(m_timeBarPanel, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
   connect(m_timeBarPanel, &TimeBarWidget::startRequested, this, [this](double) {
     m_clock.rewindToStart();
-    showSceneFrame();
+    redrawMap();
   });
   connect(m_timeBarPanel, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
   connect(m_timeBarPanel, &TimeBarWidget::previewEnded, this, &MainWindow::timeBarPreviewEnded);
+  connect(controls, &RaceControlPanel::autoTraceClicked, this, &MainWindow::onAutoTraceClicked);
+
+  MapInteraction* pointer = m_mapInteraction;
+  connect(m_mapView, &MapView::mousePressed, pointer, &MapInteraction::onMapPressed);
+  connect(m_mapView, &MapView::mouseMoved, pointer, [pointer](QPoint at) { pointer->onMapMoved(at); });
+  connect(m_mapView, &MapView::mouseLeft, this, [this] {
+    m_mapInteraction->onMapLeft();
+    showRaceCaption();
+  });
+  connect(m_overviewPanel, &OverviewPanel::mapClicked, pointer, &MapInteraction::onOverviewClicked);
+  connect(m_compassPanel, &CompassPanel::hovered, pointer, &MapInteraction::onCompassHovered);
+  connect(m_windGraphPanel, &WindGraphPanel::hovered, pointer, &MapInteraction::onWindGraphHovered);
+  connect(pointer, &MapInteraction::redrawRequested, this, &MainWindow::redrawMap);
+  connect(pointer, &MapInteraction::captionChanged, this, &QWidget::setWindowTitle);
+  connect(pointer, &MapInteraction::sceneFlagsChanged, this, [this] {
+    // A stopped live scene shows the new labels at once; a playing one at
+    // its next frame.
+    if (!m_frameTimer->isActive() && m_page == 1 && !m_mapInteraction->state().isWholeRace()) {
+      redrawMap();
+    }
+  });
   connect(m_frameTimer, &QTimer::timeout, this, &MainWindow::onFrameTick);
   connect(m_secondTimer, &QTimer::timeout, this, &MainWindow::onSecondTick);
+  connect(m_lightTimer, &QTimer::timeout, this, &MainWindow::onLightTick);
 }
 
 bool MainWindow::startUp() {
@@ -117,6 +157,7 @@ bool MainWindow::startUp() {
 
 void MainWindow::setLanguage(Language language) {
   m_language = language;
+  m_mapInteraction->setLanguage(language);
   m_raceControlPanel->setLanguage(language);
   applyCaptions(this, language);
 }
@@ -134,6 +175,7 @@ bool MainWindow::LoadRace() {
     return false;
   }
   m_loading = true;
+  m_mapInteraction->setActive(false);
   m_lastLoadHadNoBoats = false;
   m_frameTimer->stop();
   m_secondTimer->stop();
@@ -170,6 +212,7 @@ bool MainWindow::LoadRace() {
     m_splash->fadeOut();
   }
   m_loading = false;
+  m_mapInteraction->setActive(m_haveRace);
   if (m_haveRace) {
     // The one-second tick starts the replay; a failed load resumes the race on screen.
     m_clock.rewindToStart();
@@ -183,6 +226,8 @@ bool MainWindow::LoadRace() {
 void MainWindow::applyRaceToPanels() {
   const Race& race = m_loaded.race;
   m_page = 1;
+  m_mapInteraction->setPage(m_page);
+  m_mapInteraction->setRace(&m_loaded);
   m_raceControlPanel->showRace(race.NorthUp > 0, race.Attachment,
                                QFileInfo(m_selection.SelectedRacePath).fileName());
   m_boatListPanel->setBoats(m_loaded);
@@ -196,6 +241,7 @@ void MainWindow::applyRaceToPanels() {
   m_raceControlPanel->showSpeed(SetSpeedPosition(m_clock.ReplaySpeed()), speedText(m_clock.ReplaySpeed()));
   m_overviewPanel->setClockText(clockTextAt(race.RaceStart, race.TimeAxisStart));
   m_windGraphPanel->showRace(m_loaded);
+  m_stopwatch->show();
   showRaceCaption();
   applyCaptions(this, m_language);
   ArrangeWindow();
@@ -220,6 +266,7 @@ void MainWindow::ArrangeWindow() {
   m_mapView->setGeometry(layout.map);
   m_scoreBoard->move(layout.mapTopRight(m_scoreBoard->width()));
   m_flagPanel->move(layout.mapTopRight(m_flagPanel->width()));
+  m_stopwatch->placeOn(layout.map.size());
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -268,6 +315,8 @@ void MainWindow::onShowClicked() {
 // the table.
 void MainWindow::choosePage(Page page) {
   m_page = page == Page::Track ? 1 : 2;
+  m_mapInteraction->setPage(m_page);
+  m_stopwatch->setVisible(page == Page::Track && m_haveRace);
   m_compassPanel->setVisible(page == Page::Track);
   m_windGraphPanel->setVisible(page == Page::Track && m_loaded.windGraphOn);
   if (!m_haveRace) {
@@ -280,7 +329,8 @@ void MainWindow::choosePage(Page page) {
     }
     return;
   }
-  m_replayScreen.showFrame(m_clock.SceneTime());
+  // The map comes back as it was left: playing, stopped or the whole-race view.
+  redrawMap();
   if (m_clock.timersRunning()) {
     m_frameTimer->start(ReplayClock::kFrameIntervalMs);
     m_secondTimer->start(ReplayClock::kSecondIntervalMs);
@@ -311,12 +361,6 @@ void MainWindow::highlightBoat(int boat) {
   }
 }
 
-void MainWindow::showSceneFrame() {
-  if (m_page == 1) {
-    m_replayScreen.showFrame(m_clock.SceneTime());
-  }
-}
-
 // The live scene is drawn afresh for the replay time with the replay held,
 // and the replay goes on afterwards only if it was running; a failed write
 // does not stop it either. The whole-race view is saved as it stands.
@@ -328,7 +372,7 @@ void MainWindow::retouch() {
     reportError(m_documents.exportPicture(m_graphScreen.GraphBitmap()));
     return;
   }
-  if (!m_raceControlPanel->autoTrace()) {
+  if (replayMode() == 0) {
     reportError(m_documents.exportPicture(m_replayScreen.scene().SceneBitmap()));
     return;
   }
@@ -348,8 +392,32 @@ void MainWindow::updateSceneOptions() {
   }
   m_replayScreen.updateOptions(QSize(mapWidth(), mapHeight()), height());
   if (!m_frameTimer->isActive() && m_page == 1) {
-    m_replayScreen.showFrame(m_clock.SceneTime());
+    redrawMap();
   }
+}
+
+void MainWindow::redrawMap() {
+  if (m_haveRace && m_page == 1) {
+    m_replayScreen.showMap(m_mapInteraction->state(), m_clock.SceneTime());
+  }
+}
+
+void MainWindow::onAutoTraceClicked(bool checked) {
+  m_platform.beep();
+  m_platform.beep();
+  if (!m_haveRace) {
+    return;
+  }
+  MapViewState& view = m_mapInteraction->state();
+  if (checked) {
+    view.enterLive();
+    play(Transport::Forward);
+    updateSceneOptions();
+    return;
+  }
+  play(Transport::Stop);
+  view.enterWholeRace(m_loaded.geometry);
+  updateSceneOptions();
 }
 
 void MainWindow::showClockAtSceneTime() {
@@ -376,6 +444,7 @@ void MainWindow::onFrameTick() {
     return;
   }
   m_replayScreen.showFrameOutcome(out);
+  m_stopwatch->frame(m_clock.SceneTime());
   if (out.playGun) {
     m_platform.playGun();
   }
@@ -395,6 +464,59 @@ void MainWindow::onSecondTick() {
   }
 }
 
+void MainWindow::onLightTick() {
+  m_replayScreen.lightTimerTick();
+}
+
+int MainWindow::replayMode() const {
+  return m_mapInteraction->state().isWholeRace() ? 0 : 1;
+}
+
+void MainWindow::onBoatHovered(int boat) {
+  const BoatHoverEffect effect = boatHoverEffect(m_page, replayMode(), m_raceControlPanel->hintsOn(), true);
+  if (m_page == 1) {
+    m_replayScreen.setTrackHighlight(effect.trackHighlight ? boat : -1);
+  }
+  if (effect.curveHighlight) {
+    highlightBoat(boat);
+  }
+  if (boat >= 0 && boat < m_loaded.race.BoatCount() && effect.hint) {
+    const bool ja = isJapanese(m_language);
+    m_hintBox->showHint(boatHintText(m_loaded.race.boats[boat].BoatName, ja),
+                        boatHintRect(QPoint(), m_boatListPanel->boxTop(boat), ja), m_boatListPanel);
+  } else {
+    m_hintBox->hideHint();
+  }
+  // The hovered boat's halo in the live scene.
+  updateSceneOptions();
+}
+
+void MainWindow::onBoatListHeaderHovered() {
+  if (m_raceControlPanel->hintsOn()) {
+    // Where the last hint was.
+    m_hintBox->showHint(headerHintText(isJapanese(m_language)), QRect(m_hintBox->pos(), headerHintSize()));
+  }
+}
+
+void MainWindow::fitPanelsToBoatList() {
+  const PanelFit fit = fitPanels(m_boatListPanel->y(), height(), m_loaded.race.BoatListHeight,
+                                 WindowLayout::kOverviewHeight, WindowLayout::kControlHeight);
+  m_overviewPanel->setVisible(fit.logoVisible);
+  m_raceControlPanel->setVisible(fit.controlVisible);
+  m_boatListPanel->raise();
+}
+
+void MainWindow::onBoatListLeft() {
+  const PanelFit fit =
+      panelsAfterLeavingList(height(), WindowLayout::kOverviewHeight, WindowLayout::kControlHeight);
+  m_overviewPanel->setVisible(fit.logoVisible);
+  m_raceControlPanel->setVisible(fit.controlVisible);
+  if (fit.neighboursOnTop) {
+    m_overviewPanel->raise();
+    m_raceControlPanel->raise();
+  }
+}
+
 void MainWindow::play(Transport transport) {
   m_clock.press(transport);
   m_raceControlPanel->showTransport(transport);
@@ -408,18 +530,24 @@ void MainWindow::play(Transport transport) {
 }
 
 void MainWindow::step(int direction) {
+  if (!m_haveRace) {
+    return;
+  }
+  // A single step stops the replay where the step leaves it.
+  play(Transport::Stop);
   const Race& r = m_loaded.race;
   const double t = m_clock.SceneTime();
   m_clock.setSceneTime(direction > 0 ? SceneRenderer::stepPlus(t, r.TimeAxisStart, r.TimeAxisEnd)
                                      : SceneRenderer::stepMinus(t, r.TimeAxisStart, r.TimeAxisEnd));
-  showSceneFrame();
+  redrawMap();
   showClockAtSceneTime();
 }
 
 void MainWindow::timeBarJump(double t) {
-  const JumpOutcome o = m_clock.timeBarClick(t, m_page, m_raceControlPanel->autoTrace() ? 1 : 0);
+  const MapViewState& view = m_mapInteraction->state();
+  const JumpOutcome o = m_clock.timeBarClick(t, m_page, view.isWholeRace() ? 0 : 1);
   if (o.ran) {
-    m_replayScreen.showJump(o);
+    m_replayScreen.showJump(o, view);
   }
 }
 

@@ -23,10 +23,12 @@ class BoatListPanel;
 class CompassPanel;
 class FlagPanel;
 class HintBox;
+class MapInteraction;
 class MapView;
 class OverviewPanel;
 class Platform;
 class ScoreBoard;
+class StopwatchWidget;
 class TimeBarWidget;
 class WindGraphPanel;
 
@@ -86,10 +88,18 @@ class MainWindow : public QWidget {
   void play(Transport transport);
   // One step of the replay forward (direction > 0) or backward.
   void step(int direction);
+  // "Auto Trace" clicked: back to the live scene, or the whole-race view.
+  void onAutoTraceClicked(bool checked);
+  const MapInteraction& mapInteraction() const { return *m_mapInteraction; }
+  MapInteraction& mapInteraction() { return *m_mapInteraction; }
   // Left click exports the whole race, right click the present scene.
   void exportKml(Qt::MouseButton button);
   void onFrameTick();
   void onSecondTick();
+  void onLightTick();
+  // 1 while the map shows the live scene ("Auto Trace" checked), 0 for the
+  // view of the whole race.
+  int replayMode() const;
   // "Retouch": the picture the map shows saved as "NoName.bmp" in the
   // documents folder and opened: the graph picture on the Graph and Table
   // pages, else the map, the live scene drawn afresh at the replay time.
@@ -117,13 +127,18 @@ class MainWindow : public QWidget {
   void timeBarPreviewEnded();
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();
+  void onBoatHovered(int boat);
+  void onBoatListHeaderHovered();
+  void fitPanelsToBoatList();
+  void onBoatListLeft();
   void onBoatFocusChanged();
   // Draws the graph picture for the map's size and the boats in focus, and
   // shows it on the Graph and Table pages.
   void redrawGraph();
-  // Shows the live scene at the replay time, except on the Graph and Table
-  // pages, where the map keeps the graph.
-  void showSceneFrame();
+  // The live scene or the whole-race view at the replay time, whichever the
+  // map shows; nothing on the Graph and Table pages, where the map keeps the
+  // graph.
+  void redrawMap();
 
   RaceFolders m_folders;
   Platform& m_platform;
@@ -161,8 +176,12 @@ class MainWindow : public QWidget {
   ScoreBoard* m_scoreBoard = nullptr;
   FlagPanel* m_flagPanel = nullptr;
   HintBox* m_hintBox = nullptr;
+  MapInteraction* m_mapInteraction = nullptr;
+  StopwatchWidget* m_stopwatch = nullptr;
   QTimer* m_frameTimer = nullptr;
   QTimer* m_secondTimer = nullptr;
+  // Drives the navigation lights, every second from program start.
+  QTimer* m_lightTimer = nullptr;
 };
 
 }  // namespace velaro

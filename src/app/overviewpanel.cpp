@@ -3,6 +3,7 @@
 #include "app/controls.h"
 #include "render/overviewmap.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 
@@ -10,6 +11,8 @@ namespace velaro {
 
 OverviewPanel::OverviewPanel(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("overviewPanel"));
+  // Opaque: a long boat list may lie under it.
+  setAutoFillBackground(true);
   m_overviewMap = named(new QLabel, "overviewMap", this, QRect(3, 3, kOverviewSize, kOverviewSize));
   m_logo = named(new QLabel, "logo", this, QRect(3 + kOverviewSize + 7, 3, 80, 36));
   m_logo->setText(QStringLiteral("<b><i>Velaro</i></b>"));
@@ -18,6 +21,14 @@ OverviewPanel::OverviewPanel(QWidget* parent) : QWidget(parent) {
   m_helpButton = named(new QPushButton(QStringLiteral("?")), "helpButton", this,
                        QRect(3 + kOverviewSize + 7, 44, 80, 25));
   connect(m_helpButton, &QPushButton::clicked, this, &OverviewPanel::helpClicked);
+  m_overviewMap->installEventFilter(this);
+}
+
+bool OverviewPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_overviewMap && event->type() == QEvent::MouseButtonPress) {
+    emit mapClicked(static_cast<QMouseEvent*>(event)->position().toPoint());
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void OverviewPanel::setOverview(const QImage& map, const Projection& projection, std::vector<Rgb> colours) {

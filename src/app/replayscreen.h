@@ -2,6 +2,7 @@
 
 #include "core/loadpipeline.h"
 #include "core/replay/replayclock.h"
+#include "core/scene/mapviewstate.h"
 #include "render/scene/renderscene.h"
 
 #include <QSize>
@@ -16,6 +17,7 @@ class OverviewPanel;
 class RaceControlPanel;
 class ScoreBoard;
 class TimeBarWidget;
+class WindGraphPanel;
 
 // The panels the replay shows itself on.
 struct ReplayPanels {
@@ -27,6 +29,7 @@ struct ReplayPanels {
   RaceControlPanel* controls = nullptr;
   ScoreBoard* scoreBoard = nullptr;
   FlagPanel* flags = nullptr;
+  WindGraphPanel* windGraph = nullptr;
 };
 
 // The replay on screen: renders the scene for a moment and shows it on the
@@ -46,22 +49,45 @@ class ReplayScreen {
   // The display switches, the boats in focus and the map size as the
   // scene's options.
   void updateOptions(QSize mapArea, int formHeight);
-  // Renders the scene at sceneTime and shows it everywhere.
+  // Renders the scene at sceneTime and shows it everywhere, with its wind on
+  // the compass and the wind graph.
   void showFrame(double sceneTime);
+  // Draws the whole-race view at sceneTime and shows it on the map and the
+  // time bar.
+  void showWholeRace(const MapViewState& view, double sceneTime);
+  // The live scene or the whole-race view, as the view state says.
+  void showMap(const MapViewState& view, double sceneTime);
 
   // The time bar previews another moment: its read-out and boat dots.
   void showPreview(double time);
 
+  // One tick of the light timer: every light's state for the coming second,
+  // and the rings start to grow again.
+  void lightTimerTick();
+  qint64 FlashTick() const { return m_flashTick; }
+
+  // Picks out boat b's whole track (0-based; -1: none) on the pictures the
+  // map shows, over a copy so that the scene's own picture stays as drawn.
+  void setTrackHighlight(int boat);
+  int trackHighlight() const { return m_highlightBoat; }
+
   void showFrameOutcome(const FrameOutcome& out);
   void showSecondOutcome(const SecondOutcome& out);
-  void showJump(const JumpOutcome& jump);
+  void showJump(const JumpOutcome& jump, const MapViewState& view);
 
   const SceneRenderer& scene() const { return m_scene; }
+  // What the pointer over the map sets for the next frame.
+  SceneOptions& sceneOptions() { return m_scene.options(); }
 
  private:
+  // The scene's picture as the map shows it: with the track highlight.
+  void showOnMap(const QImage& picture);
+
   ReplayPanels m_panels;
   const LoadedRace* m_loaded = nullptr;
   SceneRenderer m_scene;
+  qint64 m_flashTick = 0;  // light timer ticks since program start
+  int m_highlightBoat = -1;
 };
 
 }  // namespace velaro
