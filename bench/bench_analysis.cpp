@@ -2,7 +2,10 @@
 // boats logging one fix a second for three hours on a windward-leeward course.
 #include "core/analysis/courseresults.h"
 #include "core/analysis/kinematics.h"
+#include "core/analysis/manoeuvres.h"
 #include "core/analysis/mapgeometry.h"
+#include "core/analysis/starts.h"
+#include "core/reports/manoeuvrereport.h"
 
 #include "benchnoise.h"
 
@@ -150,6 +153,43 @@ void BM_WholeAnalysis(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * fixCount(source));
 }
 BENCHMARK(BM_WholeAnalysis)->Unit(benchmark::kMillisecond);
+
+// The race as loaded: speeds, courses, passing times and trimmed tracks.
+struct AnalysedRace {
+  Race race;
+  CourseResults results;
+};
+AnalysedRace analysedRace() {
+  AnalysedRace a{makeRace(), {}};
+  ComputeKinematics(a.race, kCosLat);
+  a.results = FindRoundings(a.race);
+  TrimTracks(a.race, a.results);
+  ComputeLegs(a.race, a.results, kCosLat);
+  return a;
+}
+
+// What velaro-cli manoeuvres adds to the load.
+void BM_Manoeuvres(benchmark::State& state) {
+  const AnalysedRace a = analysedRace();
+  for (auto _ : state) {
+    const std::vector<Manoeuvre> found = FindManoeuvres(a.race, a.results, kCosLat);
+    benchmark::DoNotOptimize(WriteManoeuvresCsv(a.race, found).data());
+    state.counters["manoeuvres"] = static_cast<double>(found.size());
+  }
+  state.SetItemsProcessed(state.iterations() * fixCount(a.race));
+}
+BENCHMARK(BM_Manoeuvres)->Unit(benchmark::kMillisecond);
+
+// What velaro-cli starts adds to the load.
+void BM_Starts(benchmark::State& state) {
+  const AnalysedRace a = analysedRace();
+  for (auto _ : state) {
+    const std::vector<BoatStart> starts = AnalyseStarts(a.race, a.results, kCosLat);
+    benchmark::DoNotOptimize(WriteStartsCsv(a.race, starts).data());
+  }
+  state.SetItemsProcessed(state.iterations() * fixCount(a.race));
+}
+BENCHMARK(BM_Starts)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace velaro

@@ -5,6 +5,7 @@
 #include "app/controls.h"
 #include "app/flagpanel.h"
 #include "app/hintbox.h"
+#include "app/manoeuvrehint.h"
 #include "app/mapinteraction.h"
 #include "app/mapview.h"
 #include "app/overviewpanel.h"
@@ -483,8 +484,14 @@ void MainWindow::onBoatHovered(int boat) {
   }
   if (boat >= 0 && boat < m_loaded.race.BoatCount() && effect.hint) {
     const bool ja = isJapanese(m_language);
-    m_hintBox->showHint(boatHintText(m_loaded.race.boats[boat].BoatName, ja),
-                        boatHintRect(QPoint(), m_boatListPanel->boxTop(boat), ja), m_boatListPanel);
+    // The list's own hint, then what the boat's tacks and gybes cost it.
+    QString text = boatHintText(m_loaded.race.boats[boat].BoatName, ja);
+    if (boat < static_cast<int>(m_loaded.manoeuvreTally.size())) {
+      text += QStringLiteral("\r\n\r\n") + manoeuvreHintText(m_loaded.manoeuvreTally[boat], m_language);
+    }
+    QRect rect = boatHintRect(QPoint(), m_boatListPanel->boxTop(boat), ja);
+    rect.setSize(m_hintBox->fitting(rect.size(), text));
+    m_hintBox->showHint(text, rect, m_boatListPanel);
   } else {
     m_hintBox->hideHint();
   }

@@ -13,5 +13,7 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err);
 int runTable(const QStringList& args, QTextStream& out, QTextStream& err);
 int runGraph(const QStringList& args, QTextStream& out, QTextStream& err);
 int runKml(const QStringList& args, QTextStream& out, QTextStream& err);
+int runManoeuvres(const QStringList& args, QTextStream& out, QTextStream& err);
+int runStarts(const QStringList& args, QTextStream& out, QTextStream& err);
 
 }  // namespace velaro::cli

@@ -26,7 +26,9 @@ void printUsage(QTextStream& err) {
          "                        every track and the boats at that moment; LAT,LON in decimal degrees\n"
          "  table RACEFILE [-o FILE.csv]  the performance table (CSV)\n"
          "  kml RACEFILE [--scene SECONDS] [--hide-unfocused] [-o FILE.kml]\n"
-         "                        the race for a globe viewer; --scene: the present scene\n";
+         "                        the race for a globe viewer; --scene: the present scene\n"
+         "  manoeuvres RACEFILE [-o FILE.csv]  every tack and gybe with its loss (CSV)\n"
+         "  starts RACEFILE [-o FILE.csv]      every boat's start (CSV)\n";
 }
 
 }  // namespace
@@ -46,9 +48,14 @@ int main(int argc, char** argv) {
     return args.isEmpty() ? 2 : 0;
   }
   const std::map<QString, std::function<int(const QStringList&, QTextStream&, QTextStream&)>> commands = {
-      {QStringLiteral("info"), velaro::cli::runInfo},     {QStringLiteral("fixes"), velaro::cli::runFixes},
-      {QStringLiteral("render"), velaro::cli::runRender}, {QStringLiteral("table"), velaro::cli::runTable},
-      {QStringLiteral("kml"), velaro::cli::runKml},       {QStringLiteral("graph"), velaro::cli::runGraph},
+      {QStringLiteral("info"), velaro::cli::runInfo},
+      {QStringLiteral("fixes"), velaro::cli::runFixes},
+      {QStringLiteral("render"), velaro::cli::runRender},
+      {QStringLiteral("table"), velaro::cli::runTable},
+      {QStringLiteral("kml"), velaro::cli::runKml},
+      {QStringLiteral("graph"), velaro::cli::runGraph},
+      {QStringLiteral("manoeuvres"), velaro::cli::runManoeuvres},
+      {QStringLiteral("starts"), velaro::cli::runStarts},
   };
   const QString name = args.takeFirst();
   const auto it = commands.find(name);

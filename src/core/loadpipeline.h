@@ -2,6 +2,7 @@
 
 #include "core/analysis/boatcolours.h"
 #include "core/analysis/courseresults.h"
+#include "core/analysis/manoeuvres.h"
 #include "core/analysis/mapgeometry.h"
 #include "core/analysis/windgraph.h"
 #include "core/boatoutline.h"
@@ -30,6 +31,9 @@ struct LoadedRace {
   double MaxTrackSpeed = 0;  // fastest fix below the spike limit, knots
   bool windGraphOn = false;  // the race has a wind log
   WindGraph windGraph;
+  // Every boat's tacks and gybes, and each boat's tally of them.
+  std::vector<Manoeuvre> manoeuvres;
+  std::vector<ManoeuvreTally> manoeuvreTally;
   bool resetZoom = false;  // a short GPX or DTR/TRK log: zoom back to 1
 };
 
@@ -64,7 +68,7 @@ struct LoadResult {
 // Reads a race file and everything it names, then analyses the race: wind
 // log, colours, tracks, map geometry, coastline and lights, speeds and
 // courses, passing times and trimmed tracks, result board, sailed distances
-// and legs, wind graph. The steps run in this order because each needs what
+// and legs, tacks and gybes, wind graph. The steps run in this order because each needs what
 // the earlier ones produced. Nothing is returned of a load that failed.
 LoadResult LoadRacePipeline(const QString& raceFilePath, const RaceFolders& folders,
                             const LoadOptions& options, const LoadCallbacks& callbacks = {});

@@ -14,6 +14,8 @@ namespace {
 
 constexpr int kHighlightUnderWidth = 6;
 constexpr int kHighlightWidth = 2;
+// Half the side of a manoeuvre's mark, without its white edge.
+constexpr int kMarkRadius = 2;
 
 QColor qcolour(Rgb c) {
   return QColor::fromRgb(c.argb());
@@ -30,6 +32,29 @@ QFont graphFont() {
 QRgb boatRgb(const LoadedRace& loaded, int n) {
   const std::vector<Rgb>& palette = loaded.colours.BoatColour;
   return (size_t(n) <= palette.size() ? palette[size_t(n - 1)] : BoatColour(n)).argb();
+}
+
+// A tack's mark is a small square, a gybe's a small diamond, in the boat's
+// colour edged in white so that it stands out on the curve it sits on.
+void drawManoeuvreMark(QPainter& p, const GraphManoeuvreMark& mark, QRgb colour) {
+  const QPoint c = mark.at;
+  p.setPen(Qt::NoPen);
+  for (const auto& [radius, fill] :
+       {std::pair{kMarkRadius + 1, QColor(Qt::white)}, std::pair{kMarkRadius, QColor::fromRgb(colour)}}) {
+    p.setBrush(fill);
+    if (mark.kind == ManoeuvreKind::Tack) {
+      p.drawRect(QRect(c.x() - radius, c.y() - radius, 2 * radius + 1, 2 * radius + 1));
+    } else {
+      const int r = radius + 1;
+      p.drawPolygon(QPolygon({c + QPoint(0, -r), c + QPoint(r, 0), c + QPoint(0, r), c + QPoint(-r, 0)}));
+    }
+  }
+}
+
+void drawManoeuvreMarks(QPainter& p, const std::vector<GraphManoeuvreMark>& marks, const LoadedRace& loaded) {
+  for (const GraphManoeuvreMark& mark : marks) {
+    drawManoeuvreMark(p, mark, boatRgb(loaded, mark.boat));
+  }
 }
 
 // White text with its top-left corner at a point, on the sea colour.
@@ -97,6 +122,8 @@ void DrawGraphPage(QImage& GraphBitmap, const LoadedRace& loaded, const GraphPag
       });
     }
   }
+  p.setBackgroundMode(Qt::TransparentMode);
+  drawManoeuvreMarks(p, GraphManoeuvreMarks(axes, race, loaded.manoeuvres, options.BoatFocused), loaded);
   if (boats > 0) {
     pixelPolyline(GraphBitmap, WindCurve(axes, race.wind), boatRgb(loaded, 1));
   }
@@ -120,6 +147,10 @@ QImage DrawGraphHighlight(const QImage& GraphBitmap, const LoadedRace& loaded, i
     p.setPen(QPen(colour, kHighlightWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPolyline(polyline);
   }
+  // The boat's marks back on top of its emphasised curve.
+  std::vector<int> only(static_cast<size_t>(race.BoatCount()), 0);
+  only[static_cast<size_t>(boat - 1)] = 1;
+  drawManoeuvreMarks(p, GraphManoeuvreMarks(axes, race, loaded.manoeuvres, only), loaded);
   return picture;
 }
 

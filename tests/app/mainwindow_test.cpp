@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/boatlistpanel.h"
 #include "app/hintbox.h"
+#include "app/manoeuvrehint.h"
 #include "app/mapview.h"
 #include "app/scoreboard.h"
 #include "app/windgraphpanel.h"
@@ -397,7 +398,12 @@ TEST_F(MainWindowTest, BoatListHoverStopwatchAndLightTimer) {
 
   list->boatMoved(0, QPoint(1, 1));
   EXPECT_FALSE(hint->isHidden());
-  EXPECT_TRUE(hint->property("plainText").toString().endsWith(QStringLiteral("R-Click to focus only A")));
+  const QString hintText = hint->property("plainText").toString();
+  EXPECT_TRUE(hintText.contains(QStringLiteral("R-Click to focus only A\n"))) << hintText.toStdString();
+  // Then the boat's tacks and gybes.
+  ASSERT_EQ(w->loaded().manoeuvreTally.size(), 2u);
+  EXPECT_TRUE(hintText.endsWith(manoeuvreHintText(w->loaded().manoeuvreTally[0], Language::English)))
+      << hintText.toStdString();
   EXPECT_EQ(w->scene().options().HoverBoat, 1);
   EXPECT_EQ(map->image(), w->scene().SceneBitmap());
   list->panelMoved();

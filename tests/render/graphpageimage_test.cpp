@@ -130,6 +130,42 @@ TEST(GraphPageImage, HighlightLiesOnTheBoatsCurvesOfACopy) {
   EXPECT_EQ(DrawGraphHighlight(graph, loaded, 4), graph);
 }
 
+TEST(GraphPageImage, TacksAndGybesMarkedOnTheFocusedBoatsCourses) {
+  LoadedRace loaded = threeBoats(true);
+  Manoeuvre tack;
+  tack.boat = 1;
+  tack.time = 603;  // nearest fix 600
+  Manoeuvre gybe;
+  gybe.boat = 2;
+  gybe.time = 1200;
+  gybe.kind = ManoeuvreKind::Gybe;
+  loaded.manoeuvres = {tack, gybe};
+  const GraphAxes axes = GraphAxes::of(kPicture, loaded.race, loaded.MaxTrackSpeed);
+  const QImage picture = graphOf(loaded);
+  // A square in the boat's colour edged in white, centred on the curve.
+  const QPoint square(axes.directionX(180), axes.timeY(600));
+  EXPECT_EQ(picture.pixelColor(square + QPoint(2, 2)), boatColour(loaded, 2));
+  EXPECT_EQ(picture.pixelColor(square + QPoint(3, -3)), QColor(Qt::white));
+  // A diamond: white at its left and right points, where the square's
+  // corners would be the chart.
+  const QPoint diamond(axes.directionX(270), axes.timeY(1200));
+  auto whiteBeside = [&](const QImage& image) {
+    return image.pixelColor(diamond + QPoint(-3, 0)) == QColor(Qt::white) &&
+           image.pixelColor(diamond + QPoint(3, 0)) == QColor(Qt::white);
+  };
+  EXPECT_EQ(picture.pixelColor(diamond + QPoint(1, 0)), boatColour(loaded, 3));
+  EXPECT_TRUE(whiteBeside(picture));
+  EXPECT_NE(picture.pixelColor(diamond + QPoint(3, -3)), QColor(Qt::white));
+
+  // Out of focus, no marks; a highlight keeps the boat's marks on top.
+  const QImage without2 = graphOf(loaded, {1, 0, 1});
+  EXPECT_NE(without2.pixelColor(square + QPoint(3, -3)), QColor(Qt::white));
+  EXPECT_TRUE(whiteBeside(without2));
+  const QImage highlighted = DrawGraphHighlight(picture, loaded, 2);
+  EXPECT_EQ(highlighted.pixelColor(square + QPoint(3, -3)), QColor(Qt::white));
+  EXPECT_EQ(highlighted.pixelColor(square + QPoint(2, 2)), boatColour(loaded, 2));
+}
+
 // The polyline's runs must set exactly the pixels that Bresenham sets
 // segment by segment, for dense curves and for jumps in and out of the
 // picture.

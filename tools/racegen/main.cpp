@@ -255,6 +255,14 @@ int main(int argc, char** argv) {
         out << ' ' << qRound(p);
       }
       out << '\n';
+      if (!std::isnan(b.gunLineMetres)) {
+        out << "  start line " << QString::number(b.gunLineMetres, 'f', 1) << " m at the gun\n";
+      }
+      for (const SimManoeuvre& m : b.manoeuvres) {
+        out << "  " << (m.gybe ? "gybe " : "tack ") << QString::number(m.t, 'f', 1) << " s, lost "
+            << (std::isnan(m.metresLost) ? QStringLiteral("-") : QString::number(m.metresLost, 'f', 1))
+            << " m" << (m.atRounding ? " (rounding)" : "") << '\n';
+      }
     }
   }
   if (parser.isSet(traceOpt)) {

@@ -1,5 +1,8 @@
 #include "racegen/simulation.h"
 
+#include "core/analysis/manoeuvres.h"
+#include "core/analysis/starts.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -12,6 +15,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kTurnRateDegPerSecond = 11.0;
 constexpr double kAccelerateSeconds = 9.0;
 constexpr double kDecelerateSeconds = 4.0;
+// A change of side at this rate of turn or more is a tack or gybe.
+constexpr double kManoeuvreTurnDegPerSecond = 3.0;
 
 enum class Phase { Wander, Setup, Hold, Final, Return, Racing, Finished, Retired, Ashore };
 
@@ -56,6 +61,16 @@ struct SailingBoat {
   int logEnd = std::numeric_limits<int>::max();
   int phaseSince = 0;
   double retireAt = std::numeric_limits<double>::infinity();
+  // Every passage of the heading through the wind or its opposite while
+  // racing; measureManoeuvres makes manoeuvres of them.
+  struct Crossing {
+    double t;
+    bool gybe;
+    bool turning;
+    int sideBefore;
+    int sideAfter;
+  };
+  std::vector<Crossing> crossings;
   SimBoat out;
 };
 
@@ -90,6 +105,7 @@ class Simulator {
   Vec throughDir(int k) const;
   void move(SailingBoat& b, double desired, double cap, double windDir, double tws, int t);
   void checkPassing(SailingBoat& b, Vec from, int t);
+  void measureManoeuvres(std::vector<SailingBoat>& boats) const;
   void changePhase(SailingBoat& b, Phase p, int t) {
     b.phase = p;
     b.phaseSince = t;
@@ -454,11 +470,19 @@ void Simulator::move(SailingBoat& b, double desired, double cap, double windDir,
   const int sideBefore = sideOf(b.heading, windDir);
   b.heading = normDeg(b.heading + turn);
   if (b.phase == Phase::Racing && sideOf(b.heading, windDir) != sideBefore) {
-    if (std::fabs(diffDeg(b.heading, windDir)) < 90) {
+    const bool tack = std::fabs(diffDeg(b.heading, windDir)) < 90;
+    if (tack) {
       ++b.out.tacks;
     } else {
       ++b.out.gybes;
     }
+    // The moment within the second at which the heading passed the wind.
+    const double boundary = tack ? windDir : windDir + 180;
+    const double before = diffDeg(b.heading - turn, boundary);
+    const double after = diffDeg(b.heading, boundary);
+    const double f = before != after ? std::clamp(before / (before - after), 0.0, 1.0) : 0.5;
+    b.crossings.push_back({t - 1 + f, !tack, std::fabs(turn) >= kManoeuvreTurnDegPerSecond, sideBefore,
+                           sideOf(b.heading, windDir)});
   }
   const double twa = std::fabs(diffDeg(b.heading, windDir));
   double target = m_polar.speed(twa, tws) * b.crew.speedFactor * cap;
@@ -527,6 +551,87 @@ void Simulator::checkPassing(SailingBoat& b, Vec from, int t) {
     b.out.finished = true;
     b.logEnd = t + m_rng.integer(60, 300);
     changePhase(b, Phase::Finished, t);
+  }
+}
+
+// The loss of every manoeuvre on the true track and in the true wind, and
+// whether it belongs to a rounding; each boat's distance to the start line
+// at the gun, with the pin at end 2 and the committee boat at end 1.
+void Simulator::measureManoeuvres(std::vector<SailingBoat>& boats) const {
+  const Segment& start = m_course.lines[m_course.startLine];
+  velaro::StartLine line;
+  line.pinX = start.end2.x;
+  line.pinY = start.end2.y;
+  line.committeeX = start.end1.x;
+  line.committeeY = start.end1.y;
+  line.courseX = m_up.x;
+  line.courseY = m_up.y;
+  const int items = static_cast<int>(m_course.items.size());
+  for (SailingBoat& b : boats) {
+    // Crossings of the same kind in quick succession are one turn: ending
+    // on the other side it is a manoeuvre, there and back is none. Drifting
+    // across without turning is none either.
+    std::vector<SimManoeuvre>& list = b.out.manoeuvres;
+    const auto& c = b.crossings;
+    for (std::size_t i = 0; i < c.size();) {
+      std::size_t j = i + 1;
+      bool turning = c[i].turning;
+      while (j < c.size() && c[j].gybe == c[i].gybe && c[j].t - c[j - 1].t < velaro::kThereAndBackSeconds) {
+        turning = turning || c[j].turning;
+        ++j;
+      }
+      if (c[i].sideBefore != c[j - 1].sideAfter && turning) {
+        list.push_back({c[i + (j - i) / 2].t, c[i].gybe});
+      }
+      i = j;
+    }
+    const std::vector<TruthFix>& track = b.out.track;
+    const int first = track.front().t;
+    auto at = [&](double t, const TruthFix*& lo, double& f) {
+      const double u = t - first;
+      if (u < 0 || u > static_cast<double>(track.size() - 1)) {
+        return false;
+      }
+      const std::size_t i = std::min(static_cast<std::size_t>(u), track.size() - 2);
+      lo = &track[i];
+      f = u - static_cast<double>(i);
+      return true;
+    };
+    auto position = [&](double t, double& x, double& y) {
+      const TruthFix* lo;
+      double f;
+      if (!at(t, lo, f)) {
+        return false;
+      }
+      x = lo->pos.x + (lo[1].pos.x - lo->pos.x) * f;
+      y = lo->pos.y + (lo[1].pos.y - lo->pos.y) * f;
+      return true;
+    };
+    auto speed = [&](double t, double& v) {
+      const TruthFix* lo;
+      double f;
+      if (!at(t, lo, f)) {
+        return false;
+      }
+      v = (lo->speed + (lo[1].speed - lo->speed) * f) * kMetresPerSecondPerKnot;
+      return true;
+    };
+    for (SimManoeuvre& m : b.out.manoeuvres) {
+      velaro::LossMeasure loss;
+      const auto kind = m.gybe ? velaro::ManoeuvreKind::Gybe : velaro::ManoeuvreKind::Tack;
+      if (velaro::measureLoss(m.t, kind, m_wind.at(m.t).dirTrue, position, speed, loss)) {
+        m.metresLost = loss.metresLost;
+      }
+      for (int k = 1; k + 1 < items; ++k) {
+        const double pass = b.out.passTimes[k];
+        m.atRounding =
+            m.atRounding || (!std::isnan(pass) && std::fabs(m.t - pass) <= velaro::kRoundingSeconds);
+      }
+    }
+    double x, y;
+    if (position(0, x, y)) {
+      b.out.gunLineMetres = velaro::lineDistanceMetres(line, x, y);
+    }
   }
 }
 
@@ -623,6 +728,8 @@ SimResult Simulator::run() {
       from = when;
     }
   }
+
+  measureManoeuvres(boats);
 
   const Segment& start = m_course.lines[m_course.startLine];
   for (SailingBoat& b : boats) {

@@ -31,6 +31,18 @@ struct TruthFix {
   double speed = 0;    // knots
 };
 
+// A change of side while racing: the moment the heading passed the wind (a
+// tack) or its opposite (a gybe), and the metres it cost, measured on the
+// true track the way the analysis measures it on the logs.
+struct SimManoeuvre {
+  double t = 0;
+  bool gybe = false;
+  double metresLost = std::numeric_limits<double>::quiet_NaN();
+  // Within a few seconds of rounding a mark or passing a gate: part of the
+  // rounding, which the analysis does not list.
+  bool atRounding = false;
+};
+
 struct SimBoat {
   std::vector<TruthFix> track;  // one per second, log start to log end
   // When the boat passed each course item (seconds from the gun): where it
@@ -49,6 +61,10 @@ struct SimBoat {
   bool retired = false;
   int tacks = 0;
   int gybes = 0;
+  std::vector<SimManoeuvre> manoeuvres;
+  // Metres from the true position at the gun to the start line, negative on
+  // the course side; NaN when the boat was not logging then.
+  double gunLineMetres = std::numeric_limits<double>::quiet_NaN();
   double speedFactor = 1;
 };
 

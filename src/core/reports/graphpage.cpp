@@ -137,4 +137,30 @@ bool graphBoatFocused(const Race& race, const std::vector<int>& BoatFocused, int
   return (BoatFocused.empty() ? race.boats[i].BoatFocused : i < BoatFocused.size() ? BoatFocused[i] : 0) > 0;
 }
 
+std::vector<GraphManoeuvreMark> GraphManoeuvreMarks(const GraphAxes& axes, const Race& race,
+                                                    const std::vector<Manoeuvre>& manoeuvres,
+                                                    const std::vector<int>& BoatFocused) {
+  std::vector<GraphManoeuvreMark> marks;
+  for (const Manoeuvre& m : manoeuvres) {
+    const int n = m.boat + 1;
+    if (!graphBoatFocused(race, BoatFocused, n)) {
+      continue;
+    }
+    // Logs keep their fixes in time order, so the nearest is found by halves.
+    const std::vector<Fix>& fixes = race.boats[m.boat].fixes;
+    auto it = std::lower_bound(fixes.begin(), fixes.end(), m.time,
+                               [](const Fix& f, double t) { return f.time < t; });
+    if (it == fixes.end() || (it != fixes.begin() && m.time - (it - 1)->time < it->time - m.time)) {
+      if (it == fixes.begin()) {
+        continue;
+      }
+      --it;
+    }
+    if (axes.plotted(it->time)) {
+      marks.push_back({QPoint(axes.courseX(it->course), axes.timeY(it->time)), n, m.kind});
+    }
+  }
+  return marks;
+}
+
 }  // namespace velaro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/analysis/boatcolours.h"
+#include "core/analysis/manoeuvres.h"
 #include "core/datetime.h"
 #include "core/race.h"
 
@@ -168,6 +169,19 @@ struct BoatCurves {
 };
 BoatCurves boatCurves(const GraphAxes& axes, const Boat& boat);
 std::vector<QPoint> WindCurve(const GraphAxes& axes, const std::vector<WindSample>& wind);
+
+// A tack or gybe marked on a boat's course curve: at the plotted fix nearest
+// the manoeuvre's time.
+struct GraphManoeuvreMark {
+  QPoint at;
+  int boat = 0;  // 1-based
+  ManoeuvreKind kind = ManoeuvreKind::Tack;
+};
+// The marks of the boats in focus (BoatFocused as for the curves), in the
+// order of the manoeuvres; none where the time is off the axis.
+std::vector<GraphManoeuvreMark> GraphManoeuvreMarks(const GraphAxes& axes, const Race& race,
+                                                    const std::vector<Manoeuvre>& manoeuvres,
+                                                    const std::vector<int>& BoatFocused);
 
 // Whether boat n (1-based) is drawn: the boat list's check box when the list
 // is given (boat n at n - 1), else the race file's focus.

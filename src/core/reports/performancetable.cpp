@@ -23,18 +23,6 @@ bool valid(double passTime) {
   return passTime < kValidLimit;
 }
 
-// Names and item texts come from the race files as typed. One holding a
-// comma, a quote or a line break is quoted, so that it stays one cell instead
-// of shifting the rest of its row.
-QString csvField(const QString& text) {
-  if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) {
-    return text;
-  }
-  QString quoted = text;
-  quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-  return u'"' + quoted + u'"';
-}
-
 double knots(double metres, double seconds) {
   return metres / seconds * kSecondsPerHour / kMetresPerMile;
 }

@@ -96,4 +96,13 @@ QString dateTimeText(double start, int seconds) {
   return date + u' ' + at.toString(QStringLiteral("HH:mm:ss"));
 }
 
+QString csvField(const QString& text) {
+  if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) {
+    return text;
+  }
+  QString quoted = text;
+  quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+  return u'"' + quoted + u'"';
+}
+
 }  // namespace velaro

@@ -28,6 +28,11 @@ QString wholeNumberText(double value);
 // "+" in front of text when value is above 0.
 QString signedText(double value, const QString& text);
 
+// A CSV field: names and item texts come from the race files as typed, and
+// one holding a comma, a quote or a line break is quoted, so that it stays
+// one cell instead of shifting the rest of its row.
+QString csvField(const QString& text);
+
 // "yyyy/MM/dd HH:mm:ss" of start plus whole seconds; the time and its blank
 // are left out when the result is exactly midnight.
 QString dateTimeText(double start, int seconds = 0);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/captions.h"
+#include "core/analysis/manoeuvres.h"
+
+#include <QString>
+
+namespace velaro {
+
+// The line the boat list's hint adds for a boat's manoeuvres: its tacks,
+// gybes and mean metres lost ("5 tacks, 3 gybes, 12 m lost on average").
+QString manoeuvreHintText(const ManoeuvreTally& tally, Language language);
+
+}  // namespace velaro
