@@ -483,7 +483,7 @@ void MainWindow::onBoatHovered(int boat) {
   }
   if (boat >= 0 && boat < m_loaded.race.BoatCount() && effect.hint) {
     const bool ja = isJapanese(m_language);
-    m_hintBox->showHint(boatHintText(m_loaded.race.boats[boat].BoatName, ja),
+    m_hintBox->showHint(BoatListPanel::boatHint(m_loaded.race.boats[boat].BoatName),
                         boatHintRect(QPoint(), m_boatListPanel->boxTop(boat), ja), m_boatListPanel);
   } else {
     m_hintBox->hideHint();
@@ -495,7 +495,7 @@ void MainWindow::onBoatHovered(int boat) {
 void MainWindow::onBoatListHeaderHovered() {
   if (m_raceControlPanel->hintsOn()) {
     // Where the last hint was.
-    m_hintBox->showHint(headerHintText(isJapanese(m_language)), QRect(m_hintBox->pos(), headerHintSize()));
+    m_hintBox->showHint(BoatListPanel::headerHint(), QRect(m_hintBox->pos(), headerHintSize()));
   }
 }
 
