@@ -25,7 +25,7 @@ SHIFT+左ｸﾘｯｸで１艇のみ常時強調表示します
     </message>
 </context>
 <context>
-    <name>velaro::MainWindow</name>
+    <name>velaro::DesktopDocuments</name>
     <message>
         <source>Hide Unfocused Boat ?</source>
         <translation>フォーカスの外れた艇を隠しますか？

@@ -1,7 +1,9 @@
 #include "app/mapinteraction.h"
 
+#include "app/compasspanel.h"
 #include "app/hintbox.h"
 #include "app/mapview.h"
+#include "app/overviewpanel.h"
 #include "app/racecontrolpanel.h"
 #include "app/replayscreen.h"
 #include "app/windgraphpanel.h"
@@ -32,6 +34,15 @@ QString hintText(MapHintKind kind) {
 MapInteraction::MapInteraction(ReplayScreen& screen, const Panels& panels, QWidget* window)
     : QObject(window), m_screen(screen), m_panels(panels), m_window(window) {
   setObjectName(QStringLiteral("mapInteraction"));
+}
+
+void MapInteraction::connectPointerSources(OverviewPanel* overview, CompassPanel* compass) {
+  connect(m_panels.map, &MapView::mousePressed, this, &MapInteraction::onMapPressed);
+  connect(m_panels.map, &MapView::mouseMoved, this, [this](QPoint at) { onMapMoved(at); });
+  connect(m_panels.map, &MapView::mouseLeft, this, &MapInteraction::onMapLeft);
+  connect(overview, &OverviewPanel::mapClicked, this, &MapInteraction::onOverviewClicked);
+  connect(compass, &CompassPanel::hovered, this, &MapInteraction::onCompassHovered);
+  connect(m_panels.windGraph, &WindGraphPanel::hovered, this, &MapInteraction::onWindGraphHovered);
 }
 
 void MapInteraction::setRace(const LoadedRace* loaded) {
