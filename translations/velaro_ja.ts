@@ -2,18 +2,92 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
+    <name>ManoeuvreHint</name>
+    <message>
+        <source>No tacks or gybes</source>
+        <translation>タック・ジャイブなし</translation>
+    </message>
+    <message>
+        <source>1 tack</source>
+        <translation>タック 1回</translation>
+    </message>
+    <message>
+        <source>%1 tacks</source>
+        <translation>タック %1回</translation>
+    </message>
+    <message>
+        <source>1 gybe</source>
+        <translation>ジャイブ 1回</translation>
+    </message>
+    <message>
+        <source>%1 gybes</source>
+        <translation>ジャイブ %1回</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <comment>tacks, gybes</comment>
+        <translation>%1・%2</translation>
+    </message>
+    <message>
+        <source>%1, %2 m lost on average</source>
+        <translation>%1・平均ロス %2 m</translation>
+    </message>
+</context>
+<context>
     <name>velaro::BoatListPanel</name>
     <message>
         <source>     Boat Name </source>
         <translation>       艇&#x3000;名          &#x3000;         艇&#x3000;名</translation>
     </message>
+    <message>
+        <source>Checked boats are focused.
+Unchecked boats are out of focus.
+
+R-Click to focus only %1</source>
+        <translation>ﾁｪｯｸの入った艇がﾌｫｰｶｽされます。
+右ｸﾘｯｸで%1
+のみ残して他全艇のﾌｫｰｶｽを外します。
+
+SHIFT+左ｸﾘｯｸで１艇のみ常時強調表示します
+(再度SHIFT+左ｸﾘｯｸで強調表示を解除)</translation>
+    </message>
+    <message>
+        <source>Left Button =&gt; Focus All Boats.</source>
+        <translation>左ｸﾘｯｸで全艇にﾁｪｯｸが入ります</translation>
+    </message>
 </context>
 <context>
-    <name>velaro::MainWindow</name>
+    <name>velaro::DesktopDocuments</name>
     <message>
         <source>Hide Unfocused Boat ?</source>
         <translation>フォーカスの外れた艇を隠しますか？
 （いいえの場合はフォーカスの外れた艇を細線で表示します）</translation>
+    </message>
+</context>
+<context>
+    <name>velaro::MapInteraction</name>
+    <message>
+        <source>Red wake boats are faster than avg boats</source>
+        <translation>平均速度より速い艇の航跡が赤字で表示されます</translation>
+    </message>
+    <message>
+        <source>Left Button =&gt; Enlarge Map.
+Right Button =&gt; Shrink Map
+(Click point is a center of map)
+
+Shift Key to be Range &amp; Bearing Measuring Mode
+MouseDown to Set Base Point and Move to
+Indicate Range and Bearing to New Point</source>
+        <translation>左ｸﾘｯｸでｸﾘｯｸした点を中心に地図が拡大
+右ｸﾘｯｸで縮小します
+
+Shiftを押している間は距離方位計測ﾓｰﾄﾞになります
+ｸﾘｯｸすると基点が設定され､マウスを移動すると
+移動した地点までの距離、方位を表示します</translation>
+    </message>
+    <message>
+        <source>Click to set base point</source>
+        <translation>基点の位置をクリック</translation>
     </message>
 </context>
 <context>
@@ -187,6 +261,21 @@ GPSログでレースを再生
     <message>
         <source>LOADING  %1  (%2/%3)</source>
         <translation>読込中  %1  (%2/%3)</translation>
+    </message>
+</context>
+<context>
+    <name>velaro::StopwatchWidget</name>
+    <message>
+        <source>STOP</source>
+        <translation>STOP</translation>
+    </message>
+    <message>
+        <source>TIMER/OFF</source>
+        <translation>TIMER/OFF</translation>
+    </message>
+    <message>
+        <source>TIMER/ON</source>
+        <translation>TIMER/ON</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,7 @@
 #include "app/boatlistpanel.h"
 
+#include "app/captions.h"
+
 #include "app/controls.h"
 
 #include <QEnterEvent>
@@ -78,6 +80,16 @@ void BoatListPanel::setBoats(const LoadedRace& loaded) {
 void BoatListPanel::focusAll() {
   m_focus.focusAll();
   showFocus();
+}
+
+QString BoatListPanel::boatHint(const QString& BoatName) {
+  return hintLines(
+      tr("Checked boats are focused.\nUnchecked boats are out of focus.\n\nR-Click to focus only %1")
+          .arg(BoatName));
+}
+
+QString BoatListPanel::headerHint() {
+  return tr("Left Button => Focus All Boats.");
 }
 
 int BoatListPanel::boxTop(int boat) const {

@@ -37,6 +37,10 @@ class BoatListPanel : public QWidget {
   void focusAll();
   // Top of boat b's box (0-based) in the panel's coordinates, as scrolled.
   int boxTop(int boat) const;
+  // The hint over a boat's box (lines joined by CR LF) and the header's
+  // hint, in the installed language.
+  static QString boatHint(const QString& BoatName);
+  static QString headerHint();
 
   // What the pointer does on the list, public so that tests drive them.
   // Button and modifiers of a press on boat b's box (0-based).

@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace velaro {
 
 DesktopDocuments::DesktopDocuments(const RaceFolders& folders, Platform& platform)
@@ -91,6 +93,21 @@ std::optional<QString> DesktopDocuments::exportKml(const Race& race, KmlOptions 
   const QByteArray kml = scene ? ExportPresentScene(race, sceneTime, sceneBoatsFrom(*scene), options)
                                : ExportAllRace(race, options);
   return writeAndOpen(QString::fromLatin1(kKmlFileName), kml);
+}
+
+std::optional<QString> DesktopDocuments::exportKmlAsking(const Race& race, std::vector<int> focused,
+                                                         Language language, const QuestionSink& ask,
+                                                         const SceneState* scene, double sceneTime) {
+  KmlOptions options;
+  options.japanese = isJapanese(language);
+  options.focused = std::move(focused);
+  options.focused.resize(race.BoatCount(), 1);
+  if (kmlAskHideUnfocused(static_cast<int>(std::count(options.focused.begin(), options.focused.end(), 0))) &&
+      ask) {
+    m_hideUnfocused = ask(QStringLiteral("Velaro"), tr("Hide Unfocused Boat ?"));
+  }
+  options.hideUnfocused = m_hideUnfocused;
+  return exportKml(race, options, scene, sceneTime);
 }
 
 }  // namespace velaro

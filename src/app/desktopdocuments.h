@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/captions.h"
+#include "app/controls.h"
 #include "core/loadpipeline.h"
 #include "core/racefolders.h"
 #include "core/reports/kmlexport.h"
 #include "core/scene/scenestate.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QImage>
 #include <QString>
 
@@ -20,6 +22,8 @@ class Platform;
 // The documents the window opens on the desktop: the help pages, the race's
 // attachments, and the exported files it writes to the documents folder.
 class DesktopDocuments {
+  Q_DECLARE_TR_FUNCTIONS(velaro::DesktopDocuments)
+
  public:
   DesktopDocuments(const RaceFolders& folders, Platform& platform);
 
@@ -47,6 +51,11 @@ class DesktopDocuments {
   // beside the races first.
   std::optional<QString> exportKml(const Race& race, KmlOptions options, const SceneState* scene,
                                    double sceneTime);
+  // The same with the boats in focus as the list shows them (boats beyond
+  // the list count as focused): with a boat out of focus, ask asks whether
+  // to hide such boats; without one, the last answer holds.
+  std::optional<QString> exportKmlAsking(const Race& race, std::vector<int> focused, Language language,
+                                         const QuestionSink& ask, const SceneState* scene, double sceneTime);
 
  private:
   void openFileIfExists(const QString& path);
@@ -55,6 +64,7 @@ class DesktopDocuments {
   const RaceFolders& m_folders;
   Platform& m_platform;
   QString m_documentsFolder;
+  bool m_hideUnfocused = false;
 };
 
 }  // namespace velaro

@@ -1,11 +1,10 @@
 #include "app/mainwindow.h"
 
+#include "app/boatlisthover.h"
 #include "app/boatlistpanel.h"
 #include "app/compasspanel.h"
 #include "app/controls.h"
-#include "app/flagpanel.h"
 #include "app/hintbox.h"
-#include "app/manoeuvrehint.h"
 #include "app/mapinteraction.h"
 #include "app/mapview.h"
 #include "app/overviewpanel.h"
@@ -15,7 +14,7 @@
 #include "app/timebarwidget.h"
 #include "app/windgraphpanel.h"
 #include "app/windowlayout.h"
-#include "core/replay/boatlist.h"
+#include "app/windowpanels.h"
 #include "core/replay/lightflasher.h"
 #include "core/scene/scenestate.h"
 
@@ -39,30 +38,27 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   setWindowTitle(QStringLiteral("Velaro"));
   setFont(windowFont(font(), logicalDpiY()));
 
-  // Made in this order so that the panels stack as designed.
-  m_mapView = new MapView(this);
-  m_stopwatch = new StopwatchWidget(this);
-  m_stopwatch->setTimeSource([this] { return m_clock.SceneTime(); });
-  m_stopwatch->hide();
-  m_overviewPanel = new OverviewPanel(this);
-  m_boatListPanel = new BoatListPanel(this);
-  m_raceControlPanel = new RaceControlPanel(this);
-  m_timeBarPanel = new TimeBarWidget(this);
-  m_compassPanel = new CompassPanel(this);
-  m_windGraphPanel = new WindGraphPanel(this);
-  m_scoreBoard = new ScoreBoard(this);
-  m_flagPanel = new FlagPanel(this);
-  m_hintBox = new HintBox(this);
-  m_replayScreen.setPanels({m_mapView, m_timeBarPanel, m_overviewPanel, m_compassPanel, m_boatListPanel,
-                            m_raceControlPanel, m_scoreBoard, m_flagPanel, m_windGraphPanel});
-  m_graphScreen.setMap(m_mapView);
-  m_mapInteraction =
-      new MapInteraction(m_replayScreen, {m_mapView, m_hintBox, m_windGraphPanel, m_raceControlPanel}, this);
+  m_panels = WindowPanels::create(this);
+  m_panels.stopwatch->setTimeSource([this] { return m_clock.SceneTime(); });
+  m_replayScreen.setPanels(m_panels);
+  m_mapInteraction = new MapInteraction(
+      m_replayScreen, {m_panels.map, m_panels.hints, m_panels.windGraph, m_panels.controls}, this);
+  m_mapInteraction->connectPointerSources(m_panels.overview, m_panels.compass);
+  m_boatListHover =
+      new BoatListHover(m_replayScreen, *m_mapInteraction,
+                        {m_panels.boatList, m_panels.overview, m_panels.controls, m_panels.hints}, this);
+  m_boatListHover->setRace(&m_loaded);
   // Keys are previewed for the whole window, whichever control has focus.
   QCoreApplication::instance()->installEventFilter(m_mapInteraction);
   m_frameTimer = makeTimer("frameTimer", ReplayClock::kFrameIntervalMs, this);
   m_secondTimer = makeTimer("secondTimer", ReplayClock::kSecondIntervalMs, this);
   m_lightTimer = makeTimer("lightTimer", kLightTimerIntervalMs, this);
+  m_pages = new PageSwitcher(
+      m_documents,
+      {m_panels.map, m_panels.stopwatch, m_panels.compass, m_panels.windGraph, m_panels.boatList},
+      {&m_replayScreen, &m_clock, m_frameTimer, m_mapInteraction,
+       [this] { return QSize(mapWidth(), mapHeight()); }},
+      this);
   connectPanels();
   m_lightTimer->start();
 }
@@ -70,20 +66,19 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
 MainWindow::~MainWindow() = default;
 
 void MainWindow::connectPanels() {
-  RaceControlPanel* controls = m_raceControlPanel;
-  connect(m_overviewPanel, &OverviewPanel::helpClicked, this,
+  RaceControlPanel* controls = m_panels.controls;
+  connect(m_panels.overview, &OverviewPanel::helpClicked, this,
           [this](const QString& page) { m_documents.openHelp(m_language, page); });
-  m_hintBox->follow(m_overviewPanel, m_raceControlPanel, m_windGraphPanel);
-  connect(controls, &RaceControlPanel::hintsSwitched, m_hintBox, &HintBox::setHintsOn);
+  m_panels.hints->follow(m_panels.overview, m_panels.controls, m_panels.windGraph);
+  connect(controls, &RaceControlPanel::hintsSwitched, m_panels.hints, &HintBox::setHintsOn);
   // Over the panels' empty parts every hover reaction ends.
-  connect(m_overviewPanel, &OverviewPanel::pointerOnEmptyPart, this, &MainWindow::endHovers);
+  connect(m_panels.overview, &OverviewPanel::pointerOnEmptyPart, this, &MainWindow::endHovers);
   connect(controls, &RaceControlPanel::pointerOnEmptyPart, this, &MainWindow::endHovers);
-  connect(m_boatListPanel, &BoatListPanel::focusChanged, this, &MainWindow::onBoatFocusChanged);
-  connect(m_boatListPanel, &BoatListPanel::pickedBoatChanged, this, &MainWindow::updateSceneOptions);
-  connect(m_boatListPanel, &BoatListPanel::boatHovered, this, &MainWindow::onBoatHovered);
-  connect(m_boatListPanel, &BoatListPanel::headerHovered, this, &MainWindow::onBoatListHeaderHovered);
-  connect(m_boatListPanel, &BoatListPanel::pointerEntered, this, &MainWindow::fitPanelsToBoatList);
-  connect(m_boatListPanel, &BoatListPanel::pointerLeft, this, &MainWindow::onBoatListLeft);
+  connect(m_panels.boatList, &BoatListPanel::focusChanged, this, &MainWindow::onBoatFocusChanged);
+  connect(m_panels.boatList, &BoatListPanel::pickedBoatChanged, this, &MainWindow::updateSceneOptions);
+  connect(m_boatListHover, &BoatListHover::curvesHighlighted, this, &MainWindow::highlightBoat);
+  // The hovered boat's halo in the live scene.
+  connect(m_boatListHover, &BoatListHover::hoverChanged, this, &MainWindow::updateSceneOptions);
   connect(controls, &RaceControlPanel::raceChosen, this, &MainWindow::onRaceChosen);
   connect(controls, &RaceControlPanel::showClicked, this, &MainWindow::onShowClicked);
   connect(controls, &RaceControlPanel::exitClicked, this, &QWidget::close);
@@ -94,41 +89,38 @@ void MainWindow::connectPanels() {
   });
   connect(controls, &RaceControlPanel::displayChanged, this, &MainWindow::updateSceneOptions);
   connect(controls, &RaceControlPanel::speedMoved, this,
-          [this](int position) { m_raceControlPanel->setSpeedText(m_clock.speedSliderMoved(position)); });
+          [this](int position) { m_panels.controls->setSpeedText(m_clock.speedSliderMoved(position)); });
   connect(controls, &RaceControlPanel::transportChosen, this, &MainWindow::play);
   connect(controls, &RaceControlPanel::stepRequested, this, &MainWindow::step);
   connect(controls, &RaceControlPanel::attachmentsClicked, this, [this] { m_platform.beep(); });
   connect(controls, &RaceControlPanel::attachmentChosen, this,
           [this](const QString& name) { m_documents.openAttachment(name); });
   connect(controls, &RaceControlPanel::kmlExportRequested, this, &MainWindow::exportKml);
-  connect(controls, &RaceControlPanel::retouchClicked, this, &MainWindow::retouch);
+  connect(controls, &RaceControlPanel::retouchClicked, m_pages, &PageSwitcher::retouch);
   connect(controls, &RaceControlPanel::languageChosen, this, &MainWindow::setLanguage);
 
-  connect(m_timeBarPanel, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
-  connect(m_timeBarPanel, &TimeBarWidget::startRequested, this, [this](double) {
+  connect(m_panels.timeBar, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
+  connect(m_panels.timeBar, &TimeBarWidget::startRequested, this, [this](double) {
     m_clock.rewindToStart();
     redrawMap();
   });
-  connect(m_timeBarPanel, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
-  connect(m_timeBarPanel, &TimeBarWidget::previewEnded, this, &MainWindow::endHovers);
+  connect(m_panels.timeBar, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
+  connect(m_panels.timeBar, &TimeBarWidget::previewEnded, this, &MainWindow::endHovers);
   connect(controls, &RaceControlPanel::autoTraceClicked, this, &MainWindow::onAutoTraceClicked);
 
+  connect(m_pages, &PageSwitcher::pageChanged, m_mapInteraction, &MapInteraction::setPage);
+  connect(m_pages, &PageSwitcher::pageChanged, m_boatListHover, &BoatListHover::setPage);
+  connect(m_pages, &PageSwitcher::trackShown, this, &MainWindow::onTrackShown);
+  connect(m_pages, &PageSwitcher::failed, this, [this](const QString& error) { showMessage(error, true); });
+
   MapInteraction* pointer = m_mapInteraction;
-  connect(m_mapView, &MapView::mousePressed, pointer, &MapInteraction::onMapPressed);
-  connect(m_mapView, &MapView::mouseMoved, pointer, [pointer](QPoint at) { pointer->onMapMoved(at); });
-  connect(m_mapView, &MapView::mouseLeft, this, [this] {
-    m_mapInteraction->onMapLeft();
-    showRaceCaption();
-  });
-  connect(m_overviewPanel, &OverviewPanel::mapClicked, pointer, &MapInteraction::onOverviewClicked);
-  connect(m_compassPanel, &CompassPanel::hovered, pointer, &MapInteraction::onCompassHovered);
-  connect(m_windGraphPanel, &WindGraphPanel::hovered, pointer, &MapInteraction::onWindGraphHovered);
+  connect(m_panels.map, &MapView::mouseLeft, this, &MainWindow::showRaceCaption);
   connect(pointer, &MapInteraction::redrawRequested, this, &MainWindow::redrawMap);
   connect(pointer, &MapInteraction::captionChanged, this, &QWidget::setWindowTitle);
   connect(pointer, &MapInteraction::sceneFlagsChanged, this, [this] {
     // A stopped live scene shows the new labels at once; a playing one at
     // its next frame.
-    if (!m_frameTimer->isActive() && m_page == 1 && !m_mapInteraction->state().isWholeRace()) {
+    if (!m_frameTimer->isActive() && page() == 1 && !m_mapInteraction->state().isWholeRace()) {
       redrawMap();
     }
   });
@@ -139,19 +131,19 @@ void MainWindow::connectPanels() {
 
 bool MainWindow::startUp() {
   m_documents.useDefaultDocumentsFolder();
-  m_raceControlPanel->setAutoNext(true);
+  m_panels.controls->setAutoNext(true);
 
   setLanguage(languageForSystemLocale());
   m_platform.playGun();
   m_selection = RaceSelection::open(m_folders);
-  m_raceControlPanel->setRaceFiles(m_selection.raceFiles);
+  m_panels.controls->setRaceFiles(m_selection.raceFiles);
   if (m_selection.CurrentRace > 0) {
-    m_raceControlPanel->setChosenRace(m_selection.CurrentRace - 1);
+    m_panels.controls->setChosenRace(m_selection.CurrentRace - 1);
   }
 
   const bool loaded = LoadRace();
-  m_raceControlPanel->setSeaBrightness(100);
-  m_raceControlPanel->setAutoBrightness(true);
+  m_panels.controls->setSeaBrightness(100);
+  m_panels.controls->setAutoBrightness(true);
   // A race without a single boat at start-up ends the program; a race file
   // that failed to read leaves the window open with the selector usable.
   return loaded || m_haveRace || !m_lastLoadHadNoBoats;
@@ -161,7 +153,7 @@ void MainWindow::setLanguage(Language language) {
   m_language = language;
   m_mapInteraction->setLanguage(language);
   installLanguage(language);
-  m_raceControlPanel->setLanguage(language);
+  m_panels.controls->setLanguage(language);
 }
 
 void MainWindow::showMessage(const QString& text, bool error) {
@@ -181,7 +173,7 @@ bool MainWindow::LoadRace() {
   m_lastLoadHadNoBoats = false;
   m_frameTimer->stop();
   m_secondTimer->stop();
-  m_hintBox->hideHint();
+  m_panels.hints->hideHint();
   m_platform.beep();
   QCoreApplication::processEvents();
 
@@ -227,26 +219,24 @@ bool MainWindow::LoadRace() {
 
 void MainWindow::applyRaceToPanels() {
   const Race& race = m_loaded.race;
-  m_page = 1;
-  m_mapInteraction->setPage(m_page);
+  m_pages->setRace(&m_loaded);
   m_mapInteraction->setRace(&m_loaded);
-  m_raceControlPanel->showRace(race.NorthUp > 0, race.Attachment,
-                               QFileInfo(m_selection.SelectedRacePath).fileName());
-  m_boatListPanel->setBoats(m_loaded);
-  m_scoreBoard->setResults(m_loaded.resultLabels, m_loaded.colours.BoatColour);
+  m_panels.controls->showRace(race.NorthUp > 0, race.Attachment,
+                              QFileInfo(m_selection.SelectedRacePath).fileName());
+  m_panels.boatList->setBoats(m_loaded);
+  m_panels.scoreBoard->setResults(m_loaded.resultLabels, m_loaded.colours.BoatColour);
   m_replayScreen.setRace(&m_loaded);
-  m_graphScreen.setRace(&m_loaded);
   updateSceneOptions();
 
   m_clock.startRace(clockRaceFor(m_loaded));
-  m_raceControlPanel->showTransport(Transport::Forward);
-  m_raceControlPanel->showSpeed(SetSpeedPosition(m_clock.ReplaySpeed()), speedText(m_clock.ReplaySpeed()));
-  m_overviewPanel->setClockText(clockTextAt(race.RaceStart, race.TimeAxisStart));
-  m_windGraphPanel->showRace(m_loaded);
-  m_stopwatch->show();
+  m_panels.controls->showTransport(Transport::Forward);
+  m_panels.controls->showSpeed(SetSpeedPosition(m_clock.ReplaySpeed()), speedText(m_clock.ReplaySpeed()));
+  m_panels.overview->setClockText(clockTextAt(race.RaceStart, race.TimeAxisStart));
+  m_panels.windGraph->showRace(m_loaded);
+  m_panels.stopwatch->show();
   showRaceCaption();
   ArrangeWindow();
-  redrawGraph();
+  m_pages->redrawGraph();
 }
 
 void MainWindow::showRaceCaption() {
@@ -258,16 +248,7 @@ int MainWindow::mapWidth() const {
 }
 
 void MainWindow::ArrangeWindow() {
-  const WindowLayout layout = WindowLayout::forClient(size(), m_loaded.race.BoatListHeight);
-  m_overviewPanel->setGeometry(layout.overview);
-  m_raceControlPanel->setGeometry(layout.controls);
-  m_boatListPanel->setGeometry(layout.boatList);
-  m_boatListPanel->raise();
-  m_timeBarPanel->setGeometry(layout.timeBar);
-  m_mapView->setGeometry(layout.map);
-  m_scoreBoard->setMapWidth(layout.map.width());
-  m_flagPanel->move(layout.mapTopRight(m_flagPanel->width()));
-  m_stopwatch->placeOn(layout.map.size());
+  m_panels.arrange(WindowLayout::forClient(size(), m_loaded.race.BoatListHeight));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -276,8 +257,8 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   updateSceneOptions();
   // The graph follows the size where it is shown; the other pages draw it
   // afresh when they show it.
-  if (m_page == 2) {
-    redrawGraph();
+  if (page() == 2) {
+    m_pages->redrawGraph();
   }
 }
 
@@ -296,13 +277,13 @@ void MainWindow::onRaceChosen(int index) {
 }
 
 void MainWindow::onShowClicked() {
-  const QString text = m_raceControlPanel->chosenRaceText();
+  const QString text = m_panels.controls->chosenRaceText();
   if (m_haveRace && m_selection.isSelected(text)) {
     showMessage(QStringLiteral("Already shown."), false);
     return;
   }
   const RaceSelection previous = m_selection;
-  m_selection.selectNamed(m_folders, text, m_raceControlPanel->chosenRace());
+  m_selection.selectNamed(m_folders, text, m_panels.controls->chosenRace());
   m_platform.beep();
   if (!LoadRace() && m_haveRace) {
     // The race on screen stays; so do its path and catalogue position.
@@ -311,26 +292,11 @@ void MainWindow::onShowClicked() {
   }
 }
 
-// The Graph and Table pages show the graph picture in place of the map;
-// the replay's ticks leave the map alone there. The Table page then writes
-// the table.
 void MainWindow::choosePage(Page page) {
-  m_page = page == Page::Track ? 1 : 2;
-  m_mapInteraction->setPage(m_page);
-  m_stopwatch->setVisible(page == Page::Track && m_haveRace);
-  m_compassPanel->setVisible(page == Page::Track);
-  m_windGraphPanel->setVisible(page == Page::Track && m_loaded.windGraphOn);
-  if (!m_haveRace) {
-    return;
-  }
-  if (page != Page::Track) {
-    redrawGraph();
-    if (page == Page::Table) {
-      reportError(m_documents.exportTable(m_loaded));
-    }
-    return;
-  }
-  // The map comes back as it was left: playing, stopped or the whole-race view.
+  m_pages->choose(page);
+}
+
+void MainWindow::onTrackShown() {
   redrawMap();
   if (m_clock.timersRunning()) {
     m_frameTimer->start(ReplayClock::kFrameIntervalMs);
@@ -340,51 +306,13 @@ void MainWindow::choosePage(Page page) {
 
 void MainWindow::onBoatFocusChanged() {
   updateSceneOptions();
-  if (m_page == 2) {
-    redrawGraph();
-  }
-}
-
-void MainWindow::redrawGraph() {
-  if (!m_haveRace) {
-    return;
-  }
-  m_graphScreen.draw(QSize(mapWidth(), mapHeight()), m_boatListPanel->focused(),
-                     seaShadeFor(m_replayScreen.scene().options().SeaBrightness).SeaColour);
-  if (m_page == 2) {
-    m_graphScreen.show();
+  if (page() == 2) {
+    m_pages->redrawGraph();
   }
 }
 
 void MainWindow::highlightBoat(int boat) {
-  if (m_haveRace && m_page == 2) {
-    m_graphScreen.highlight(boat);
-  }
-}
-
-// The live scene is drawn afresh for the replay time with the replay held,
-// and the replay goes on afterwards only if it was running; a failed write
-// does not stop it either. The whole-race view is saved as it stands.
-void MainWindow::retouch() {
-  if (!m_haveRace) {
-    return;
-  }
-  if (m_page != 1) {
-    reportError(m_documents.exportPicture(m_graphScreen.GraphBitmap()));
-    return;
-  }
-  if (replayMode() == 0) {
-    reportError(m_documents.exportPicture(m_replayScreen.scene().SceneBitmap()));
-    return;
-  }
-  const bool running = m_frameTimer->isActive();
-  m_frameTimer->stop();
-  m_replayScreen.showFrame(m_clock.SceneTime());
-  const std::optional<QString> error = m_documents.exportPicture(m_replayScreen.scene().SceneBitmap());
-  if (running) {
-    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
-  }
-  reportError(error);
+  m_pages->highlightBoat(boat);
 }
 
 void MainWindow::updateSceneOptions() {
@@ -392,14 +320,14 @@ void MainWindow::updateSceneOptions() {
     return;
   }
   m_replayScreen.updateOptions(QSize(mapWidth(), mapHeight()), height());
-  m_windGraphPanel->setReplayMode(replayMode());
-  if (!m_frameTimer->isActive() && m_page == 1) {
+  m_panels.windGraph->setReplayMode(replayMode());
+  if (!m_frameTimer->isActive() && page() == 1) {
     redrawMap();
   }
 }
 
 void MainWindow::redrawMap() {
-  if (m_haveRace && m_page == 1) {
+  if (m_haveRace && page() == 1) {
     m_replayScreen.showMap(m_mapInteraction->state(), m_clock.SceneTime());
   }
 }
@@ -423,17 +351,17 @@ void MainWindow::onAutoTraceClicked(bool checked) {
 }
 
 void MainWindow::showClockAtSceneTime() {
-  m_overviewPanel->setClockText(clockTextAt(m_loaded.race.RaceStart, m_clock.SceneTime()));
+  m_panels.overview->setClockText(clockTextAt(m_loaded.race.RaceStart, m_clock.SceneTime()));
 }
 
 void MainWindow::onFrameTick() {
   FrameTickInput input;
-  input.Page = m_page;
-  input.AutoNext = m_raceControlPanel->autoNext() ? 1 : 0;
+  input.Page = page();
+  input.AutoNext = m_panels.controls->autoNext() ? 1 : 0;
   input.RaceFileCount = static_cast<int>(m_selection.raceFiles.size());
   input.CurrentRace = m_selection.CurrentRace;
-  input.AutoBrightness = m_raceControlPanel->autoBrightness() ? 1 : 0;
-  input.MouseOnTimeBar = m_timeBarPanel->mouseOnTimeBar();
+  input.AutoBrightness = m_panels.controls->autoBrightness() ? 1 : 0;
+  input.MouseOnTimeBar = m_panels.timeBar->mouseOnTimeBar();
   input.raceFileExists = [this](int race) { return m_selection.raceFileExists(m_folders, race); };
   const FrameOutcome out = m_clock.frameTick(input);
   if (!out.ran) {
@@ -446,14 +374,14 @@ void MainWindow::onFrameTick() {
     return;
   }
   m_replayScreen.showFrameOutcome(out);
-  m_stopwatch->frame(m_clock.SceneTime());
+  m_panels.stopwatch->frame(m_clock.SceneTime());
   if (out.playGun) {
     m_platform.playGun();
   }
 }
 
 void MainWindow::onSecondTick() {
-  const SecondOutcome out = m_clock.secondTick(m_page, m_replayScreen.scene().boatMotions());
+  const SecondOutcome out = m_clock.secondTick(page(), m_replayScreen.scene().boatMotions());
   if (!out.ran) {
     return;
   }
@@ -474,60 +402,9 @@ int MainWindow::replayMode() const {
   return m_mapInteraction->state().isWholeRace() ? 0 : 1;
 }
 
-void MainWindow::onBoatHovered(int boat) {
-  const BoatHoverEffect effect = boatHoverEffect(m_page, replayMode(), m_raceControlPanel->hintsOn(), true);
-  if (m_page == 1) {
-    m_replayScreen.setTrackHighlight(effect.trackHighlight ? boat : -1);
-  }
-  if (effect.curveHighlight) {
-    highlightBoat(boat);
-  }
-  if (boat >= 0 && boat < m_loaded.race.BoatCount() && effect.hint) {
-    const bool ja = isJapanese(m_language);
-    // The list's own hint, then what the boat's tacks and gybes cost it.
-    QString text = boatHintText(m_loaded.race.boats[boat].BoatName, ja);
-    if (boat < static_cast<int>(m_loaded.manoeuvreTally.size())) {
-      text += QStringLiteral("\r\n\r\n") + manoeuvreHintText(m_loaded.manoeuvreTally[boat], m_language);
-    }
-    QRect rect = boatHintRect(QPoint(), m_boatListPanel->boxTop(boat), ja);
-    rect.setSize(m_hintBox->fitting(rect.size(), text));
-    m_hintBox->showHint(text, rect, m_boatListPanel);
-  } else {
-    m_hintBox->hideHint();
-  }
-  // The hovered boat's halo in the live scene.
-  updateSceneOptions();
-}
-
-void MainWindow::onBoatListHeaderHovered() {
-  if (m_raceControlPanel->hintsOn()) {
-    // Where the last hint was.
-    m_hintBox->showHint(headerHintText(isJapanese(m_language)), QRect(m_hintBox->pos(), headerHintSize()));
-  }
-}
-
-void MainWindow::fitPanelsToBoatList() {
-  const PanelFit fit = fitPanels(m_boatListPanel->y(), height(), m_loaded.race.BoatListHeight,
-                                 WindowLayout::kOverviewHeight, WindowLayout::kControlHeight);
-  m_overviewPanel->setVisible(fit.logoVisible);
-  m_raceControlPanel->setVisible(fit.controlVisible);
-  m_boatListPanel->raise();
-}
-
-void MainWindow::onBoatListLeft() {
-  const PanelFit fit =
-      panelsAfterLeavingList(height(), WindowLayout::kOverviewHeight, WindowLayout::kControlHeight);
-  m_overviewPanel->setVisible(fit.logoVisible);
-  m_raceControlPanel->setVisible(fit.controlVisible);
-  if (fit.neighboursOnTop) {
-    m_overviewPanel->raise();
-    m_raceControlPanel->raise();
-  }
-}
-
 void MainWindow::play(Transport transport) {
   m_clock.press(transport);
-  m_raceControlPanel->showTransport(transport);
+  m_panels.controls->showTransport(transport);
   if (transport == Transport::Stop) {
     m_frameTimer->stop();
     m_secondTimer->stop();
@@ -553,7 +430,7 @@ void MainWindow::step(int direction) {
 
 void MainWindow::timeBarJump(double t) {
   const MapViewState& view = m_mapInteraction->state();
-  const JumpOutcome o = m_clock.timeBarClick(t, m_page, view.isWholeRace() ? 0 : 1);
+  const JumpOutcome o = m_clock.timeBarClick(t, page(), view.isWholeRace() ? 0 : 1);
   if (o.ran) {
     m_replayScreen.showJump(o, view);
   }
@@ -561,18 +438,18 @@ void MainWindow::timeBarJump(double t) {
 
 void MainWindow::timeBarPreview(double t) {
   m_replayScreen.showPreview(t);
-  const TimeBarPreview& preview = m_timeBarPanel->preview();
-  if (m_raceControlPanel->hintsOn() && m_page == 1) {
+  const TimeBarPreview& preview = m_panels.timeBar->preview();
+  if (m_panels.controls->hintsOn() && page() == 1) {
     const TimeBarHint hint = hintFor(m_language, preview.clockText, preview.y);
-    m_hintBox->showHint(hint.text, hint.rectFor(mapWidth()));
+    m_panels.hints->showHint(hint.text, hint.rectFor(mapWidth()));
   }
 }
 
 void MainWindow::endHovers() {
-  m_hintBox->hideHint();
+  m_panels.hints->hideHint();
   highlightBoat(-1);
-  m_overviewPanel->show();
-  m_raceControlPanel->show();
+  m_panels.overview->show();
+  m_panels.controls->show();
   showRaceCaption();
   if (m_haveRace) {
     showClockAtSceneTime();
@@ -589,19 +466,10 @@ void MainWindow::exportKml(Qt::MouseButton button) {
   if (!m_haveRace) {
     return;
   }
-  KmlOptions options;
-  options.japanese = isJapanese(m_language);
-  // Boats beyond the list count as focused.
-  options.focused = m_boatListPanel->focused();
-  options.focused.resize(m_loaded.race.BoatCount(), 1);
-  if (kmlAskHideUnfocused(static_cast<int>(std::count(options.focused.begin(), options.focused.end(), 0))) &&
-      m_questionSink) {
-    m_hideUnfocused = m_questionSink(QStringLiteral("Velaro"), tr("Hide Unfocused Boat ?"));
-  }
-  options.hideUnfocused = m_hideUnfocused;
   const bool presentScene = button == Qt::RightButton;
-  reportError(m_documents.exportKml(m_loaded.race, options, presentScene ? &scene().state() : nullptr,
-                                    m_clock.SceneTime()));
+  reportError(m_documents.exportKmlAsking(m_loaded.race, m_panels.boatList->focused(), m_language,
+                                          m_questionSink, presentScene ? &scene().state() : nullptr,
+                                          m_clock.SceneTime()));
 }
 
 }  // namespace velaro

@@ -3,10 +3,11 @@
 #include "app/captions.h"
 #include "app/controls.h"
 #include "app/desktopdocuments.h"
-#include "app/graphscreen.h"
+#include "app/pageswitcher.h"
 #include "app/racecontrolpanel.h"
 #include "app/replayscreen.h"
 #include "app/splashform.h"
+#include "app/windowpanels.h"
 #include "core/loadpipeline.h"
 #include "core/race.h"
 #include "core/racecatalogue.h"
@@ -19,18 +20,9 @@
 
 namespace velaro {
 
-class BoatListPanel;
-class CompassPanel;
-class FlagPanel;
-class HintBox;
+class BoatListHover;
 class MapInteraction;
-class MapView;
-class OverviewPanel;
 class Platform;
-class ScoreBoard;
-class StopwatchWidget;
-class TimeBarWidget;
-class WindGraphPanel;
 
 // The main window: it owns the race on screen, the replay clock and its
 // timers, runs a load and hands the result to the panels, and routes each
@@ -79,7 +71,7 @@ class MainWindow : public QWidget {
   // The pause the load makes before the replay starts (1 s; tests shorten it).
   void setLoadWaitMs(int ms) { m_loadWaitMs = ms; }
   // 1 on the Track page, 2 on the Graph and Table pages.
-  int page() const { return m_page; }
+  int page() const { return m_pages->page(); }
 
   // What the panels' signals do, public so that tests drive them.
   void onRaceChosen(int index);
@@ -103,12 +95,10 @@ class MainWindow : public QWidget {
   // The pointer left what it hovered: hints and previews end, the panels
   // and the race's caption come back.
   void endHovers();
-  // "Retouch": the picture the map shows saved as "NoName.bmp" in the
-  // documents folder and opened: the graph picture on the Graph and Table
-  // pages, else the map, the live scene drawn afresh at the replay time.
-  void retouch();
+  // "Retouch": the picture the map shows saved and opened.
+  void retouch() { m_pages->retouch(); }
   // The graph picture as last drawn.
-  const QImage& graphPicture() const { return m_graphScreen.GraphBitmap(); }
+  const QImage& graphPicture() const { return m_pages->graphPicture(); }
 
  public slots:
   // The pointer is on boat n (0-based) in the boat list, or on none (-1): on
@@ -129,14 +119,10 @@ class MainWindow : public QWidget {
   void timeBarPreview(double t);
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();
-  void onBoatHovered(int boat);
-  void onBoatListHeaderHovered();
-  void fitPanelsToBoatList();
-  void onBoatListLeft();
   void onBoatFocusChanged();
-  // Draws the graph picture for the map's size and the boats in focus, and
-  // shows it on the Graph and Table pages.
-  void redrawGraph();
+  // The map as it was left when the Track page comes back: playing, stopped
+  // or the whole-race view.
+  void onTrackShown();
   // The live scene or the whole-race view at the replay time, whichever the
   // map shows; nothing on the Graph and Table pages, where the map keeps the
   // graph.
@@ -160,25 +146,15 @@ class MainWindow : public QWidget {
 
   RaceSelection m_selection;
   Language m_language = Language::EnglishFixed;
-  int m_page = 1;
   int m_loadWaitMs = 1000;
-  bool m_hideUnfocused = false;
 
   ReplayScreen m_replayScreen;
-  GraphScreen m_graphScreen;
   ReplayClock m_clock;
 
-  MapView* m_mapView = nullptr;
-  OverviewPanel* m_overviewPanel = nullptr;
-  BoatListPanel* m_boatListPanel = nullptr;
-  RaceControlPanel* m_raceControlPanel = nullptr;
-  TimeBarWidget* m_timeBarPanel = nullptr;
-  CompassPanel* m_compassPanel = nullptr;
-  WindGraphPanel* m_windGraphPanel = nullptr;
-  ScoreBoard* m_scoreBoard = nullptr;
-  FlagPanel* m_flagPanel = nullptr;
-  HintBox* m_hintBox = nullptr;
+  WindowPanels m_panels;
   MapInteraction* m_mapInteraction = nullptr;
+  BoatListHover* m_boatListHover = nullptr;
+  PageSwitcher* m_pages = nullptr;
   StopwatchWidget* m_stopwatch = nullptr;
   QTimer* m_frameTimer = nullptr;
   QTimer* m_secondTimer = nullptr;

@@ -1,28 +1,36 @@
 #include "app/manoeuvrehint.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace velaro {
 
-QString manoeuvreHintText(const ManoeuvreTally& tally, Language language) {
-  const bool measured = !std::isnan(tally.meanMetresLost) && tally.tacks + tally.gybes > 0;
-  const QString loss = measured ? QString::number(std::lround(tally.meanMetresLost)) : QString();
-  if (isJapanese(language)) {
+namespace {
+
+// The words of the hint, for the translations.
+class ManoeuvreHint {
+  Q_DECLARE_TR_FUNCTIONS(ManoeuvreHint)
+
+ public:
+  static QString text(const ManoeuvreTally& tally) {
     if (tally.tacks + tally.gybes == 0) {
-      return QStringLiteral("タック・ジャイブなし");
+      return tr("No tacks or gybes");
     }
-    QString text = QStringLiteral("タック %1回・ジャイブ %2回").arg(tally.tacks).arg(tally.gybes);
-    return measured ? text + QStringLiteral("・平均ロス %1 m").arg(loss) : text;
+    const QString tacks = tally.tacks == 1 ? tr("1 tack") : tr("%1 tacks").arg(tally.tacks);
+    const QString gybes = tally.gybes == 1 ? tr("1 gybe") : tr("%1 gybes").arg(tally.gybes);
+    const QString counts = tr("%1, %2", "tacks, gybes").arg(tacks, gybes);
+    if (std::isnan(tally.meanMetresLost)) {
+      return counts;
+    }
+    return tr("%1, %2 m lost on average").arg(counts).arg(std::lround(tally.meanMetresLost));
   }
-  if (tally.tacks + tally.gybes == 0) {
-    return QStringLiteral("No tacks or gybes");
-  }
-  QString text = QStringLiteral("%1 %2, %3 %4")
-                     .arg(tally.tacks)
-                     .arg(tally.tacks == 1 ? QStringLiteral("tack") : QStringLiteral("tacks"))
-                     .arg(tally.gybes)
-                     .arg(tally.gybes == 1 ? QStringLiteral("gybe") : QStringLiteral("gybes"));
-  return measured ? text + QStringLiteral(", %1 m lost on average").arg(loss) : text;
+};
+
+}  // namespace
+
+QString manoeuvreHintText(const ManoeuvreTally& tally) {
+  return ManoeuvreHint::text(tally);
 }
 
 }  // namespace velaro

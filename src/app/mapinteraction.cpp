@@ -1,7 +1,9 @@
 #include "app/mapinteraction.h"
 
+#include "app/compasspanel.h"
 #include "app/hintbox.h"
 #include "app/mapview.h"
+#include "app/overviewpanel.h"
 #include "app/racecontrolpanel.h"
 #include "app/replayscreen.h"
 #include "app/windgraphpanel.h"
@@ -11,9 +13,36 @@
 
 namespace velaro {
 
+namespace {
+
+// The words of a hint the map calls for, in the installed language.
+QString hintText(MapHintKind kind) {
+  switch (kind) {
+    case MapHintKind::RedWake:
+      return MapInteraction::tr("Red wake boats are faster than avg boats");
+    case MapHintKind::MapTips:
+      break;
+  }
+  return hintLines(MapInteraction::tr(
+      "Left Button => Enlarge Map.\nRight Button => Shrink Map\n(Click point is a center of map)\n\n"
+      "Shift Key to be Range & Bearing Measuring Mode\nMouseDown to Set Base Point and Move to\n"
+      "Indicate Range and Bearing to New Point"));
+}
+
+}  // namespace
+
 MapInteraction::MapInteraction(ReplayScreen& screen, const Panels& panels, QWidget* window)
     : QObject(window), m_screen(screen), m_panels(panels), m_window(window) {
   setObjectName(QStringLiteral("mapInteraction"));
+}
+
+void MapInteraction::connectPointerSources(OverviewPanel* overview, CompassPanel* compass) {
+  connect(m_panels.map, &MapView::mousePressed, this, &MapInteraction::onMapPressed);
+  connect(m_panels.map, &MapView::mouseMoved, this, [this](QPoint at) { onMapMoved(at); });
+  connect(m_panels.map, &MapView::mouseLeft, this, &MapInteraction::onMapLeft);
+  connect(overview, &OverviewPanel::mapClicked, this, &MapInteraction::onOverviewClicked);
+  connect(compass, &CompassPanel::hovered, this, &MapInteraction::onCompassHovered);
+  connect(m_panels.windGraph, &WindGraphPanel::hovered, this, &MapInteraction::onWindGraphHovered);
 }
 
 void MapInteraction::setRace(const LoadedRace* loaded) {
@@ -83,17 +112,21 @@ void MapInteraction::onMapMoved(QPoint at) {
   move.RaceNote = race.RaceNote;
   move.CosCentreLat = m_loaded->geometry.CosCentreLat;
   move.MagVariation = race.MagVariation;
-  const PointerOutcome out = pointerMove(move, m_state, m_screen.scene().viewProjection());
+  PointerOutcome out = pointerMove(move, m_state, m_screen.scene().viewProjection());
+  if (out.measure && out.measure->askBasePoint) {
+    out.measure->text = tr("Click to set base point");
+  }
 
   setFlags(out.LabelLevel, out.RedWakeMode, out.ShowSails, out.ShowWindVanes);
   m_panels.map->showMeasure(out.measure);
   emit captionChanged(out.caption);
   if (out.hint) {
     // A hint placed by the map keeps its right edge when it grows to fit.
-    const QSize size = m_panels.hints->fitting(out.hint->size, out.hint->text);
+    const QString text = hintText(out.hint->kind);
+    const QSize size = m_panels.hints->fitting(out.hint->size, text);
     const QPoint topLeft = out.hint->at ? *out.hint->at - QPoint(size.width() - out.hint->size.width(), 0)
                                         : m_panels.hints->pos();
-    m_panels.hints->showHint(out.hint->text, QRect(topLeft, size), out.hint->at ? m_panels.map : nullptr);
+    m_panels.hints->showHint(text, QRect(topLeft, size), out.hint->at ? m_panels.map : nullptr);
   } else {
     m_panels.hints->hideHint();
   }

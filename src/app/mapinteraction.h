@@ -10,8 +10,10 @@
 
 namespace velaro {
 
+class CompassPanel;
 class HintBox;
 class MapView;
+class OverviewPanel;
 class RaceControlPanel;
 class ReplayScreen;
 class WindGraphPanel;
@@ -36,6 +38,9 @@ class MapInteraction : public QObject {
 
   // window is the window whose keys are previewed.
   MapInteraction(ReplayScreen& screen, const Panels& panels, QWidget* window);
+  // Follows the pointer on the map, clicks on the overview map and the
+  // pointer over the compass and the wind graph.
+  void connectPointerSources(OverviewPanel* overview, CompassPanel* compass);
 
   // The race on screen; the map goes back to the live scene.
   void setRace(const LoadedRace* loaded);

@@ -1,5 +1,6 @@
 #include "app/stopwatchwidget.h"
 
+#include <QEvent>
 #include <QFont>
 #include <QRegion>
 
@@ -14,6 +15,19 @@ constexpr int kRightInset = 78;
 constexpr int kButtonAboveBottom = 140;
 
 }  // namespace
+
+// "TIMER/ON", "STOP" or "TIMER/OFF": what the next click does.
+QString StopwatchWidget::caption(Stopwatch::State state) {
+  switch (state) {
+    case Stopwatch::State::Running:
+      return tr("STOP");
+    case Stopwatch::State::Frozen:
+      return tr("TIMER/OFF");
+    case Stopwatch::State::Idle:
+      break;
+  }
+  return tr("TIMER/ON");
+}
 
 StopwatchWidget::StopwatchWidget(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("stopwatch"));
@@ -51,8 +65,15 @@ void StopwatchWidget::btnStopWatchClick() {
   showState();
 }
 
+void StopwatchWidget::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    showState();
+  }
+  QWidget::changeEvent(event);
+}
+
 void StopwatchWidget::showState() {
-  btnStopWatch->setText(m_stopwatch.caption());
+  btnStopWatch->setText(caption(m_stopwatch.state()));
   m_readout->setText(m_stopwatch.readout());
   m_readout->setVisible(m_stopwatch.readoutVisible());
   // A hidden read-out leaves its place to the map under it.

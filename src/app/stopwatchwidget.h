@@ -35,6 +35,11 @@ class StopwatchWidget : public QWidget {
   void btnStopWatchClick();
 
   const Stopwatch& stopwatch() const { return m_stopwatch; }
+  // The button's caption in a state, in the installed language.
+  static QString caption(Stopwatch::State state);
+
+ protected:
+  void changeEvent(QEvent* event) override;
 
  private:
   void showState();

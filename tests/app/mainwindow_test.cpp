@@ -402,8 +402,7 @@ TEST_F(MainWindowTest, BoatListHoverStopwatchAndLightTimer) {
   EXPECT_TRUE(hintText.contains(QStringLiteral("R-Click to focus only A\n"))) << hintText.toStdString();
   // Then the boat's tacks and gybes.
   ASSERT_EQ(w->loaded().manoeuvreTally.size(), 2u);
-  EXPECT_TRUE(hintText.endsWith(manoeuvreHintText(w->loaded().manoeuvreTally[0], Language::English)))
-      << hintText.toStdString();
+  EXPECT_TRUE(hintText.endsWith(manoeuvreHintText(w->loaded().manoeuvreTally[0]))) << hintText.toStdString();
   EXPECT_EQ(w->scene().options().HoverBoat, 1);
   EXPECT_EQ(map->image(), w->scene().SceneBitmap());
   list->panelMoved();

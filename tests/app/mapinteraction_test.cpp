@@ -149,6 +149,10 @@ TEST_F(MapInteractionTest, ClicksZoomAboutThePointShiftMeasuresFromTheBasePoint)
   move(QPoint(200, 200));
   EXPECT_TRUE(readout->isVisibleTo(m_window.get()));
   EXPECT_EQ(readout->toPlainText(), QStringLiteral("Click to set base point"));
+  m_window->setLanguage(Language::Japanese);
+  move(QPoint(200, 200));
+  EXPECT_EQ(readout->toPlainText(), QStringLiteral("基点の位置をクリック"));
+  m_window->setLanguage(Language::EnglishFixed);
   const GeoPoint centre = view().WholeRaceCentre;
   press(QPoint(200, 200));
   EXPECT_EQ(view().WholeRaceCentre, centre);

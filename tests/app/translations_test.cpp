@@ -1,6 +1,8 @@
+#include "app/boatlistpanel.h"
 #include "app/captions.h"
 #include "app/hintbox.h"
 #include "app/shellhints.h"
+#include "app/stopwatchwidget.h"
 #include "languageonscreen.h"
 
 #include <QFile>
@@ -110,6 +112,24 @@ TEST(ShellHints, TextSizeAndPlaceFollowTheLanguageAndTheControls) {
             QStringLiteral("地図画面をクリックすると風向グラフ表示をON/OFFできます"));
   EXPECT_EQ(ShellHints::windGraph(Language::Japanese, true)->size, QSize(350, 20));
   EXPECT_TRUE(ShellHints::about().text.contains(QStringLiteral("クリックで概要表示")));
+}
+
+// The boat list's hints carry the hovered boat's name in either language;
+// the stopwatch's captions stay as they are.
+TEST(Translations, BoatListHintsAndStopwatchCaptionsFollowTheLanguage) {
+  EXPECT_EQ(BoatListPanel::boatHint(QStringLiteral("Kestrel")),
+            QStringLiteral("Checked boats are focused.\r\nUnchecked boats are out of focus.\r\n\r\n"
+                           "R-Click to focus only Kestrel"));
+  EXPECT_EQ(BoatListPanel::headerHint(), QStringLiteral("Left Button => Focus All Boats."));
+  EXPECT_EQ(StopwatchWidget::caption(Stopwatch::State::Frozen), QStringLiteral("TIMER/OFF"));
+  const LanguageOnScreen japanese(Language::Japanese);
+  EXPECT_EQ(BoatListPanel::boatHint(QStringLiteral("疾風")),
+            QStringLiteral("ﾁｪｯｸの入った艇がﾌｫｰｶｽされます。\r\n右ｸﾘｯｸで疾風\r\n"
+                           "のみ残して他全艇のﾌｫｰｶｽを外します。\r\n\r\n"
+                           "SHIFT+左ｸﾘｯｸで１艇のみ常時強調表示します\r\n(再度SHIFT+左ｸﾘｯｸで強調表示を解除)"));
+  EXPECT_EQ(BoatListPanel::headerHint(), QStringLiteral("左ｸﾘｯｸで全艇にﾁｪｯｸが入ります"));
+  EXPECT_EQ(StopwatchWidget::caption(Stopwatch::State::Idle), QStringLiteral("TIMER/ON"));
+  EXPECT_EQ(StopwatchWidget::caption(Stopwatch::State::Running), QStringLiteral("STOP"));
 }
 
 TEST(HintBox, UnplacedHintsGoWhereThePreviousPlacedHintWentAndTheSwitchGovernsSome) {

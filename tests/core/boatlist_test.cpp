@@ -112,13 +112,8 @@ TEST(BoatList, HintOnlyInTheLiveSceneHighlightOnlyInTheWholeRaceView) {
   EXPECT_TRUE(graph.curveHighlight);
   EXPECT_FALSE(boatHoverEffect(2, 0, true, false).curveHighlight);
 
-  EXPECT_EQ(boatHintText(QStringLiteral("Kestrel"), false),
-            QStringLiteral("Checked boats are focused.\r\nUnchecked boats are out of focus.\r\n\r\n"
-                           "R-Click to focus only Kestrel"));
-  EXPECT_TRUE(boatHintText(QStringLiteral("疾風"), true).contains(QStringLiteral("右ｸﾘｯｸで疾風\r\nのみ")));
   EXPECT_EQ(boatHintRect({900, 200}, 28, false), QRect(900, 258, 280, 56));
   EXPECT_EQ(boatHintRect({900, 0}, 14, true), QRect(900, 44, 250, 80));
-  EXPECT_EQ(headerHintText(false), QStringLiteral("Left Button => Focus All Boats."));
 }
 
 TEST(BoatList, LongListsCoverTheLogoThenTheControlsAndStayReachable) {

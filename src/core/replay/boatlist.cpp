@@ -4,11 +4,7 @@
 
 namespace velaro {
 
-namespace {
-
-const QString kHintBreak = QStringLiteral("\r\n");
-
-}  // namespace
+namespace {}  // namespace
 
 QRect boatBoxRect(int boat, int BoatRows) {
   const bool firstColumn = boat <= BoatRows;
@@ -64,26 +60,9 @@ BoatHoverEffect boatHoverEffect(int Page, int ReplayMode, bool HintsOn, bool poi
   return e;
 }
 
-QString boatHintText(const QString& BoatName, bool japanese) {
-  if (japanese) {
-    return QStringLiteral("ﾁｪｯｸの入った艇がﾌｫｰｶｽされます。") + kHintBreak + QStringLiteral("右ｸﾘｯｸで") +
-           BoatName + kHintBreak + QStringLiteral("のみ残して他全艇のﾌｫｰｶｽを外します。") + kHintBreak +
-           kHintBreak + QStringLiteral("SHIFT+左ｸﾘｯｸで１艇のみ常時強調表示します") + kHintBreak +
-           QStringLiteral("(再度SHIFT+左ｸﾘｯｸで強調表示を解除)");
-  }
-  return QStringLiteral("Checked boats are focused.") + kHintBreak +
-         QStringLiteral("Unchecked boats are out of focus.") + kHintBreak + kHintBreak +
-         QStringLiteral("R-Click to focus only ") + BoatName;
-}
-
 QRect boatHintRect(QPoint panelTopLeft, int boxTop, bool japanese) {
   const QSize size = japanese ? QSize(250, 80) : QSize(280, 56);
   return QRect(QPoint(panelTopLeft.x(), panelTopLeft.y() + boxTop + 30), size);
-}
-
-QString headerHintText(bool japanese) {
-  return japanese ? QStringLiteral("左ｸﾘｯｸで全艇にﾁｪｯｸが入ります")
-                  : QStringLiteral("Left Button => Focus All Boats.");
 }
 
 QSize headerHintSize() {

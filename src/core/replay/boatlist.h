@@ -65,12 +65,10 @@ struct BoatHoverEffect {
 // Page: 1 Track, 2 Graph or Table; ReplayMode: 1 live scene, 0 whole-race view.
 BoatHoverEffect boatHoverEffect(int Page, int ReplayMode, bool HintsOn, bool pointerMoved);
 
-// The hint over a boat's box (lines joined by CR LF) and its box: at the
-// list panel's left, 30 pixels below the hovered box's top.
-QString boatHintText(const QString& BoatName, bool japanese);
+// The box of the hint over a boat's box: at the list panel's left, 30
+// pixels below the hovered box's top, sized for the language's words.
 QRect boatHintRect(QPoint panelTopLeft, int boxTop, bool japanese);
-// The header's hint; it is shown wherever the last hint was placed.
-QString headerHintText(bool japanese);
+// The header hint's size; it is shown wherever the last hint was placed.
 QSize headerHintSize();
 
 // Where the list panel goes in the right-hand column between the logo panel

@@ -26,18 +26,6 @@ void Stopwatch::frame(double SceneTime) {
   }
 }
 
-QString Stopwatch::caption() const {
-  switch (m_state) {
-    case State::Running:
-      return QStringLiteral("STOP");
-    case State::Frozen:
-      return QStringLiteral("TIMER/OFF");
-    case State::Idle:
-      break;
-  }
-  return QStringLiteral("TIMER/ON");
-}
-
 QString stopwatchText(double seconds) {
   if (!std::isfinite(seconds)) {
     return QStringLiteral("--:--:--");

@@ -19,8 +19,6 @@ class Stopwatch {
 
   State state() const { return m_state; }
   double StopwatchBase() const { return m_base; }
-  // "TIMER/ON", "STOP" or "TIMER/OFF": what the next click does.
-  QString caption() const;
   bool readoutVisible() const { return m_state != State::Idle; }
   const QString& readout() const { return m_readout; }
 

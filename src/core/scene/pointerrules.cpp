@@ -9,8 +9,6 @@ namespace velaro {
 
 namespace {
 
-const QString kBreak = QStringLiteral("\r\n");
-
 // Hints stand this far in from the map's top right corner.
 constexpr int kHintMargin = 5;
 
@@ -34,41 +32,16 @@ QString shortestDecimal(double v) {
 
 MapHint mapTipsHint(bool japanese, int MapWidth) {
   MapHint hint;
-  if (japanese) {
-    hint.text = QStringLiteral("左ｸﾘｯｸでｸﾘｯｸした点を中心に地図が拡大") + kBreak +
-                QStringLiteral("右ｸﾘｯｸで縮小します") + kBreak + kBreak +
-                QStringLiteral("Shiftを押している間は距離方位計測ﾓｰﾄﾞになります") + kBreak +
-                QStringLiteral("ｸﾘｯｸすると基点が設定され､マウスを移動すると") + kBreak +
-                QStringLiteral("移動した地点までの距離、方位を表示します");
-    hint.size = QSize(270, 85);
-  } else {
-    hint.text = QStringLiteral("Left Button => Enlarge Map.") + kBreak +
-                QStringLiteral("Right Button => Shrink Map") + kBreak +
-                QStringLiteral("(Click point is a center of map)") + kBreak + kBreak +
-                QStringLiteral("Shift Key to be Range & Bearing Measuring Mode") + kBreak +
-                QStringLiteral("MouseDown to Set Base Point and Move to") + kBreak +
-                QStringLiteral("Indicate Range and Bearing to New Point");
-    hint.size = QSize(290, 100);
-  }
+  hint.kind = MapHintKind::MapTips;
+  hint.size = japanese ? QSize(270, 85) : QSize(290, 100);
   // In the top right corner, where the whole-race view draws nothing of its
   // own and the box covers the least of the race.
   hint.at = QPoint(MapWidth - hint.size.width() - kHintMargin, kHintMargin);
   return hint;
 }
 
-MapHint windGraphHint(bool japanese) {
-  if (japanese) {
-    return {QStringLiteral("地図画面をクリックすると風向グラフ表示をON/OFFできます"), QSize(350, 20), {}};
-  }
-  return {QStringLiteral("TWD graph can be ON/OFF when click map."), QSize(300, 20), {}};
-}
-
-MapHint redWakeHint(bool japanese, int MapWidth) {
-  const QPoint at(MapWidth - 275, kHintMargin);
-  if (japanese) {
-    return {QStringLiteral("平均速度より速い艇の航跡が赤字で表示されます"), QSize(270, 20), at};
-  }
-  return {QStringLiteral("Red wake boats are faster than avg boats"), QSize(270, 20), at};
+MapHint redWakeHint(int MapWidth) {
+  return {MapHintKind::RedWake, QSize(270, 20), QPoint(MapWidth - 275, kHintMargin)};
 }
 
 int labelLevelAt(int X, int MapWidth, bool boatNamesChecked) {
@@ -138,15 +111,14 @@ PointerOutcome pointerMove(const PointerMove& move, const MapViewState& state, c
       m.line = QLine(state.BasePointXY, move.at);
       width = 200;
     } else {
-      m.text =
-          move.japanese ? QStringLiteral("基点の位置をクリック") : QStringLiteral("Click to set base point");
+      m.askBasePoint = true;
     }
     m.rect = QRect(X + 10, Y - 20, width, 17);
     out.measure = m;
   }
 
   if (out.RedWakeMode && move.trackPage) {
-    out.hint = redWakeHint(move.japanese, move.mapArea.width());
+    out.hint = redWakeHint(move.mapArea.width());
   }
   return out;
 }

@@ -21,20 +21,25 @@ namespace velaro {
 // Rows at the top without sails and at the bottom with red wakes.
 inline constexpr int kPointerBandPixels = 100;
 
-// One of the window's yellow hints: its text (lines joined by CR LF), its
-// size, and where it stands when it says so (else where the last one stood).
+// Which of the map's hints the pointer calls for; the window words it.
+enum class MapHintKind {
+  // How to use the map, shown while the pointer is over the whole-race view.
+  MapTips,
+  // In the bottom band of the live scene: what the red wakes mean.
+  RedWake,
+};
+
+// One of the window's yellow hints: which one, its size (by language), and
+// where it stands when it says so (else where the last one stood).
 struct MapHint {
-  QString text;
+  MapHintKind kind = MapHintKind::MapTips;
   QSize size;
   std::optional<QPoint> at;
 };
 
-// How to use the map, shown while the pointer is over the whole-race view.
 MapHint mapTipsHint(bool japanese, int MapWidth);
-// Over the wind graph in the live scene.
-MapHint windGraphHint(bool japanese);
-// In the bottom band of the live scene, at the map's top right corner.
-MapHint redWakeHint(bool japanese, int MapWidth);
+// At the map's top right corner.
+MapHint redWakeHint(int MapWidth);
 
 // Label detail from the pointer's column: 3 in the left quarter of the map
 // down to 0 in the right one; the "Boat Name" box keeps at least 1.
@@ -58,7 +63,7 @@ struct PointerMove {
   bool trackPage = true;
   bool boatNamesChecked = false;  // "Boat Name"
   bool HintsOn = true;
-  bool japanese = false;
+  bool japanese = false;  // hint sizes follow the language
   QString RaceCaption;
   QString RaceNote;
   double CosCentreLat = 1;
@@ -66,8 +71,10 @@ struct PointerMove {
 };
 
 // The yellow range and bearing box beside the pointer and, once a base point
-// is set, the red line from it to the pointer.
+// is set, the red line from it to the pointer. Without a base point the box
+// asks for one (the window words the request) and text is empty.
 struct MeasureReadout {
+  bool askBasePoint = false;
   QString text;
   QRect rect;
   std::optional<QLine> line;

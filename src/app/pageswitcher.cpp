@@ -1,0 +1,100 @@
+#include "app/pageswitcher.h"
+
+#include "app/boatlistpanel.h"
+#include "app/compasspanel.h"
+#include "app/desktopdocuments.h"
+#include "app/mapinteraction.h"
+#include "app/replayscreen.h"
+#include "app/stopwatchwidget.h"
+#include "app/windgraphpanel.h"
+#include "core/replay/replayclock.h"
+#include "core/scene/scenestate.h"
+
+#include <QTimer>
+
+namespace velaro {
+
+PageSwitcher::PageSwitcher(DesktopDocuments& documents, const Panels& panels, Replay replay, QObject* parent)
+    : QObject(parent), m_documents(documents), m_panels(panels), m_replay(std::move(replay)) {
+  setObjectName(QStringLiteral("pageSwitcher"));
+  m_graph.setMap(m_panels.map);
+}
+
+void PageSwitcher::setRace(const LoadedRace* loaded) {
+  m_loaded = loaded;
+  m_page = 1;
+  emit pageChanged(m_page);
+  m_graph.setRace(loaded);
+}
+
+void PageSwitcher::choose(Page page) {
+  m_page = page == Page::Track ? 1 : 2;
+  emit pageChanged(m_page);
+  const bool haveRace = m_loaded != nullptr;
+  m_panels.stopwatch->setVisible(page == Page::Track && haveRace);
+  m_panels.compass->setVisible(page == Page::Track);
+  m_panels.windGraph->setVisible(page == Page::Track && haveRace && m_loaded->windGraphOn);
+  if (!haveRace) {
+    return;
+  }
+  if (page != Page::Track) {
+    redrawGraph();
+    if (page == Page::Table) {
+      report(m_documents.exportTable(*m_loaded));
+    }
+    return;
+  }
+  emit trackShown();
+}
+
+void PageSwitcher::redrawGraph() {
+  if (!m_loaded) {
+    return;
+  }
+  m_graph.draw(m_replay.mapArea(), m_panels.boatList->focused(),
+               seaShadeFor(m_replay.screen->scene().options().SeaBrightness).SeaColour);
+  if (m_page == 2) {
+    m_graph.show();
+  }
+}
+
+void PageSwitcher::highlightBoat(int boat) {
+  if (m_loaded && m_page == 2) {
+    m_graph.highlight(boat);
+  }
+}
+
+// The live scene is drawn afresh for the replay time with the replay held,
+// and the replay goes on afterwards only if it was running; a failed write
+// does not stop it either. The whole-race view is saved as it stands.
+void PageSwitcher::retouch() {
+  if (!m_loaded) {
+    return;
+  }
+  ReplayScreen& screen = *m_replay.screen;
+  if (m_page != 1) {
+    report(m_documents.exportPicture(m_graph.GraphBitmap()));
+    return;
+  }
+  if (m_replay.map->state().isWholeRace()) {
+    report(m_documents.exportPicture(screen.scene().SceneBitmap()));
+    return;
+  }
+  QTimer* frameTimer = m_replay.frameTimer;
+  const bool running = frameTimer->isActive();
+  frameTimer->stop();
+  screen.showFrame(m_replay.clock->SceneTime());
+  const std::optional<QString> error = m_documents.exportPicture(screen.scene().SceneBitmap());
+  if (running) {
+    frameTimer->start(ReplayClock::kFrameIntervalMs);
+  }
+  report(error);
+}
+
+void PageSwitcher::report(const std::optional<QString>& error) {
+  if (error) {
+    emit failed(*error);
+  }
+}
+
+}  // namespace velaro

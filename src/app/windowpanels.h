@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/replayscreen.h"
+#include "app/windowlayout.h"
+
+class QWidget;
+
+namespace velaro {
+
+class HintBox;
+class StopwatchWidget;
+
+// The window's panels: those the replay shows itself on, the stopwatch over
+// the map and the hint box over everything.
+struct WindowPanels : ReplayPanels {
+  StopwatchWidget* stopwatch = nullptr;
+  HintBox* hints = nullptr;
+
+  // Makes every panel on window, in the order that stacks them as designed;
+  // the stopwatch waits hidden for the first race.
+  static WindowPanels create(QWidget* window);
+  // Puts each panel where the layout says, the boat list over its
+  // neighbours.
+  void arrange(const WindowLayout& layout) const;
+};
+
+}  // namespace velaro
