@@ -19,6 +19,9 @@ void printUsage(QTextStream& err) {
          "  fixes LOGFILE         every fix a GPS log holds, UTC, decimal degrees\n"
          "  render RACEFILE --time SECONDS [--size WxH] [--north-up] [--label-level N] -o FILE.png\n"
          "                        the live scene of that moment as a picture\n"
+         "  video RACEFILE [--from SECONDS] [--to SECONDS] [--speed X] [--fps N] [--size WxH]\n"
+         "        [--north-up] [--whole-race] -o FILE.mp4|FILE.webm\n"
+         "                        the replay as a video, 30X and 30 frames a second unless told\n"
          "  table RACEFILE [-o FILE.csv]  the performance table (CSV)\n"
          "  kml RACEFILE [--scene SECONDS] [--hide-unfocused] [-o FILE.kml]\n"
          "                        the race for a globe viewer; --scene: the present scene\n";
@@ -43,7 +46,7 @@ int main(int argc, char** argv) {
   const std::map<QString, std::function<int(const QStringList&, QTextStream&, QTextStream&)>> commands = {
       {QStringLiteral("info"), velaro::cli::runInfo},     {QStringLiteral("fixes"), velaro::cli::runFixes},
       {QStringLiteral("render"), velaro::cli::runRender}, {QStringLiteral("table"), velaro::cli::runTable},
-      {QStringLiteral("kml"), velaro::cli::runKml},
+      {QStringLiteral("kml"), velaro::cli::runKml},       {QStringLiteral("video"), velaro::cli::runVideo},
   };
   const QString name = args.takeFirst();
   const auto it = commands.find(name);
