@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -309,6 +311,16 @@ bool VideoEncoder::finish() {
   const int closed = avio_closep(&d->format->pb);
   if (closed < 0) {
     return d->fail(QStringLiteral("%1: %2").arg(d->path, avError(closed)));
+  }
+  // The temporary file was made private; the video gets the permissions of
+  // the file it replaces, or those of any new file.
+  const QFileInfo old(d->path);
+  if (old.exists()) {
+    QFile::setPermissions(d->tempPath, old.permissions());
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(d->tempPath).constData(), 0666 & ~mask);
   }
   // rename() replaces an older file of the name in one step.
   if (std::rename(QFile::encodeName(d->tempPath).constData(), QFile::encodeName(d->path).constData()) != 0) {
