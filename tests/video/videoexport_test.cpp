@@ -17,38 +17,20 @@
 
 #include <gtest/gtest.h>
 
+#include "support/clirun.h"
+
 namespace velaro {
 namespace {
 
+using testing::CliRun;
 using testing::DecodedVideo;
 using testing::decodeVideo;
+using testing::kCliPath;
 using testing::meanColourDifference;
+using testing::runCli;
 
-const QString kCli = QStringLiteral(VELARO_BINARY_DIR "/src/cli/velaro-cli");
 const QString kDemo = QStringLiteral(VELARO_SOURCE_DIR "/data/demo");
 const QString kRace = kDemo + QStringLiteral("/raceadmin/enoshima-spring.txt");
-
-struct CliRun {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
-CliRun runCli(const QStringList& args) {
-  QProcess p;
-  p.start(kCli, args);
-  CliRun r;
-  if (!p.waitForFinished(300000)) {
-    ADD_FAILURE() << "velaro-cli did not finish";
-    p.kill();
-    p.waitForFinished();
-    return r;
-  }
-  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
-}
 
 QByteArray readAll(const QString& path) {
   QFile f(path);
@@ -98,7 +80,7 @@ class VideoExport : public ::testing::Test {
     ASSERT_TRUE(m_dir.isValid());
   }
   void needCli() {
-    if (!QFileInfo(kCli).isExecutable()) {
+    if (!QFileInfo(kCliPath).isExecutable()) {
       GTEST_SKIP() << "velaro-cli is not built";
     }
   }
@@ -223,8 +205,8 @@ TEST_F(VideoExport, AnInterruptedVideoLeavesNoFileAndTheOlderOneWhole) {
   // The command stops on SIGTERM at the next frame and removes its file.
   needCli();
   QProcess p;
-  p.start(kCli, {QStringLiteral("video"), kRace, QStringLiteral("--size"), QStringLiteral("320x180"),
-                 QStringLiteral("-o"), target});
+  p.start(kCliPath, {QStringLiteral("video"), kRace, QStringLiteral("--size"), QStringLiteral("320x180"),
+                     QStringLiteral("-o"), target});
   ASSERT_TRUE(p.waitForStarted());
   for (int i = 0; i < 600 && entries(m_dir.path()).size() < 2; ++i) {
     QThread::msleep(50);
