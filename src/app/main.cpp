@@ -12,7 +12,43 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// --help and --version answer on the terminal without a window, so they work
+// where no display is.
+bool answerWithoutWindow(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("velaro %s\n", VELARO_VERSION);
+      return true;
+    }
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::printf(
+          "usage: velaro [--races DIR]\n"
+          "Replays sailing races from the boats' GPS logs.\n"
+          "\n"
+          "  --races DIR   the races folder (raceadmin/, gpsdat/, winddat/, coastline/, ...);\n"
+          "                without it, the program's folder when it holds raceadmin/, else the\n"
+          "                demo races installed with the program\n"
+          "  --version     the version, then exit\n"
+          "  --help        this text, then exit\n"
+          "\n"
+          "velaro-cli works on the same races without a window: velaro-cli --help.\n");
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (answerWithoutWindow(argc, argv)) {
+    return 0;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velaro"));
   QApplication::setApplicationDisplayName(QStringLiteral("Velaro"));
@@ -24,8 +60,11 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  const QString racesRoot = velaro::chooseRacesFolder(
-      QApplication::arguments(), QApplication::applicationDirPath(), QStringLiteral(VELARO_DEMO_DIR));
+  const QString installedDemo =
+      QDir(QApplication::applicationDirPath()).filePath(QStringLiteral(VELARO_DATA_FROM_BIN "/demo"));
+  const QString racesRoot =
+      velaro::chooseRacesFolder(QApplication::arguments(), QApplication::applicationDirPath(),
+                                {installedDemo, QStringLiteral(VELARO_DEMO_DIR)});
   const velaro::RaceFolders folders(racesRoot);
   const QString cover =
       QDir(folders.folder(QStringLiteral("raceadmin"))).filePath(QStringLiteral("cover.jpg"));

@@ -5,8 +5,16 @@
 
 namespace velaro {
 
+namespace {
+
+bool holdsRaces(const QString& folder) {
+  return QFileInfo(QDir(folder).filePath(QStringLiteral("raceadmin"))).isDir();
+}
+
+}  // namespace
+
 QString chooseRacesFolder(const QStringList& arguments, const QString& programFolder,
-                          const QString& demoFolder) {
+                          const QStringList& demoFolders) {
   for (int i = 0; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
     if (a == QLatin1String("--races") && i + 1 < arguments.size()) {
@@ -16,10 +24,15 @@ QString chooseRacesFolder(const QStringList& arguments, const QString& programFo
       return QDir(a.mid(8)).absolutePath();
     }
   }
-  if (QFileInfo(QDir(programFolder).filePath(QStringLiteral("raceadmin"))).isDir()) {
+  if (holdsRaces(programFolder)) {
     return QDir(programFolder).absolutePath();
   }
-  return QDir(demoFolder).absolutePath();
+  for (const QString& demo : demoFolders) {
+    if (holdsRaces(demo)) {
+      return QDir::cleanPath(QDir(demo).absolutePath());
+    }
+  }
+  return demoFolders.isEmpty() ? QString() : QDir::cleanPath(QDir(demoFolders.last()).absolutePath());
 }
 
 }  // namespace velaro

@@ -6,6 +6,7 @@
 #include "core/reports/kmlexport.h"
 #include "render/kmlicons.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <optional>
@@ -47,14 +48,11 @@ int runKml(const QStringList& args, QTextStream& out, QTextStream& err) {
     return 1;
   }
 
-  // The pictures the placemarks name live in the ya folder beside the races.
-  // Without them a globe viewer shows its default pins, so a races folder
-  // that cannot be written to costs a warning only.
+  // The pictures the placemarks name: the races folder's own, else the
+  // program's.
   const RaceLocation where = locateRace(raceFile);
-  const QString iconFolder = where.folders.folder(QString::fromLatin1(kIconFolder));
-  if (const std::optional<WriteError> error = ensureKmlIcons(iconFolder)) {
-    err << "velaro-cli: warning: icons not drawn: " << error->toString() << '\n';
-  }
+  const QString iconFolder = kmlIconFolder(where.folders.folder(QString::fromLatin1(kIconFolder)),
+                                           QCoreApplication::applicationDirPath());
   KmlOptions options;
   options.hideUnfocused = hideUnfocused;
   options.iconFolder = QDir::cleanPath(iconFolder) + u'/';

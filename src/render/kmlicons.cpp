@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStandardPaths>
 
 namespace velaro {
 
@@ -89,6 +90,35 @@ std::optional<WriteError> ensureKmlIcons(const QString& folder) {
     }
   }
   return std::nullopt;
+}
+
+bool hasAllKmlIcons(const QString& folder) {
+  const QDir dir(folder);
+  for (const QString& name : kmlIconFileNames()) {
+    if (!QFileInfo(dir.filePath(name)).isFile()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+QString kmlIconFolder(const QString& racesIconFolder, const QString& programFolder) {
+  QStringList candidates{racesIconFolder,
+                         QDir(programFolder).filePath(QStringLiteral(VELARO_DATA_FROM_BIN "/ya"))};
+#ifdef VELARO_BUILD_ICON_DIR
+  candidates << QStringLiteral(VELARO_BUILD_ICON_DIR);
+#endif
+  for (const QString& folder : candidates) {
+    if (!folder.isEmpty() && hasAllKmlIcons(folder)) {
+      return QDir::cleanPath(QDir(folder).absolutePath());
+    }
+  }
+  const QString cache =
+      QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).filePath(QStringLiteral("ya"));
+  // Without pictures a globe viewer shows its default pins: a cache that
+  // cannot be written costs the icons only.
+  ensureKmlIcons(cache);
+  return QDir::cleanPath(cache);
 }
 
 }  // namespace velaro

@@ -26,4 +26,15 @@ QImage kmlBuoyIcon();
 // that could not be written.
 std::optional<WriteError> ensureKmlIcons(const QString& folder);
 
+// True when folder holds every icon picture.
+bool hasAllKmlIcons(const QString& folder);
+
+// Where an export's icons are found: the races folder's own ya/ when it holds
+// every picture (a club may draw its own), else the pictures installed with
+// the program (share/velaro/ya beside bin/), else those of the build
+// tree; failing all, they are drawn once into the user's cache folder. A
+// races folder, which may be read-only or under version control, is never
+// written to.
+QString kmlIconFolder(const QString& racesIconFolder, const QString& programFolder);
+
 }  // namespace velaro

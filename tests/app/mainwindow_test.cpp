@@ -231,15 +231,18 @@ TEST_F(MainWindowTest, LanguageFlagsSwitchEveryCaption) {
   EXPECT_FALSE(usa->isVisible());
 }
 
-TEST(RacesFolder, ArgumentThenProgramFolderThenDemo) {
+TEST(RacesFolder, ArgumentThenProgramFolderThenInstalledThenSourceDemo) {
   QTemporaryDir program;
-  ASSERT_TRUE(program.isValid());
-  const QString demo = QStringLiteral("/demo");
-  EXPECT_EQ(chooseRacesFolder({"velaro", "--races", "/r"}, program.path(), demo), QStringLiteral("/r"));
-  EXPECT_EQ(chooseRacesFolder({"velaro", "--races=/r2"}, program.path(), demo), QStringLiteral("/r2"));
-  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demo), demo);
+  QTemporaryDir installed;
+  ASSERT_TRUE(program.isValid() && installed.isValid());
+  const QStringList demos{installed.path(), QStringLiteral("/demo")};
+  EXPECT_EQ(chooseRacesFolder({"velaro", "--races", "/r"}, program.path(), demos), QStringLiteral("/r"));
+  EXPECT_EQ(chooseRacesFolder({"velaro", "--races=/r2"}, program.path(), demos), QStringLiteral("/r2"));
+  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demos), QStringLiteral("/demo"));
+  ASSERT_TRUE(QDir(installed.path()).mkpath(QStringLiteral("raceadmin")));
+  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demos), QDir(installed.path()).absolutePath());
   ASSERT_TRUE(QDir(program.path()).mkpath(QStringLiteral("raceadmin")));
-  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demo), QDir(program.path()).absolutePath());
+  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demos), QDir(program.path()).absolutePath());
 }
 
 }  // namespace
