@@ -1,32 +1,54 @@
 #include "app/captions.h"
 
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLocale>
+#include <QWidget>
 
 namespace velaro {
 
 const std::vector<Caption>& captionTable() {
   static const std::vector<Caption> table = {
-      {"Label1", QStringLiteral("     Boat Name "),
+      {"boatListHeader", QStringLiteral("     Boat Name "),
        QStringLiteral("       艇　名          　         艇　名")},
-      {"Label5", QStringLiteral("Race File Name"), QStringLiteral(" レースファイル名")},
-      {"GroupBox1", QStringLiteral("Orientation"), QStringLiteral("表示方位")},
-      {"RadioN", QStringLiteral("NorthWd"), QStringLiteral("北が上")},
-      {"RadioW", QStringLiteral("WindWd"), QStringLiteral("風向")},
-      {"chkAutoNext", QStringLiteral("AutoNext"), QStringLiteral("自動切換")},
-      {"Button4", QStringLiteral("SHOW"), QStringLiteral("表示")},
-      {"RadioButton1", QStringLiteral("Track"), QStringLiteral("軌跡")},
-      {"RadioButton2", QStringLiteral("Graph"), QStringLiteral("ｸﾞﾗﾌ")},
-      {"RadioButton3", QStringLiteral("Table"), QStringLiteral("数表")},
-      {"CheckBox1", QStringLiteral("Auto Trace"), QStringLiteral("軌跡追尾")},
-      {"chkLL", QStringLiteral("Layline"), QStringLiteral("レイライン")},
-      {"ChkRefLine", QStringLiteral("Comp Ht"), QStringLiteral("比較線")},
-      {"CheckBox2", QStringLiteral("Boat Name"), QStringLiteral("艇名表示")},
-      {"ChkBigBoat", QStringLiteral("Boat Size"), QStringLiteral("艇拡大")},
-      {"chkHint", QStringLiteral("Tips"), QStringLiteral("操作説明")},
-      {"Button2", QStringLiteral("Attachment"), QStringLiteral("添付資料表示")},
-      {"Button5", QStringLiteral("Retouch"), QStringLiteral("画像処理")},
+      {"raceFileLabel", QStringLiteral("Race File Name"), QStringLiteral(" レースファイル名")},
+      {"orientationGroup", QStringLiteral("Orientation"), QStringLiteral("表示方位")},
+      {"northUpButton", QStringLiteral("NorthWd"), QStringLiteral("北が上")},
+      {"windUpButton", QStringLiteral("WindWd"), QStringLiteral("風向")},
+      {"autoNextBox", QStringLiteral("AutoNext"), QStringLiteral("自動切換")},
+      {"showRaceButton", QStringLiteral("SHOW"), QStringLiteral("表示")},
+      {"trackPageButton", QStringLiteral("Track"), QStringLiteral("軌跡")},
+      {"graphPageButton", QStringLiteral("Graph"), QStringLiteral("ｸﾞﾗﾌ")},
+      {"tablePageButton", QStringLiteral("Table"), QStringLiteral("数表")},
+      {"autoTraceBox", QStringLiteral("Auto Trace"), QStringLiteral("軌跡追尾")},
+      {"laylineBox", QStringLiteral("Layline"), QStringLiteral("レイライン")},
+      {"referenceLineBox", QStringLiteral("Comp Ht"), QStringLiteral("比較線")},
+      {"boatNamesBox", QStringLiteral("Boat Name"), QStringLiteral("艇名表示")},
+      {"bigBoatsBox", QStringLiteral("Boat Size"), QStringLiteral("艇拡大")},
+      {"hintsBox", QStringLiteral("Tips"), QStringLiteral("操作説明")},
+      {"attachmentsButton", QStringLiteral("Attachment"), QStringLiteral("添付資料表示")},
+      {"retouchButton", QStringLiteral("Retouch"), QStringLiteral("画像処理")},
   };
   return table;
+}
+
+void applyCaptions(QWidget* root, Language language) {
+  const bool japanese = isJapanese(language);
+  for (const Caption& c : captionTable()) {
+    QObject* control = root->findChild<QObject*>(QString::fromLatin1(c.control));
+    if (!control) {
+      continue;
+    }
+    const QString& text = japanese ? c.japanese : c.english;
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+      label->setText(text);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+      button->setText(text);
+    } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
+      group->setTitle(text);
+    }
+  }
 }
 
 Language languageForSystemLocale() {

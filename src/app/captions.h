@@ -4,6 +4,8 @@
 
 #include <vector>
 
+class QWidget;
+
 namespace velaro {
 
 // 0 Japanese, 1 English chosen by the user, 2 English because the system is
@@ -22,6 +24,9 @@ struct Caption {
 
 // The captions of the main window's controls in both languages.
 const std::vector<Caption>& captionTable();
+
+// Sets the caption of every control of the table found under root.
+void applyCaptions(QWidget* root, Language language);
 
 // Japanese when the system locale is Japanese, else English fixed.
 Language languageForSystemLocale();

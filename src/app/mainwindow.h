@@ -1,36 +1,37 @@
 #pragma once
 
 #include "app/captions.h"
+#include "app/controls.h"
+#include "app/desktopdocuments.h"
+#include "app/racecontrolpanel.h"
+#include "app/replayscreen.h"
 #include "app/splashform.h"
-#include "app/timebarwidget.h"
 #include "core/loadpipeline.h"
 #include "core/race.h"
+#include "core/racecatalogue.h"
 #include "core/racefolders.h"
 #include "core/replay/replayclock.h"
-#include "render/scene/renderscene.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QListWidget>
-#include <QMainWindow>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
 #include <QTimer>
-
-#include <functional>
+#include <QWidget>
 
 namespace velaro {
 
-class MapWidget;
+class BoatListPanel;
+class CompassPanel;
+class FlagPanel;
+class HintBox;
+class MapView;
+class OverviewPanel;
 class Platform;
+class ScoreBoard;
+class TimeBarWidget;
+class WindGraphPanel;
 
-// The main window: it owns the race on screen and wires the controls to the
-// load sequence and the views. It computes nothing itself.
+// The main window: it owns the race on screen, the replay clock and its
+// timers, runs a load and hands the result to the panels, and routes each
+// panel's signals. It computes nothing itself.
 class MainWindow : public QWidget {
   Q_OBJECT
 
@@ -50,87 +51,70 @@ class MainWindow : public QWidget {
 
   // Lays the panels out for the present client size.
   void ArrangeWindow();
-  void ApplyLanguage();
 
   // How messages reach the user; tests replace it to capture them.
-  using MessageSink = std::function<void(const QString& caption, const QString& text, bool error)>;
   void setMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
+  // The Yes/No question about boats out of focus; tests replace it.
+  void setQuestionSink(QuestionSink sink) { m_questionSink = std::move(sink); }
 
   const Race& race() const { return m_loaded.race; }
   const LoadedRace& loaded() const { return m_loaded; }
-  const QStringList& raceFiles() const { return m_raceFiles; }
-  const QString& selectedRacePath() const { return m_selectedRacePath; }
-  int currentRace() const { return m_currentRace; }
-  int chosenRaceIndex() const { return m_chosenRaceIndex; }
+  const QStringList& raceFiles() const { return m_selection.raceFiles; }
+  const QString& selectedRacePath() const { return m_selection.SelectedRacePath; }
+  int currentRace() const { return m_selection.CurrentRace; }
+  int chosenRaceIndex() const { return m_selection.ChosenRaceIndex; }
   Language language() const { return m_language; }
   void setLanguage(Language language);
-  const QString& documentsFolder() const { return m_documentsFolder; }
+  const QString& documentsFolder() const { return m_documents.documentsFolder(); }
   // Where exports go; the user's documents folder unless set before startUp.
-  void setDocumentsFolder(const QString& folder) { m_documentsFolder = folder; }
+  void setDocumentsFolder(const QString& folder) { m_documents.setDocumentsFolder(folder); }
   bool isLoading() const { return m_loading; }
   int mapWidth() const;
-  int mapHeight() const;
-
-  // Event handlers of the controls, public so that tests drive them.
-  void ComboBox1Change(int index);
-  void Button4Click();
-  void btnHELPClick();
-  void Button2Click();
-  void ListBox1Click(QListWidgetItem* item);
-  void Button1Click();
-  void jpnClick();
-  void usaClick();
-  void Timer1Timer();
-  void Timer2Timer();
-  void up_fClick();
-  void stop_fClick();
-  void dn_fClick();
-  void plusClick();
-  void minusClick();
-  void RadioButton1Click();
-  void ScrollBar1Change(int position);
-  void RadioButton3Click();
-  // The Google Earth button: left click exports the whole race, right click
-  // the present scene.
-  void Button3MouseDown(Qt::MouseButton button);
-  void Button3MouseMove();
-  // The Yes/No question about boats out of focus; tests replace it.
-  using QuestionSink = std::function<bool(const QString& caption, const QString& text)>;
-  void setQuestionSink(QuestionSink sink) { m_questionSink = std::move(sink); }
-
+  int mapHeight() const { return height(); }
   const ReplayClock& clock() const { return m_clock; }
-  const SceneRenderer& scene() const { return m_scene; }
+  const SceneRenderer& scene() const { return m_replayScreen.scene(); }
   // The pause the load makes before the replay starts (1 s; tests shorten it).
   void setLoadWaitMs(int ms) { m_loadWaitMs = ms; }
-  int Page() const { return m_page; }
+  // 1 on the Track page, 2 on the Graph and Table pages.
+  int page() const { return m_page; }
+
+  // What the panels' signals do, public so that tests drive them.
+  void onRaceChosen(int index);
+  void onShowClicked();
+  void choosePage(Page page);
+  void play(Transport transport);
+  // One step of the replay forward (direction > 0) or backward.
+  void step(int direction);
+  // Left click exports the whole race, right click the present scene.
+  void exportKml(Qt::MouseButton button);
+  void onFrameTick();
+  void onSecondTick();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void buildControls();
-  void ListRaceFiles();
+  void connectPanels();
   void showMessage(const QString& text, bool error);
-  void openFileIfExists(const QString& path);
-  void applyRaceToControls();
-  void drawOverview();
-  void buildBoatControls();
+  void applyRaceToPanels();
   void updateSceneOptions();
-  void showReplayFrame(double sceneTime);
-  void applyResultBoard(bool cleared, const std::vector<int>& revealed, const ResultBoard& board);
-  void showTransport(Transport transport);
-  void Wait(int ms);
+  void showClockAtSceneTime();
   void timeBarJump(double t);
   void timeBarPreview(double t);
   void timeBarPreviewEnded();
-  void drawOverviewDots(const std::vector<std::optional<GeoPoint>>& positions);
-  void fadeSplash();
+  void reportError(const std::optional<QString>& error);
+  void showRaceCaption();
 
   RaceFolders m_folders;
   Platform& m_platform;
   QPointer<SplashForm> m_splash;
-  MessageSink m_messageSink;
+  // The cover picture keeps the default titles away for the whole run, also
+  // after the splash window has gone.
+  bool m_coverShown = false;
+  MessageSink m_messageSink = messageBoxSink(this);
+  QuestionSink m_questionSink = questionBoxSink(this);
+  DesktopDocuments m_documents;
 
   LoadedRace m_loaded;
   bool m_haveRace = false;
@@ -138,92 +122,27 @@ class MainWindow : public QWidget {
   bool m_firstLoadDone = false;
   bool m_lastLoadHadNoBoats = false;
 
-  QString m_documentsFolder;
-  QStringList m_raceFiles;
-  QString m_selectedRacePath;
-  int m_currentRace = 0;
-  int m_chosenRaceIndex = 0;
-  int m_autoNext = 1;
-  int m_hintsOn = 1;
+  RaceSelection m_selection;
   Language m_language = Language::EnglishFixed;
-
-  // Controls, named as the form names them.
-  MapWidget* m_map = nullptr;
-  QWidget* pnlLOGO = nullptr;
-  QLabel* Image1 = nullptr;
-  QLabel* imgLOGO = nullptr;
-  QPlainTextEdit* Memo1 = nullptr;
-  QPushButton* btnHELP = nullptr;
-  QWidget* pnlBOATlist = nullptr;
-  QLabel* Label1 = nullptr;
-  QWidget* pnlCTRL = nullptr;
-  QLabel* Label5 = nullptr;
-  QComboBox* ComboBox1 = nullptr;
-  QCheckBox* chkAutoNext = nullptr;
-  QPushButton* Button4 = nullptr;
-  QPushButton* Button1 = nullptr;
-  QGroupBox* GroupBox2 = nullptr;
-  QRadioButton* RadioButton1 = nullptr;
-  QRadioButton* RadioButton2 = nullptr;
-  QRadioButton* RadioButton3 = nullptr;
-  QGroupBox* GroupBox1 = nullptr;
-  QRadioButton* RadioN = nullptr;
-  QRadioButton* RadioW = nullptr;
-  QCheckBox* CheckBox1 = nullptr;
-  QCheckBox* chkLL = nullptr;
-  QCheckBox* ChkRefLine = nullptr;
-  QCheckBox* CheckBox2 = nullptr;
-  QCheckBox* ChkBigBoat = nullptr;
-  QCheckBox* chkHint = nullptr;
-  QPushButton* Button5 = nullptr;
-  QPushButton* Button3 = nullptr;
-  QPushButton* Button2 = nullptr;
-  QListWidget* ListBox1 = nullptr;
-  QWidget* pnlDIR = nullptr;
-  QGroupBox* GroupBox4 = nullptr;
-  QScrollBar* ScrollBar3 = nullptr;
-  QCheckBox* CheckBox3 = nullptr;
-  QLabel* Label3 = nullptr;
-  QScrollBar* ScrollBar2 = nullptr;
-  QLabel* Label2 = nullptr;
-  QScrollBar* ScrollBar1 = nullptr;
-  QPlainTextEdit* Memo2 = nullptr;
-  QPushButton* jpn = nullptr;
-  QPushButton* usa = nullptr;
-  TimeBarWidget* pnlTimeBar = nullptr;
-  QWidget* Panel1 = nullptr;
-  QLabel* compasst = nullptr;
-  QWidget* PnlWindGr = nullptr;
-  QLabel* Image10 = nullptr;
-  QImage m_roseSource;
-  QImage m_overview;
-  QWidget* pnlScore = nullptr;
-  QWidget* pnlFLAG = nullptr;
-  QLabel* blue_p = nullptr;
-  QPushButton* up_f = nullptr;
-  QPushButton* up_t = nullptr;
-  QPushButton* stop_f = nullptr;
-  QPushButton* stop_t = nullptr;
-  QPushButton* dn_f = nullptr;
-  QPushButton* dn_t = nullptr;
-  QPushButton* plus = nullptr;
-  QPushButton* minus = nullptr;
-  std::vector<QCheckBox*> m_boatBoxes;
-  std::vector<std::optional<GeoPoint>> m_dotPositions;  // last drawn overview dot per boat
-  std::vector<QLabel*> m_resultLabels;
-
-  SceneRenderer m_scene;
-  ReplayClock m_clock;
   int m_page = 1;
   int m_loadWaitMs = 1000;
   bool m_hideUnfocused = false;
-  QuestionSink m_questionSink;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void writeAndOpen(const QString& fileName, const QByteArray& bytes);
-  void showHint(const QString& text, const QRect& rect);
-  QPlainTextEdit* hintbox = nullptr;
-  QTimer* Timer1 = nullptr;
-  QTimer* Timer2 = nullptr;
+
+  ReplayScreen m_replayScreen;
+  ReplayClock m_clock;
+
+  MapView* m_mapView = nullptr;
+  OverviewPanel* m_overviewPanel = nullptr;
+  BoatListPanel* m_boatListPanel = nullptr;
+  RaceControlPanel* m_raceControlPanel = nullptr;
+  TimeBarWidget* m_timeBarPanel = nullptr;
+  CompassPanel* m_compassPanel = nullptr;
+  WindGraphPanel* m_windGraphPanel = nullptr;
+  ScoreBoard* m_scoreBoard = nullptr;
+  FlagPanel* m_flagPanel = nullptr;
+  HintBox* m_hintBox = nullptr;
+  QTimer* m_frameTimer = nullptr;
+  QTimer* m_secondTimer = nullptr;
 };
 
 }  // namespace velaro

@@ -2,11 +2,13 @@
 
 #include "render/splashpicture.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFont>
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -57,8 +59,8 @@ SplashForm::SplashForm(const QString& coverPath, QWidget* parent)
   pal.setColor(QPalette::Window, kSplashBlue);
   setPalette(pal);
 
-  m_image1 = new QLabel(this);
-  m_image1->setObjectName(QStringLiteral("Image1"));
+  m_coverPicture = new QLabel(this);
+  m_coverPicture->setObjectName(QStringLiteral("coverPicture"));
   QImage picture;
   if (!coverPath.isEmpty()) {
     QImageReader reader(coverPath);
@@ -72,19 +74,20 @@ SplashForm::SplashForm(const QString& coverPath, QWidget* parent)
   if (picture.isNull()) {
     picture = drawSplashPicture(QSize(640, 300));
   }
-  m_image1->setPixmap(QPixmap::fromImage(picture));
-  m_image1->resize(picture.size());
+  m_coverPicture->setPixmap(QPixmap::fromImage(picture));
+  m_coverPicture->resize(picture.size());
 
-  m_image2 = new QLabel(this);
-  m_image2->setObjectName(QStringLiteral("Image2"));
-  m_image2->resize(kProgressWidth, kProgressHeight);
+  m_progressBar = new QLabel(this);
+  m_progressBar->setObjectName(QStringLiteral("progressBar"));
+  m_progressBar->resize(kProgressWidth, kProgressHeight);
 
-  m_memo1 = makeMemo(this, "memo1", 10, false);
-  m_memo2 = makeMemo(this, "memo2", 25, true);
-  m_memo3 = makeMemo(this, "Memo3", 18, true);
-  m_label1 = makeLabel(this, "Label1", QStringLiteral("Velaro developers \u00b7 open source sailing tools"));
-  m_label2 = makeLabel(this, "Label2", QStringLiteral("Powered by"));
-  m_label3 = makeLabel(this, "Label3", QStringLiteral("Velaro 2009"));
+  m_statusLine = makeMemo(this, "statusLine", 10, false);
+  m_raceTitle = makeMemo(this, "raceTitle", 25, true);
+  m_raceSubtitle = makeMemo(this, "raceSubtitle", 18, true);
+  m_creditLine =
+      makeLabel(this, "creditLine", QStringLiteral("Velaro developers \u00b7 open source sailing tools"));
+  m_poweredByLine = makeLabel(this, "poweredByLine", QStringLiteral("Powered by"));
+  m_yearLine = makeLabel(this, "yearLine", QStringLiteral("Velaro 2009"));
   showProgress(QString(), 0, 1);
 }
 
@@ -94,34 +97,34 @@ void SplashForm::arrange(QSize screen) {
   const int height = screen.height();
   const auto centreX = [width](QWidget* w) { return (width - w->width()) / 2; };
 
-  m_memo1->resize(width, 24);
-  m_memo2->resize(width, 48);
-  m_memo3->resize(width, 40);
-  const int h = height - m_image1->height();
-  m_image1->move(centreX(m_image1), static_cast<int>(std::nearbyint(h / 2.0)));
-  const int imageBottom = m_image1->y() + m_image1->height();
-  m_memo1->move(0, imageBottom + 10);
-  m_image2->move(centreX(m_image2), imageBottom + 40);
-  m_memo3->move(0, std::max(static_cast<int>(std::nearbyint(h / 2.0 - 130)), 50));
-  m_memo2->move(0, std::max(static_cast<int>(std::nearbyint(h / 2.0 - 70)), 110));
-  m_label1->move(centreX(m_label1), height - 35);
-  m_label2->move(centreX(m_label2), height - 51);
-  m_label3->move(centreX(m_label3), height - 75);
+  m_statusLine->resize(width, 24);
+  m_raceTitle->resize(width, 48);
+  m_raceSubtitle->resize(width, 40);
+  const int h = height - m_coverPicture->height();
+  m_coverPicture->move(centreX(m_coverPicture), static_cast<int>(std::nearbyint(h / 2.0)));
+  const int imageBottom = m_coverPicture->y() + m_coverPicture->height();
+  m_statusLine->move(0, imageBottom + 10);
+  m_progressBar->move(centreX(m_progressBar), imageBottom + 40);
+  m_raceSubtitle->move(0, std::max(static_cast<int>(std::nearbyint(h / 2.0 - 130)), 50));
+  m_raceTitle->move(0, std::max(static_cast<int>(std::nearbyint(h / 2.0 - 70)), 110));
+  m_creditLine->move(centreX(m_creditLine), height - 35);
+  m_poweredByLine->move(centreX(m_poweredByLine), height - 51);
+  m_yearLine->move(centreX(m_yearLine), height - 75);
 }
 
 void SplashForm::setTitles(const QString& caption, const QString& subcaption) {
   if (caption.size() >= 3) {
-    m_memo2->setPlainText(caption.trimmed());
-    m_memo2->show();
+    m_raceTitle->setPlainText(caption.trimmed());
+    m_raceTitle->show();
     setWindowTitle(caption);
   } else {
-    m_memo2->hide();
+    m_raceTitle->hide();
   }
   if (subcaption.size() >= 3) {
-    m_memo3->setPlainText(subcaption.trimmed());
-    m_memo3->show();
+    m_raceSubtitle->setPlainText(subcaption.trimmed());
+    m_raceSubtitle->show();
   } else {
-    m_memo3->hide();
+    m_raceSubtitle->hide();
   }
 }
 
@@ -136,18 +139,42 @@ void SplashForm::showProgress(const QString& fileName, int k, int count) {
     const int filled = static_cast<int>(std::nearbyint(static_cast<double>(k) * kProgressWidth / count));
     p.fillRect(0, 0, filled, kProgressHeight, QColor(0, 0, 255));
   }
-  m_image2->setPixmap(bar);
-  m_image2->repaint();
+  m_progressBar->setPixmap(bar);
+  m_progressBar->repaint();
 }
 
 void SplashForm::setStatus(const QString& text) {
-  m_memo1->setPlainText(text);
-  m_memo1->repaint();
+  m_statusLine->setPlainText(text);
+  m_statusLine->repaint();
 }
 
 void SplashForm::setAlpha(int alpha) {
   m_alpha = std::clamp(alpha, 0, 255);
   setWindowOpacity(m_alpha / 255.0);
+}
+
+void SplashForm::fadeOut() {
+  setStatus(QString());
+  // From alpha 250 down to 130 in steps of 5, letting events run between.
+  for (int alpha = 250; alpha >= 130; alpha -= 5) {
+    setAlpha(alpha);
+    QCoreApplication::processEvents();
+    QThread::msleep(10);
+  }
+  setCloseOnDeactivate(true);
+}
+
+void SplashForm::followLoad(QPointer<SplashForm> splash, LoadCallbacks& callbacks) {
+  callbacks.raceFileRead = [splash](const Race& race) {
+    if (splash) {
+      splash->setTitles(race.RaceCaption, race.RaceSubcaption);
+    }
+  };
+  callbacks.progress = [splash](int k, int count, const QString& fileName) {
+    if (splash) {
+      splash->showProgress(fileName, k, count);
+    }
+  };
 }
 
 void SplashForm::changeEvent(QEvent* event) {

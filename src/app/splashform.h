@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/loadpipeline.h"
+
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QWidget>
 
 namespace velaro {
@@ -32,19 +35,26 @@ class SplashForm : public QWidget {
   int alpha() const { return m_alpha; }
   // Closes on the next loss of activation once the first load is done.
   void setCloseOnDeactivate(bool on) { m_closeOnDeactivate = on; }
+  // The end of a load: clears the status line and fades to half
+  // transparency, letting events run; from then on it closes when it loses
+  // activation.
+  void fadeOut();
+
+  // Lets the splash show the titles and progress of a load while it lives.
+  static void followLoad(QPointer<SplashForm> splash, LoadCallbacks& callbacks);
 
  protected:
   void changeEvent(QEvent* event) override;
 
  private:
-  QLabel* m_image1;
-  QLabel* m_image2;
-  QPlainTextEdit* m_memo1;
-  QPlainTextEdit* m_memo2;
-  QPlainTextEdit* m_memo3;
-  QLabel* m_label1;
-  QLabel* m_label2;
-  QLabel* m_label3;
+  QLabel* m_coverPicture;
+  QLabel* m_progressBar;
+  QPlainTextEdit* m_statusLine;
+  QPlainTextEdit* m_raceTitle;
+  QPlainTextEdit* m_raceSubtitle;
+  QLabel* m_creditLine;
+  QLabel* m_poweredByLine;
+  QLabel* m_yearLine;
   bool m_coverShown = false;
   bool m_closeOnDeactivate = true;
   int m_alpha = 255;

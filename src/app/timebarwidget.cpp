@@ -56,18 +56,18 @@ TimeBarHint hintFor(Language language, const QString& timeText, int y) {
 }
 
 TimeBarWidget::TimeBarWidget(QWidget* parent) : QWidget(parent) {
-  setObjectName(QStringLiteral("pnlTimeBar"));
+  setObjectName(QStringLiteral("timeBarPanel"));
   setMouseTracking(true);
-  BackTimeBar = imageBox("BackTimeBar", this);
-  TimeBar = imageBox("TimeBar", this);
-  TimePointer = imageBox("TimePointer", this);
+  m_timeBarFrame = imageBox("timeBarFrame", this);
+  m_timeBar = imageBox("timeBar", this);
+  m_timePointer = imageBox("timePointer", this);
   // Clicks on the pointer reach the bar or the frame beneath it.
-  TimePointer->setAttribute(Qt::WA_TransparentForMouseEvents);
-  BackTimeBar->installEventFilter(this);
-  TimeBar->installEventFilter(this);
-  BackTimeBar->hide();
-  TimeBar->hide();
-  TimePointer->hide();
+  m_timePointer->setAttribute(Qt::WA_TransparentForMouseEvents);
+  m_timeBarFrame->installEventFilter(this);
+  m_timeBar->installEventFilter(this);
+  m_timeBarFrame->hide();
+  m_timeBar->hide();
+  m_timePointer->hide();
 }
 
 void TimeBarWidget::setRace(const LoadedRace* race) {
@@ -89,30 +89,30 @@ TimeBarScale TimeBarWidget::scale() const {
 
 void TimeBarWidget::BuildTimeBar() {
   const bool shown = m_race != nullptr;
-  BackTimeBar->setVisible(shown);
-  TimeBar->setVisible(shown);
-  TimePointer->setVisible(shown);
+  m_timeBarFrame->setVisible(shown);
+  m_timeBar->setVisible(shown);
+  m_timePointer->setVisible(shown);
   if (!shown) {
     return;
   }
   const TimeBarImages images = BuildTimeBarImages(m_race->race, m_race->geometry, size());
-  BackTimeBar->move(0, 0);
-  showImage(BackTimeBar, images.BackTimeBar);
-  TimeBar->move(kTimeBarLeft, kTimeBarTop);
-  showImage(TimeBar, images.TimeBar);
-  showImage(TimePointer, images.TimePointer);
+  m_timeBarFrame->move(0, 0);
+  showImage(m_timeBarFrame, images.BackTimeBar);
+  m_timeBar->move(kTimeBarLeft, kTimeBarTop);
+  showImage(m_timeBar, images.TimeBar);
+  showImage(m_timePointer, images.TimePointer);
   setSceneTime(m_sceneTime);
 }
 
 void TimeBarWidget::setSceneTime(double sceneTime) {
   m_sceneTime = sceneTime;
   if (m_race) {
-    TimePointer->move(kTimePointerLeft, scale().pointerTop(sceneTime));
-    TimePointer->raise();
+    m_timePointer->move(kTimePointerLeft, scale().pointerTop(sceneTime));
+    m_timePointer->raise();
   }
 }
 
-void TimeBarWidget::TimeBarMouseMove(int y) {
+void TimeBarWidget::onBarMouseMove(int y) {
   if (!m_race) {
     return;
   }
@@ -125,7 +125,7 @@ void TimeBarWidget::TimeBarMouseMove(int y) {
   emit previewRequested(m_preview.time);
 }
 
-void TimeBarWidget::TimeBarMouseDown(int y) {
+void TimeBarWidget::onBarMouseDown(int y) {
   if (!m_race) {
     return;
   }
@@ -133,16 +133,16 @@ void TimeBarWidget::TimeBarMouseDown(int y) {
   emit jumpRequested(s.clampToAxis(s.timeOfRow(y)));
 }
 
-void TimeBarWidget::BackTimeBarMouseDown(int y) {
+void TimeBarWidget::onFrameMouseDown(int y) {
   if (!m_race) {
     return;
   }
-  if (inStartBand(y, BackTimeBar->height())) {
+  if (inStartBand(y, m_timeBarFrame->height())) {
     emit startRequested(m_race->race.TimeAxisStart);
   }
 }
 
-void TimeBarWidget::pnlTimeBarMouseMove() {
+void TimeBarWidget::onPanelMouseMove() {
   if (!m_mouseOnTimeBar) {
     return;
   }
@@ -178,19 +178,19 @@ bool TimeBarWidget::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
   }
   const int y = rowOf(static_cast<QMouseEvent*>(event));
-  if (watched == TimeBar) {
+  if (watched == m_timeBar) {
     if (type == QEvent::MouseMove) {
-      TimeBarMouseMove(y);
+      onBarMouseMove(y);
     } else {
-      TimeBarMouseDown(y);
+      onBarMouseDown(y);
     }
     return true;
   }
-  if (watched == BackTimeBar) {
+  if (watched == m_timeBarFrame) {
     if (type == QEvent::MouseMove) {
-      pnlTimeBarMouseMove();
+      onPanelMouseMove();
     } else {
-      BackTimeBarMouseDown(y);
+      onFrameMouseDown(y);
     }
     return true;
   }
@@ -203,13 +203,13 @@ void TimeBarWidget::resizeEvent(QResizeEvent* event) {
 }
 
 void TimeBarWidget::mouseMoveEvent(QMouseEvent* event) {
-  pnlTimeBarMouseMove();
+  onPanelMouseMove();
   QWidget::mouseMoveEvent(event);
 }
 
 // Leaving the panel in one quick move never passes over the frame.
 void TimeBarWidget::leaveEvent(QEvent* event) {
-  pnlTimeBarMouseMove();
+  onPanelMouseMove();
   QWidget::leaveEvent(event);
 }
 

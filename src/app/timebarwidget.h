@@ -62,10 +62,10 @@ class TimeBarWidget : public QWidget {
   // Mouse handlers, public so that tests drive them. y is in the coordinates
   // of the control the handler belongs to (the bar, or the frame which covers
   // the whole panel).
-  void TimeBarMouseMove(int y);
-  void TimeBarMouseDown(int y);
-  void BackTimeBarMouseDown(int y);
-  void pnlTimeBarMouseMove();
+  void onBarMouseMove(int y);
+  void onBarMouseDown(int y);
+  void onFrameMouseDown(int y);
+  void onPanelMouseMove();
 
   bool mouseOnTimeBar() const { return m_mouseOnTimeBar; }
   const TimeBarPreview& preview() const { return m_preview; }
@@ -100,9 +100,9 @@ class TimeBarWidget : public QWidget {
   bool m_mouseOnTimeBar = false;
   TimeBarPreview m_preview;
 
-  QLabel* BackTimeBar = nullptr;
-  QLabel* TimeBar = nullptr;
-  QLabel* TimePointer = nullptr;
+  QLabel* m_timeBarFrame = nullptr;
+  QLabel* m_timeBar = nullptr;
+  QLabel* m_timePointer = nullptr;
 };
 
 }  // namespace velaro

@@ -81,4 +81,33 @@ int findCurrentRace(const QStringList& raceFiles, const QString& selectedPath) {
   return 0;
 }
 
+RaceSelection RaceSelection::open(const RaceFolders& folders) {
+  RaceSelection selection;
+  selection.raceFiles = ListRaceFiles(folders);
+  selection.SelectedRacePath = chooseFirstRace(folders, selection.raceFiles);
+  selection.CurrentRace = findCurrentRace(selection.raceFiles, selection.SelectedRacePath);
+  selection.ChosenRaceIndex = selection.CurrentRace;
+  return selection;
+}
+
+bool RaceSelection::isSelected(const QString& text) const {
+  return !text.isEmpty() &&
+         QFileInfo(SelectedRacePath).fileName().compare(text.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+void RaceSelection::selectNamed(const RaceFolders& folders, const QString& text, int selectorIndex) {
+  SelectedRacePath = folders.folder(QString::fromLatin1(kRaceAdminFolder)) + u'/' + text.trimmed();
+  CurrentRace = ChosenRaceIndex > 0 ? ChosenRaceIndex : selectorIndex + 1;
+}
+
+void RaceSelection::selectListed(const RaceFolders& folders, int race) {
+  CurrentRace = race;
+  SelectedRacePath = folders.folder(QString::fromLatin1(kRaceAdminFolder)) + u'/' + raceFiles[race - 1];
+}
+
+bool RaceSelection::raceFileExists(const RaceFolders& folders, int race) const {
+  return race >= 1 && race <= raceFiles.size() &&
+         folders.existingFile(QString::fromLatin1(kRaceAdminFolder), raceFiles[race - 1]).has_value();
+}
+
 }  // namespace velaro

@@ -1,8 +1,8 @@
 #include "app/mainwindow.h"
-#include "app/racesfolder.h"
 #include "fakeplatform.h"
 #include "support/gpxmaker.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -10,7 +10,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -68,11 +70,17 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void choose(MainWindow& w, const QString& name) {
-    auto* combo = w.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    auto* combo = w.findChild<QComboBox*>(QStringLiteral("raceSelector"));
     const int index = combo->findText(name);
     ASSERT_GE(index, 0);
     combo->setCurrentIndex(index);
-    w.ComboBox1Change(index);
+    w.onRaceChosen(index);
+  }
+
+  static void click(MainWindow& w, const char* button) {
+    auto* b = w.findChild<QAbstractButton*>(QString::fromLatin1(button));
+    ASSERT_NE(b, nullptr) << button;
+    b->click();
   }
 
   QTemporaryDir m_dir;
@@ -84,12 +92,38 @@ TEST_F(MainWindowTest, StartUpListsCatalogueAndLoadsTheFirstRace) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
   EXPECT_EQ(w->raceFiles(), QStringList({"alpha.txt", "bravo.txt", "broken.txt", "empty.txt"}));
-  EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->count(), 4);
+  EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("raceSelector"))->count(), 4);
   EXPECT_EQ(w->currentRace(), 1);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
   EXPECT_EQ(m_platform.guns, 1);
   EXPECT_TRUE(m_messages.empty());
-  EXPECT_TRUE(w->findChild<QPushButton*>(QStringLiteral("Button2"))->isEnabled());
+  EXPECT_TRUE(w->findChild<QPushButton*>(QStringLiteral("attachmentsButton"))->isEnabled());
+}
+
+// A cover picture keeps the default titles away from every race of the run,
+// also those shown after the splash window has closed.
+TEST_F(MainWindowTest, ACoverPictureKeepsDefaultTitlesAwayAfterTheSplashCloses) {
+  write(QStringLiteral("raceadmin/plain.txt"),
+        "ST,2009/07/19 10:00:00\nFT,2009/07/19 11:00:00\nBN,a.gpx,A\n");
+  write(QStringLiteral("raceadmin/racefile.st"), "plain.txt\n");
+  const QString cover = QDir(m_dir.path()).filePath(QStringLiteral("raceadmin/cover.jpg"));
+  QImage picture(64, 32, QImage::Format_RGB32);
+  picture.fill(Qt::darkBlue);
+  ASSERT_TRUE(picture.save(cover, "JPG"));
+  QPointer<SplashForm> splash = new SplashForm(cover);
+  ASSERT_TRUE(splash->coverShown());
+  auto w = std::make_unique<MainWindow>(RaceFolders(m_dir.path()), m_platform, splash);
+  w->setLoadWaitMs(0);
+  w->resize(1280, 800);
+  ASSERT_TRUE(w->startUp());
+  EXPECT_TRUE(w->race().RaceCaption.isEmpty());
+  delete splash.data();
+  choose(*w, QStringLiteral("alpha.txt"));
+  w->onShowClicked();
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+  choose(*w, QStringLiteral("plain.txt"));
+  w->onShowClicked();
+  EXPECT_TRUE(w->race().RaceCaption.isEmpty()) << w->race().RaceCaption.toStdString();
 }
 
 TEST_F(MainWindowTest, RaceFileStPicksTheFirstRace) {
@@ -98,7 +132,7 @@ TEST_F(MainWindowTest, RaceFileStPicksTheFirstRace) {
   ASSERT_TRUE(w->startUp());
   EXPECT_EQ(w->currentRace(), 2);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Bravo Cup"));
-  EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->currentText(),
+  EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("raceSelector"))->currentText(),
             QStringLiteral("bravo.txt"));
 }
 
@@ -106,7 +140,7 @@ TEST_F(MainWindowTest, ShowingTheRaceOnScreenAgainIsRefused) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
   choose(*w, QStringLiteral("alpha.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_EQ(m_messages[0].text, QStringLiteral("Already shown."));
   EXPECT_EQ(m_messages[0].caption, QStringLiteral("Velaro"));
@@ -116,14 +150,14 @@ TEST_F(MainWindowTest, ShowLoadsOtherRacesInTurnAndCarriesSettingsOver) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
   choose(*w, QStringLiteral("bravo.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   EXPECT_TRUE(m_messages.empty());
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Bravo Cup"));
   EXPECT_EQ(w->currentRace(), 2);
   EXPECT_EQ(w->race().MagVariation, -7);  // bravo.txt has no MG
   EXPECT_GE(m_platform.beeps, 1);
   choose(*w, QStringLiteral("alpha.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
   EXPECT_EQ(w->currentRace(), 1);
 }
@@ -132,7 +166,7 @@ TEST_F(MainWindowTest, ABrokenRaceFileLeavesTheRaceOnScreen) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
   choose(*w, QStringLiteral("broken.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_TRUE(m_messages[0].error);
   EXPECT_TRUE(m_messages[0].text.contains(QStringLiteral("broken.txt, line 3")));
@@ -142,7 +176,7 @@ TEST_F(MainWindowTest, ABrokenRaceFileLeavesTheRaceOnScreen) {
 
   // A race without boats shows the message and keeps the race on screen too.
   choose(*w, QStringLiteral("empty.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   ASSERT_EQ(m_messages.size(), 2u);
   EXPECT_EQ(m_messages[1].text, QStringLiteral("GPS file not exists."));
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
@@ -162,32 +196,32 @@ TEST_F(MainWindowTest, ABrokenFirstRaceKeepsTheWindowOpen) {
   EXPECT_TRUE(w->startUp());
   EXPECT_EQ(w->race().BoatCount(), 0);
   choose(*w, QStringLiteral("alpha.txt"));
-  w->Button4Click();
+  w->onShowClicked();
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
 }
 
 TEST_F(MainWindowTest, AttachmentsOpenDirectlyOrFromTheList) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
-  w->Button2Click();
-  w->Button2Click();
+  click(*w, "attachmentsButton");
+  click(*w, "attachmentsButton");
   ASSERT_EQ(m_platform.opened.size(), 2);
   EXPECT_TRUE(m_platform.opened[0].toLocalFile().endsWith(QStringLiteral("attachment/one.pdf")));
 
   choose(*w, QStringLiteral("bravo.txt"));
-  w->Button4Click();
-  auto* list = w->findChild<QListWidget*>(QStringLiteral("ListBox1"));
+  w->onShowClicked();
+  auto* list = w->findChild<QListWidget*>(QStringLiteral("attachmentList"));
   w->show();
-  w->Button2Click();
+  click(*w, "attachmentsButton");
   EXPECT_TRUE(list->isVisible());
   EXPECT_EQ(list->count(), 3);
-  w->ListBox1Click(list->item(1));
+  w->findChild<RaceControlPanel*>()->onAttachmentItemClicked(list->item(1));
   EXPECT_FALSE(list->isVisible());
   ASSERT_EQ(m_platform.opened.size(), 3);
   EXPECT_TRUE(m_platform.opened[2].toLocalFile().endsWith(QStringLiteral("attachment/two.html")));
   // A second click on the button hides the list without opening anything.
-  w->Button2Click();
-  w->Button2Click();
+  click(*w, "attachmentsButton");
+  click(*w, "attachmentsButton");
   EXPECT_FALSE(list->isVisible());
   EXPECT_EQ(m_platform.opened.size(), 3);
 }
@@ -195,19 +229,19 @@ TEST_F(MainWindowTest, AttachmentsOpenDirectlyOrFromTheList) {
 TEST_F(MainWindowTest, HelpPrefersTheLanguageOnScreen) {
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
-  w->btnHELPClick();
+  click(*w, "helpButton");
   EXPECT_TRUE(m_platform.opened.isEmpty());
   // On an English screen with only the Japanese help present, it opens.
   write(QStringLiteral("help/index.html"), "<html/>");
   w->setLanguage(Language::EnglishFixed);
-  w->btnHELPClick();
+  click(*w, "helpButton");
   ASSERT_EQ(m_platform.opened.size(), 1);
   EXPECT_TRUE(m_platform.opened[0].toLocalFile().endsWith(QStringLiteral("help/index.html")));
   write(QStringLiteral("help-e/index.html"), "<html/>");
-  w->btnHELPClick();
+  click(*w, "helpButton");
   EXPECT_TRUE(m_platform.opened[1].toLocalFile().endsWith(QStringLiteral("help-e/index.html")));
-  w->jpnClick();
-  w->btnHELPClick();
+  click(*w, "japaneseFlag");
+  click(*w, "helpButton");
   EXPECT_TRUE(m_platform.opened[2].toLocalFile().endsWith(QStringLiteral("help/index.html")));
 }
 
@@ -215,34 +249,20 @@ TEST_F(MainWindowTest, LanguageFlagsSwitchEveryCaption) {
   auto w = makeWindow();
   w->show();
   w->setLanguage(Language::Japanese);
-  auto* show = w->findChild<QPushButton*>(QStringLiteral("Button4"));
-  auto* jpn = w->findChild<QPushButton*>(QStringLiteral("jpn"));
-  auto* usa = w->findChild<QPushButton*>(QStringLiteral("usa"));
+  auto* show = w->findChild<QPushButton*>(QStringLiteral("showRaceButton"));
+  auto* japanese = w->findChild<QPushButton*>(QStringLiteral("japaneseFlag"));
+  auto* english = w->findChild<QPushButton*>(QStringLiteral("englishFlag"));
   EXPECT_EQ(show->text(), QStringLiteral("表示"));
-  EXPECT_TRUE(usa->isVisible());
-  EXPECT_FALSE(jpn->isVisible());
-  w->usaClick();
+  EXPECT_TRUE(english->isVisible());
+  EXPECT_FALSE(japanese->isVisible());
+  click(*w, "englishFlag");
   EXPECT_EQ(show->text(), QStringLiteral("SHOW"));
-  EXPECT_TRUE(jpn->isVisible());
-  EXPECT_FALSE(usa->isVisible());
+  EXPECT_TRUE(japanese->isVisible());
+  EXPECT_FALSE(english->isVisible());
   // English because the system is not Japanese: no way to switch.
   w->setLanguage(Language::EnglishFixed);
-  EXPECT_FALSE(jpn->isVisible());
-  EXPECT_FALSE(usa->isVisible());
-}
-
-TEST(RacesFolder, ArgumentThenProgramFolderThenInstalledThenSourceDemo) {
-  QTemporaryDir program;
-  QTemporaryDir installed;
-  ASSERT_TRUE(program.isValid() && installed.isValid());
-  const QStringList demos{installed.path(), QStringLiteral("/demo")};
-  EXPECT_EQ(chooseRacesFolder({"velaro", "--races", "/r"}, program.path(), demos), QStringLiteral("/r"));
-  EXPECT_EQ(chooseRacesFolder({"velaro", "--races=/r2"}, program.path(), demos), QStringLiteral("/r2"));
-  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demos), QStringLiteral("/demo"));
-  ASSERT_TRUE(QDir(installed.path()).mkpath(QStringLiteral("raceadmin")));
-  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demos), QDir(installed.path()).absolutePath());
-  ASSERT_TRUE(QDir(program.path()).mkpath(QStringLiteral("raceadmin")));
-  EXPECT_EQ(chooseRacesFolder({"velaro"}, program.path(), demos), QDir(program.path()).absolutePath());
+  EXPECT_FALSE(japanese->isVisible());
+  EXPECT_FALSE(english->isVisible());
 }
 
 }  // namespace
@@ -262,7 +282,7 @@ TEST_F(MainWindowTest, TheReplayPlaysAfterALoad) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   }
   EXPECT_GT(w->clock().SceneTime(), start + 1);
-  w->stop_fClick();
+  click(*w, "stopButton");
   const double stopped = w->clock().SceneTime();
   timer.restart();
   while (timer.elapsed() < 300) {
@@ -302,12 +322,12 @@ class ExportTest : public MainWindowTest {
 TEST_F(ExportTest, TableIsWrittenToTheDocumentsFolderAndOpened) {
   auto w = startedWindow();
   const int beeps = m_platform.beeps;
-  w->RadioButton3Click();
+  click(*w, "tablePageButton");
   ASSERT_TRUE(QFileInfo(document("NoName.csv")).isFile());
   ASSERT_EQ(m_platform.opened.size(), 1);
   EXPECT_EQ(m_platform.opened[0].toLocalFile(), document("NoName.csv"));
   EXPECT_EQ(m_platform.beeps, beeps + 1);
-  EXPECT_EQ(w->Page(), 2);
+  EXPECT_EQ(w->page(), 2);
   EXPECT_TRUE(m_messages.empty());
 }
 
@@ -318,7 +338,7 @@ TEST_F(ExportTest, AReadOnlyTableFileIsReportedAndNothingOpens) {
   ASSERT_EQ(old.write("old"), 3);
   old.close();
   ASSERT_TRUE(old.setPermissions(QFileDevice::ReadOwner));
-  w->RadioButton3Click();
+  click(*w, "tablePageButton");
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_TRUE(m_messages[0].error);
   EXPECT_TRUE(m_messages[0].text.contains(QStringLiteral("NoName.csv")));
@@ -330,19 +350,24 @@ TEST_F(ExportTest, AReadOnlyTableFileIsReportedAndNothingOpens) {
 TEST_F(ExportTest, KmlAsksAboutBoatsOutOfFocusOnlyWhenThereAreSome) {
   write(QStringLiteral("raceadmin/racefile.st"), "bravo.txt\n");
   auto w = startedWindow();
-  w->Button3MouseDown(Qt::LeftButton);
+  w->exportKml(Qt::LeftButton);
   EXPECT_EQ(m_questions, 0);
   ASSERT_EQ(m_platform.opened.size(), 1);
   EXPECT_EQ(m_platform.opened[0].toLocalFile(), document("VLRMap5.kml"));
 
-  w->findChild<QCheckBox*>(QStringLiteral("sBoat2"))->setChecked(false);
-  w->Button3MouseDown(Qt::RightButton);
+  w->findChild<QCheckBox*>(QStringLiteral("boatBox2"))->setChecked(false);
+  w->exportKml(Qt::RightButton);
   EXPECT_EQ(m_questions, 1);
   QFile kml(document("VLRMap5.kml"));
   ASSERT_TRUE(kml.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(kml.readAll().contains("<kml"));
-  // The icons are drawn beside the races for the globe viewer.
-  EXPECT_TRUE(QFileInfo(QDir(m_dir.path()).filePath(QStringLiteral("ya/ar0.png"))).isFile());
+  const QByteArray text = kml.readAll();
+  EXPECT_TRUE(text.contains("<kml"));
+  // The icons named are the program's; nothing is written beside the races.
+  const qsizetype href = text.indexOf("<href>");
+  ASSERT_GE(href, 0);
+  const QString icon = QString::fromUtf8(text.mid(href + 6, text.indexOf("</href>", href) - href - 6));
+  EXPECT_TRUE(QFileInfo(icon).isFile()) << icon.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(QDir(m_dir.path()).filePath(QStringLiteral("ya"))));
 }
 
 }  // namespace
@@ -362,7 +387,7 @@ TEST_F(MainWindowTest, ASecondLoadDuringALoadIsRefused) {
   QTimer::singleShot(0, w.get(), [&] {
     loadingSeen = w->isLoading();
     nestedRan = true;
-    w->Button4Click();
+    w->onShowClicked();
   });
   w->LoadRace();
   EXPECT_TRUE(nestedRan);

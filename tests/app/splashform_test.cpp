@@ -15,26 +15,26 @@ namespace {
 TEST(SplashForm, LayoutFollowsTheScreen) {
   SplashForm splash;
   splash.arrange(QSize(1280, 800));
-  auto* image1 = splash.findChild<QLabel*>(QStringLiteral("Image1"));
-  auto* image2 = splash.findChild<QLabel*>(QStringLiteral("Image2"));
-  auto* memo1 = splash.findChild<QPlainTextEdit*>(QStringLiteral("memo1"));
-  auto* memo2 = splash.findChild<QPlainTextEdit*>(QStringLiteral("memo2"));
-  auto* memo3 = splash.findChild<QPlainTextEdit*>(QStringLiteral("Memo3"));
-  auto* label1 = splash.findChild<QLabel*>(QStringLiteral("Label1"));
-  auto* label3 = splash.findChild<QLabel*>(QStringLiteral("Label3"));
-  ASSERT_TRUE(image1 && image2 && memo1 && memo2 && memo3 && label1 && label3);
-  const int h = 800 - image1->height();
-  EXPECT_EQ(image1->y(), qRound(h / 2.0));
-  EXPECT_EQ(image1->x(), (1280 - image1->width()) / 2);
-  EXPECT_EQ(memo1->y(), image1->geometry().bottom() + 1 + 10);
-  EXPECT_EQ(image2->y(), image1->geometry().bottom() + 1 + 40);
-  EXPECT_EQ(image2->width(), 400);
-  EXPECT_EQ(memo3->y(), std::max(qRound(h / 2.0 - 130), 50));
-  EXPECT_EQ(memo2->y(), std::max(qRound(h / 2.0 - 70), 110));
-  EXPECT_EQ(memo2->width(), 1280);
-  EXPECT_EQ(label1->y(), 800 - 35);
-  EXPECT_EQ(label3->y(), 800 - 75);
-  EXPECT_EQ(label3->text(), QStringLiteral("Velaro 2009"));
+  auto* picture = splash.findChild<QLabel*>(QStringLiteral("coverPicture"));
+  auto* progress = splash.findChild<QLabel*>(QStringLiteral("progressBar"));
+  auto* status = splash.findChild<QPlainTextEdit*>(QStringLiteral("statusLine"));
+  auto* title = splash.findChild<QPlainTextEdit*>(QStringLiteral("raceTitle"));
+  auto* subtitle = splash.findChild<QPlainTextEdit*>(QStringLiteral("raceSubtitle"));
+  auto* credit = splash.findChild<QLabel*>(QStringLiteral("creditLine"));
+  auto* year = splash.findChild<QLabel*>(QStringLiteral("yearLine"));
+  ASSERT_TRUE(picture && progress && status && title && subtitle && credit && year);
+  const int h = 800 - picture->height();
+  EXPECT_EQ(picture->y(), qRound(h / 2.0));
+  EXPECT_EQ(picture->x(), (1280 - picture->width()) / 2);
+  EXPECT_EQ(status->y(), picture->geometry().bottom() + 1 + 10);
+  EXPECT_EQ(progress->y(), picture->geometry().bottom() + 1 + 40);
+  EXPECT_EQ(progress->width(), 400);
+  EXPECT_EQ(subtitle->y(), std::max(qRound(h / 2.0 - 130), 50));
+  EXPECT_EQ(title->y(), std::max(qRound(h / 2.0 - 70), 110));
+  EXPECT_EQ(title->width(), 1280);
+  EXPECT_EQ(credit->y(), 800 - 35);
+  EXPECT_EQ(year->y(), 800 - 75);
+  EXPECT_EQ(year->text(), QStringLiteral("Velaro 2009"));
   EXPECT_FALSE(splash.coverShown());
 }
 
@@ -43,17 +43,17 @@ TEST(SplashForm, ShortTitlesAreHiddenAndProgressFillsFromTheLeft) {
   splash.arrange(QSize(1024, 768));
   splash.setTitles(QStringLiteral("Summer Cup"), QStringLiteral("ab"));
   splash.show();
-  auto* memo2 = splash.findChild<QPlainTextEdit*>(QStringLiteral("memo2"));
-  auto* memo3 = splash.findChild<QPlainTextEdit*>(QStringLiteral("Memo3"));
-  EXPECT_TRUE(memo2->isVisible());
-  EXPECT_EQ(memo2->toPlainText(), QStringLiteral("Summer Cup"));
-  EXPECT_FALSE(memo3->isVisible());
+  auto* title = splash.findChild<QPlainTextEdit*>(QStringLiteral("raceTitle"));
+  auto* subtitle = splash.findChild<QPlainTextEdit*>(QStringLiteral("raceSubtitle"));
+  EXPECT_TRUE(title->isVisible());
+  EXPECT_EQ(title->toPlainText(), QStringLiteral("Summer Cup"));
+  EXPECT_FALSE(subtitle->isVisible());
   EXPECT_EQ(splash.windowTitle(), QStringLiteral("Summer Cup"));
 
   splash.showProgress(QStringLiteral("a.gpx"), 1, 4);
-  EXPECT_EQ(splash.findChild<QPlainTextEdit*>(QStringLiteral("memo1"))->toPlainText(),
+  EXPECT_EQ(splash.findChild<QPlainTextEdit*>(QStringLiteral("statusLine"))->toPlainText(),
             QStringLiteral("LOADING  a.gpx  (1/4)"));
-  const QImage bar = splash.findChild<QLabel*>(QStringLiteral("Image2"))->pixmap().toImage();
+  const QImage bar = splash.findChild<QLabel*>(QStringLiteral("progressBar"))->pixmap().toImage();
   EXPECT_EQ(QColor(bar.pixel(99, 4)), QColor(0, 0, 255));
   EXPECT_NE(QColor(bar.pixel(100, 4)), QColor(0, 0, 255));
 
@@ -70,7 +70,7 @@ TEST(SplashForm, CoverPictureReplacesTheBuiltInOne) {
   ASSERT_TRUE(picture.save(cover, "JPG"));
   SplashForm splash(cover);
   EXPECT_TRUE(splash.coverShown());
-  EXPECT_EQ(splash.findChild<QLabel*>(QStringLiteral("Image1"))->width(), 320);
+  EXPECT_EQ(splash.findChild<QLabel*>(QStringLiteral("coverPicture"))->width(), 320);
 
   const QString broken = dir.filePath(QStringLiteral("broken.jpg"));
   QFile f(broken);

@@ -83,22 +83,22 @@ class TimeBarWidgetTest : public ::testing::Test {
 };
 
 TEST_F(TimeBarWidgetTest, ChildrenPlacedInThePanel) {
-  EXPECT_EQ(m_widget.objectName(), QStringLiteral("pnlTimeBar"));
-  EXPECT_EQ(child(m_widget, "BackTimeBar")->geometry(), QRect(0, 0, 50, 600));
-  EXPECT_EQ(child(m_widget, "TimeBar")->geometry(), QRect(11, 29, 30, 540));
-  EXPECT_EQ(child(m_widget, "TimePointer")->size(), QSize(48, 3));
-  EXPECT_EQ(child(m_widget, "TimePointer")->x(), 1);
+  EXPECT_EQ(m_widget.objectName(), QStringLiteral("timeBarPanel"));
+  EXPECT_EQ(child(m_widget, "timeBarFrame")->geometry(), QRect(0, 0, 50, 600));
+  EXPECT_EQ(child(m_widget, "timeBar")->geometry(), QRect(11, 29, 30, 540));
+  EXPECT_EQ(child(m_widget, "timePointer")->size(), QSize(48, 3));
+  EXPECT_EQ(child(m_widget, "timePointer")->x(), 1);
 
   // A taller window gives a longer bar with the same margins.
   m_widget.resize(50, 800);
-  EXPECT_EQ(child(m_widget, "BackTimeBar")->geometry(), QRect(0, 0, 50, 800));
-  EXPECT_EQ(child(m_widget, "TimeBar")->geometry(), QRect(11, 29, 30, 740));
-  const auto* bar = static_cast<QLabel*>(child(m_widget, "TimeBar"));
+  EXPECT_EQ(child(m_widget, "timeBarFrame")->geometry(), QRect(0, 0, 50, 800));
+  EXPECT_EQ(child(m_widget, "timeBar")->geometry(), QRect(11, 29, 30, 740));
+  const auto* bar = static_cast<QLabel*>(child(m_widget, "timeBar"));
   EXPECT_EQ(bar->pixmap().size(), QSize(30, 740));
 }
 
 TEST_F(TimeBarWidgetTest, PointerFollowsTheSceneTime) {
-  QWidget* pointer = child(m_widget, "TimePointer");
+  QWidget* pointer = child(m_widget, "timePointer");
   struct Case {
     double sceneTime;
     int top;
@@ -117,7 +117,7 @@ TEST_F(TimeBarWidgetTest, PointerFollowsTheSceneTime) {
 
 TEST_F(TimeBarWidgetTest, ClicksOnTheBarJumpToTheRowsTime) {
   Recorder rec(m_widget);
-  QWidget* bar = child(m_widget, "TimeBar");
+  QWidget* bar = child(m_widget, "timeBar");
   click(bar, QPoint(15, 0));
   click(bar, QPoint(3, 539));
   click(bar, QPoint(15, 270));
@@ -131,25 +131,25 @@ TEST_F(TimeBarWidgetTest, ClicksOnTheBarJumpToTheRowsTime) {
   // A quick second click jumps as well.
   send(bar, QEvent::MouseButtonDblClick, QPoint(15, 0), Qt::LeftButton);
   EXPECT_EQ(rec.jumps.size(), 4u);
-  send(child(m_widget, "BackTimeBar"), QEvent::MouseButtonDblClick, QPoint(15, 590), Qt::LeftButton);
+  send(child(m_widget, "timeBarFrame"), QEvent::MouseButtonDblClick, QPoint(15, 590), Qt::LeftButton);
   EXPECT_EQ(rec.starts.size(), 1u);
 
   // Dragged past the bar's ends the time stays on the axis.
-  m_widget.TimeBarMouseDown(560);
-  m_widget.TimeBarMouseDown(-20);
+  m_widget.onBarMouseDown(560);
+  m_widget.onBarMouseDown(-20);
   EXPECT_EQ(rec.jumps.back(), 3630);
   EXPECT_EQ(rec.jumps[rec.jumps.size() - 2], -190);
 }
 
 TEST_F(TimeBarWidgetTest, ClickOnThePointerReachesTheBar) {
   m_widget.setSceneTime(1720);  // pointer rows 298..300, over the bar
-  EXPECT_EQ(m_widget.childAt(20, 299), child(m_widget, "TimeBar"));
-  EXPECT_EQ(m_widget.childAt(2, 299), child(m_widget, "BackTimeBar"));
+  EXPECT_EQ(m_widget.childAt(20, 299), child(m_widget, "timeBar"));
+  EXPECT_EQ(m_widget.childAt(2, 299), child(m_widget, "timeBarFrame"));
 }
 
 TEST_F(TimeBarWidgetTest, StartBandRewindsOnEveryPage) {
   Recorder rec(m_widget);
-  QWidget* back = child(m_widget, "BackTimeBar");
+  QWidget* back = child(m_widget, "timeBarFrame");
   click(back, QPoint(25, 570));  // just above the band
   click(back, QPoint(25, 10));   // the frame above the bar
   EXPECT_TRUE(rec.starts.empty());
@@ -172,7 +172,7 @@ TEST_F(TimeBarWidgetTest, StartBandRewindsOnEveryPage) {
     QObject::connect(&m_widget, &TimeBarWidget::jumpRequested,
                      [&](double t) { clock.timeBarClick(t, Page, 1); });
     QObject::connect(&m_widget, &TimeBarWidget::startRequested, [&](double) { clock.rewindToStart(); });
-    click(child(m_widget, "TimeBar"), QPoint(15, 270));
+    click(child(m_widget, "timeBar"), QPoint(15, 270));
     EXPECT_EQ(clock.SceneTime(), page == 1 ? 1720 : 2000) << "page " << page;
     click(back, QPoint(25, 590));
     EXPECT_EQ(clock.SceneTime(), -190) << "page " << page;
@@ -182,8 +182,8 @@ TEST_F(TimeBarWidgetTest, StartBandRewindsOnEveryPage) {
 
 TEST_F(TimeBarWidgetTest, PreviewWhileThePointerIsOverTheBar) {
   Recorder rec(m_widget);
-  QWidget* bar = child(m_widget, "TimeBar");
-  QWidget* back = child(m_widget, "BackTimeBar");
+  QWidget* bar = child(m_widget, "timeBar");
+  QWidget* back = child(m_widget, "timeBarFrame");
   EXPECT_FALSE(m_widget.mouseOnTimeBar());
 
   send(bar, QEvent::MouseMove, QPoint(15, 270));
@@ -195,7 +195,7 @@ TEST_F(TimeBarWidgetTest, PreviewWhileThePointerIsOverTheBar) {
 
   // Dragged below the bar: the read-out shows the row's own time, the boats
   // stay at the start of the axis.
-  m_widget.TimeBarMouseMove(560);
+  m_widget.onBarMouseMove(560);
   EXPECT_EQ(rec.previews.back(), -190);
   EXPECT_EQ(m_widget.preview().rowTime, -331);  // 3630 - 560 * 3820 / 540 = -331.5, to even
   EXPECT_EQ(m_widget.preview().clockText, clockTextAt(m_loaded.race.RaceStart, -331));
@@ -239,16 +239,16 @@ TEST_F(TimeBarWidgetTest, EmptyOrReversedAxis) {
     w.setRace(&loaded);
     Recorder rec(w);
     w.setSceneTime(0);
-    EXPECT_EQ(child(w, "TimePointer")->y(), 28);
-    click(child(w, "TimeBar"), QPoint(15, 0));
-    click(child(w, "TimeBar"), QPoint(15, 539));
-    w.TimeBarMouseMove(300);
+    EXPECT_EQ(child(w, "timePointer")->y(), 28);
+    click(child(w, "timeBar"), QPoint(15, 0));
+    click(child(w, "timeBar"), QPoint(15, 539));
+    w.onBarMouseMove(300);
     ASSERT_EQ(rec.jumps.size(), 2u);
     // Every time the bar gives is the start of the axis.
     EXPECT_EQ(rec.jumps[0], -190);
     EXPECT_EQ(rec.jumps[1], -190);
     EXPECT_EQ(rec.previews, std::vector<double>{-190});
-    click(child(w, "BackTimeBar"), QPoint(25, 590));
+    click(child(w, "timeBarFrame"), QPoint(25, 590));
     EXPECT_EQ(rec.starts, std::vector<double>{-190});
   }
 }
@@ -258,12 +258,12 @@ TEST(TimeBarWidget, NothingWithoutARace) {
   w.resize(50, 600);
   Recorder rec(w);
   w.setRace(nullptr);
-  EXPECT_TRUE(child(w, "TimeBar")->isHidden());
-  EXPECT_TRUE(child(w, "TimePointer")->isHidden());
-  w.TimeBarMouseMove(100);
-  w.TimeBarMouseDown(100);
-  w.BackTimeBarMouseDown(590);
-  w.pnlTimeBarMouseMove();
+  EXPECT_TRUE(child(w, "timeBar")->isHidden());
+  EXPECT_TRUE(child(w, "timePointer")->isHidden());
+  w.onBarMouseMove(100);
+  w.onBarMouseDown(100);
+  w.onFrameMouseDown(590);
+  w.onPanelMouseMove();
   w.setSceneTime(5);
   EXPECT_TRUE(rec.previews.empty());
   EXPECT_TRUE(rec.jumps.empty());
@@ -274,7 +274,7 @@ TEST(TimeBarWidget, NothingWithoutARace) {
   // A race arriving later shows the bar.
   LoadedRace loaded = hourRace();
   w.setRace(&loaded);
-  EXPECT_FALSE(child(w, "TimeBar")->isHidden());
+  EXPECT_FALSE(child(w, "timeBar")->isHidden());
 }
 
 TEST(TimeBarWidget, HintsInBothLanguages) {

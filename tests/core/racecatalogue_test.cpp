@@ -86,3 +86,39 @@ TEST(RaceFoldersSafety, RefusesAbsoluteAndClimbingNames) {
 
 }  // namespace
 }  // namespace velaro
+
+namespace velaro {
+namespace {
+
+TEST_F(CatalogueTest, SelectionFollowsTheUsersPickAndKnowsTheRaceOnScreen) {
+  write(QStringLiteral("a.txt"));
+  write(QStringLiteral("ba.txt"));
+  write(QStringLiteral("racefile.st"), "BA.TXT\n");
+  RaceSelection s = RaceSelection::open(folders());
+  EXPECT_EQ(s.raceFiles, QStringList({"a.txt", "ba.txt"}));
+  EXPECT_EQ(s.CurrentRace, 2);
+  EXPECT_EQ(s.ChosenRaceIndex, 2);
+  EXPECT_TRUE(s.isSelected(QStringLiteral(" BA.txt ")));
+  EXPECT_FALSE(s.isSelected(QStringLiteral("a.txt")));  // a file name, not a substring of the path
+  EXPECT_FALSE(s.isSelected(QString()));
+
+  // The user's pick decides the place; without one the selector's index does.
+  s.ChosenRaceIndex = 1;
+  s.selectNamed(folders(), QStringLiteral(" a.txt "), 1);
+  EXPECT_TRUE(s.SelectedRacePath.endsWith(QStringLiteral("raceadmin/a.txt")));
+  EXPECT_EQ(s.CurrentRace, 1);
+  s.ChosenRaceIndex = 0;
+  s.selectNamed(folders(), QStringLiteral("ba.txt"), 1);
+  EXPECT_EQ(s.CurrentRace, 2);
+
+  s.selectListed(folders(), 1);
+  EXPECT_TRUE(s.isSelected(QStringLiteral("a.txt")));
+  EXPECT_TRUE(s.raceFileExists(folders(), 2));
+  EXPECT_FALSE(s.raceFileExists(folders(), 3));
+  EXPECT_FALSE(s.raceFileExists(folders(), 0));
+  ASSERT_TRUE(QFile::remove(QDir(m_dir.path()).filePath(QStringLiteral("raceadmin/ba.txt"))));
+  EXPECT_FALSE(s.raceFileExists(folders(), 2));
+}
+
+}  // namespace
+}  // namespace velaro

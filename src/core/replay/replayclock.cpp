@@ -1,6 +1,7 @@
 #include "core/replay/replayclock.h"
 
 #include "core/datetime.h"
+#include "core/loadpipeline.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,9 +9,6 @@
 namespace velaro {
 
 namespace {
-
-// A pass time above this means the boat did not pass the item.
-constexpr double kPassedLimit = 999'999;
 
 // The result board reveals boats only after this share of the time axis, so
 // that a race replayed from the start keeps its finish order hidden.
@@ -35,6 +33,26 @@ constexpr double kSunriseRamp = 3600;
 constexpr double kSunsetRamp = 2400;
 
 }  // namespace
+
+ClockRace clockRaceFor(const LoadedRace& loaded) {
+  const Race& race = loaded.race;
+  const CourseResults& results = loaded.results;
+  ClockRace clockRace;
+  clockRace.TimeAxisStart = race.TimeAxisStart;
+  clockRace.TimeAxisEnd = race.TimeAxisEnd;
+  clockRace.RaceStart = race.RaceStart;
+  clockRace.StartSecondOfDay = loaded.geometry.StartSecondOfDay;
+  clockRace.SunriseSecond = loaded.geometry.SunriseSecond;
+  clockRace.SunsetSecond = loaded.geometry.SunsetSecond;
+  if (results.itemCount > 0) {
+    for (int b = 0; b < race.BoatCount(); ++b) {
+      clockRace.finishTimes.push_back(results.PassTime[b][results.itemCount - 1]);
+    }
+    clockRace.finishBestTime = results.PointBestTime[results.itemCount - 1];
+  }
+  clockRace.PlaySpeed = race.PlaySpeed;
+  return clockRace;
+}
 
 double speedForPosition(int position) {
   const int p = std::clamp(position, kSpeedPositionMin, kSpeedPositionMax);

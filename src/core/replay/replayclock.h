@@ -74,6 +74,11 @@ struct ClockRace {
   double PlaySpeed = 5;
 };
 
+struct LoadedRace;
+// What the clock needs of a loaded race: its axis, start, day light, finish
+// times and play speed.
+ClockRace clockRaceFor(const LoadedRace& loaded);
+
 enum class Transport { Forward, Stop, Backward };
 
 // The result board's panel: it grows 15 pixels per revealed boat.

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QFont>
+#include <QPlainTextEdit>
+#include <QRect>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+namespace velaro {
+
+// Makes a control with an object name (tests find controls by it) under a
+// parent, at a place when one is given.
+template <typename T>
+T* named(T* widget, const char* name, QWidget* parent, QRect geometry = QRect()) {
+  widget->setObjectName(QString::fromLatin1(name));
+  if (parent) {
+    widget->setParent(parent);
+  }
+  if (!geometry.isNull()) {
+    widget->setGeometry(geometry);
+  }
+  return widget;
+}
+
+// A read-only text box without frame or scroll bars, for read-outs and hints.
+void setUpReadout(QPlainTextEdit* readout);
+QPlainTextEdit* makeReadout(const char* name, QWidget* parent);
+
+QTimer* makeTimer(const char* name, int intervalMs, QObject* parent);
+
+// The window's font: 9 points at 96 pixels per inch.
+QFont windowFont(QFont font, int logicalDpi);
+
+// Sleeps in steps of 100 ms, letting window events run after each.
+void letEventsRunFor(int ms);
+
+// How messages and Yes/No questions reach the user; tests replace them.
+using MessageSink = std::function<void(const QString& caption, const QString& text, bool error)>;
+using QuestionSink = std::function<bool(const QString& caption, const QString& text)>;
+// Message boxes over parent; messages stay above other windows.
+MessageSink messageBoxSink(QWidget* parent);
+QuestionSink questionBoxSink(QWidget* parent);
+
+}  // namespace velaro

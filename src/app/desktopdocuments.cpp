@@ -1,0 +1,75 @@
+#include "app/desktopdocuments.h"
+
+#include "app/platform.h"
+#include "core/reports/filewrite.h"
+#include "core/reports/performancetable.h"
+#include "render/kmlicons.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace velaro {
+
+DesktopDocuments::DesktopDocuments(const RaceFolders& folders, Platform& platform)
+    : m_folders(folders), m_platform(platform) {}
+
+void DesktopDocuments::useDefaultDocumentsFolder() {
+  if (m_documentsFolder.isEmpty()) {
+    m_documentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  }
+}
+
+void DesktopDocuments::openFileIfExists(const QString& path) {
+  if (QFileInfo(path).isFile()) {
+    m_platform.openUrl(QUrl::fromLocalFile(path));
+  }
+}
+
+void DesktopDocuments::openHelp(Language language) {
+  const QString ja = m_folders.folder(QString::fromLatin1(kHelpFolder)) + QStringLiteral("/index.html");
+  const QString en =
+      m_folders.folder(QString::fromLatin1(kHelpEnglishFolder)) + QStringLiteral("/index.html");
+  const QString first = isJapanese(language) ? ja : en;
+  const QString second = isJapanese(language) ? en : ja;
+  openFileIfExists(QFileInfo(first).isFile() ? first : second);
+}
+
+void DesktopDocuments::openAttachment(const QString& name) {
+  if (auto path = m_folders.existingFile(QString::fromLatin1(kAttachmentFolder), name)) {
+    m_platform.openUrl(QUrl::fromLocalFile(*path));
+  }
+}
+
+std::optional<QString> DesktopDocuments::writeAndOpen(const QString& fileName, const QByteArray& bytes) {
+  const QString path = QDir(m_documentsFolder).filePath(fileName);
+  if (!QDir().mkpath(m_documentsFolder)) {
+    return QStringLiteral("%1: the folder cannot be made").arg(m_documentsFolder);
+  }
+  if (const auto error = writeFileBytes(path, bytes)) {
+    return error->toString();
+  }
+  m_platform.beep();
+  m_platform.openUrl(QUrl::fromLocalFile(path));
+  return std::nullopt;
+}
+
+std::optional<QString> DesktopDocuments::exportTable(const LoadedRace& loaded) {
+  return writeAndOpen(QString::fromLatin1(kPerformanceTableFileName), WritePerformanceTable(loaded));
+}
+
+std::optional<QString> DesktopDocuments::exportKml(const Race& race, KmlOptions options,
+                                                   const SceneState* scene, double sceneTime) {
+  // The races folder's own pictures, else the program's; the races folder is
+  // never written to.
+  const QString iconFolder = kmlIconFolder(m_folders.folder(QString::fromLatin1(kIconFolder)),
+                                           QCoreApplication::applicationDirPath());
+  options.iconFolder = QDir::cleanPath(iconFolder) + u'/';
+  const QByteArray kml = scene ? ExportPresentScene(race, sceneTime, sceneBoatsFrom(*scene), options)
+                               : ExportAllRace(race, options);
+  return writeAndOpen(QString::fromLatin1(kKmlFileName), kml);
+}
+
+}  // namespace velaro

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/captions.h"
+#include "core/loadpipeline.h"
+#include "core/racefolders.h"
+#include "core/reports/kmlexport.h"
+#include "core/scene/scenestate.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace velaro {
+
+class Platform;
+
+// The documents the window opens on the desktop: the help pages, the race's
+// attachments, and the exported files it writes to the documents folder.
+class DesktopDocuments {
+ public:
+  DesktopDocuments(const RaceFolders& folders, Platform& platform);
+
+  const QString& documentsFolder() const { return m_documentsFolder; }
+  // The user's documents folder unless one was set.
+  void setDocumentsFolder(const QString& folder) { m_documentsFolder = folder; }
+  void useDefaultDocumentsFolder();
+
+  // The help of the language on screen, or the other language's when only
+  // that one exists; nothing when neither does.
+  void openHelp(Language language);
+  // An attachment of the race by file name; nothing when the file is missing.
+  void openAttachment(const QString& name);
+  // Writes a file into the documents folder, beeps and opens it. The error
+  // text when the folder or the file cannot be written (nothing opens then).
+  std::optional<QString> writeAndOpen(const QString& fileName, const QByteArray& bytes);
+  // The performance table of the race, written and opened.
+  std::optional<QString> exportTable(const LoadedRace& loaded);
+  // The globe viewer's file of the whole race, or of the scene at sceneTime
+  // when a scene is given, written and opened. The icon pictures are drawn
+  // beside the races first.
+  std::optional<QString> exportKml(const Race& race, KmlOptions options, const SceneState* scene,
+                                   double sceneTime);
+
+ private:
+  void openFileIfExists(const QString& path);
+
+  const RaceFolders& m_folders;
+  Platform& m_platform;
+  QString m_documentsFolder;
+};
+
+}  // namespace velaro

@@ -1,0 +1,293 @@
+#include "app/racecontrolpanel.h"
+
+#include "app/controls.h"
+#include "app/transportpanel.h"
+#include "core/analysis/mapgeometry.h"
+#include "core/reports/kmlexport.h"
+#include "render/flags.h"
+
+#include <QMouseEvent>
+#include <QPixmap>
+
+#include <algorithm>
+#include <array>
+
+namespace velaro {
+
+namespace {
+
+constexpr int kAttachmentsTop = 170;
+constexpr int kAttachmentListHeight = 67;
+
+constexpr std::array kControlPlaces{
+    ControlPlace{"raceFileLabel", QRect(12, 12, 126, 12)},
+    ControlPlace{"raceSelector", QRect(11, 28, 167, 20)},
+    ControlPlace{"autoNextBox", QRect(182, 7, 72, 16)},
+    ControlPlace{"exitButton", QRect(207, 195, 44, 49)},
+    ControlPlace{"showRaceButton", QRect(183, 28, 73, 19)},
+    ControlPlace{"pageGroup", QRect(12, 56, 65, 55)},
+    ControlPlace{"trackPageButton", QRect(4, 12, 60, 14)},
+    ControlPlace{"graphPageButton", QRect(4, 26, 60, 14)},
+    ControlPlace{"tablePageButton", QRect(4, 40, 60, 14)},
+    ControlPlace{"orientationGroup", QRect(83, 56, 71, 45)},
+    ControlPlace{"northUpButton", QRect(4, 12, 66, 14)},
+    ControlPlace{"windUpButton", QRect(4, 27, 66, 14)},
+    ControlPlace{"autoTraceBox", QRect(169, 51, 86, 16)},
+    ControlPlace{"laylineBox", QRect(169, 68, 86, 16)},
+    ControlPlace{"referenceLineBox", QRect(169, 85, 86, 16)},
+    ControlPlace{"boatNamesBox", QRect(169, 102, 86, 16)},
+    ControlPlace{"bigBoatsBox", QRect(169, 119, 86, 16)},
+    ControlPlace{"retouchButton", QRect(169, 136, 85, 16)},
+    ControlPlace{"googleEarthButton", QRect(169, 153, 85, 16)},
+    ControlPlace{"attachmentsButton", QRect(169, kAttachmentsTop, 85, 16)},
+    // The list's bottom is 3 pixels above the attachments button.
+    ControlPlace{"attachmentList",
+                 QRect(169, kAttachmentsTop - 3 - kAttachmentListHeight, 85, kAttachmentListHeight)},
+    ControlPlace{"transportPanel", QRect(10, 116, 69, 72)},
+    ControlPlace{"seaColourGroup", QRect(83, 109, 71, 78)},
+    ControlPlace{"seaBrightnessSlider", QRect(4, 36, 63, 16)},
+    ControlPlace{"autoSeaBox", QRect(4, 56, 63, 16)},
+    ControlPlace{"zoomLabel", QRect(11, 198, 32, 12)},
+    ControlPlace{"zoomSlider", QRect(48, 197, 106, 16)},
+    ControlPlace{"speedLabel", QRect(9, 226, 36, 12)},
+    ControlPlace{"speedSlider", QRect(48, 225, 106, 16)},
+    ControlPlace{"speedReadout", QRect(162, 224, 29, 19)},
+    // The flags lie on top of each other: the visible one offers the other language.
+    ControlPlace{"japaneseFlag", QRect(165, 194, 34, 23)},
+    ControlPlace{"englishFlag", QRect(165, 194, 34, 23)},
+};
+
+QPushButton* makeFlag(const char* name, const QImage& picture, QWidget* parent) {
+  auto* flag = named(new QPushButton, name, parent);
+  flag->setIcon(QPixmap::fromImage(picture));
+  flag->setIconSize(QSize(30, 20));
+  flag->setFlat(true);
+  return flag;
+}
+
+}  // namespace
+
+std::span<const ControlPlace> controlPlaces() {
+  return kControlPlaces;
+}
+
+RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("raceControlPanel"));
+  // The control sizes were laid out for a narrow Windows UI font; one point
+  // less keeps every caption whole with the wider Linux sans fonts.
+  QFont controlFont = parent ? parent->font() : font();
+  controlFont.setPointSize(std::max(6, controlFont.pointSize() - 1));
+  setFont(controlFont);
+
+  // Made in this order so that overlapping controls stack as designed.
+  m_raceFileLabel = named(new QLabel, "raceFileLabel", this);
+  m_raceSelector = named(new QComboBox, "raceSelector", this);
+  m_autoNextBox = named(new QCheckBox, "autoNextBox", this);
+  m_exitButton = named(new QPushButton(QStringLiteral("EXIT")), "exitButton", this);
+  m_showRaceButton = named(new QPushButton(QStringLiteral("SHOW")), "showRaceButton", this);
+  m_pageGroup = named(new QGroupBox(QStringLiteral("Page")), "pageGroup", this);
+  m_trackPageButton = named(new QRadioButton, "trackPageButton", m_pageGroup);
+  m_graphPageButton = named(new QRadioButton, "graphPageButton", m_pageGroup);
+  m_tablePageButton = named(new QRadioButton, "tablePageButton", m_pageGroup);
+  m_trackPageButton->setChecked(true);
+  m_orientationGroup = named(new QGroupBox, "orientationGroup", this);
+  m_northUpButton = named(new QRadioButton, "northUpButton", m_orientationGroup);
+  m_windUpButton = named(new QRadioButton, "windUpButton", m_orientationGroup);
+  m_windUpButton->setChecked(true);
+  m_autoTraceBox = named(new QCheckBox, "autoTraceBox", this);
+  m_laylineBox = named(new QCheckBox, "laylineBox", this);
+  m_laylineBox->setChecked(true);
+  m_referenceLineBox = named(new QCheckBox, "referenceLineBox", this);
+  m_boatNamesBox = named(new QCheckBox, "boatNamesBox", this);
+  m_boatNamesBox->setChecked(true);
+  m_bigBoatsBox = named(new QCheckBox, "bigBoatsBox", this);
+  // Hints are always on: the box that would switch them stays hidden.
+  m_hintsBox = named(new QCheckBox, "hintsBox", this);
+  m_hintsBox->setChecked(true);
+  m_hintsBox->hide();
+  m_retouchButton = named(new QPushButton, "retouchButton", this);
+  m_googleEarthButton = named(new QPushButton(QStringLiteral("Google Earth")), "googleEarthButton", this);
+  m_attachmentsButton = named(new QPushButton, "attachmentsButton", this);
+  m_attachmentList = named(new QListWidget, "attachmentList", this);
+  m_attachmentList->hide();
+  m_transportPanel = new TransportPanel(this);
+  m_seaColourGroup = named(new QGroupBox(QStringLiteral("Sea Color")), "seaColourGroup", this);
+  m_seaBrightnessSlider = named(new QScrollBar(Qt::Horizontal), "seaBrightnessSlider", m_seaColourGroup);
+  m_seaBrightnessSlider->setRange(0, 100);
+  m_seaBrightnessSlider->setValue(100);
+  m_autoSeaBox = named(new QCheckBox(QStringLiteral("AUTO")), "autoSeaBox", m_seaColourGroup);
+  m_autoSeaBox->setChecked(true);
+  m_zoomLabel = named(new QLabel(QStringLiteral("ZOOM")), "zoomLabel", this);
+  m_zoomSlider = named(new QScrollBar(Qt::Horizontal), "zoomSlider", this);
+  m_zoomSlider->setRange(0, 100);
+  m_zoomSlider->setValue(100);
+  m_speedLabel = named(new QLabel(QStringLiteral("SPEED")), "speedLabel", this);
+  m_speedSlider = named(new QScrollBar(Qt::Horizontal), "speedSlider", this);
+  m_speedSlider->setRange(kSpeedPositionMin, kSpeedPositionMax);
+  m_speedSlider->setPageStep(5);
+  m_speedSlider->setValue(30);
+  m_speedReadout = makeReadout("speedReadout", this);
+  m_japaneseFlag = makeFlag("japaneseFlag", drawJapanFlag(QSize(30, 20)), this);
+  m_englishFlag = makeFlag("englishFlag", drawEnglishFlag(QSize(30, 20)), this);
+
+  for (const ControlPlace& place : kControlPlaces) {
+    if (auto* control = findChild<QWidget*>(QString::fromLatin1(place.name))) {
+      control->setGeometry(place.geometry);
+    }
+  }
+
+  connect(m_raceSelector, &QComboBox::activated, this, &RaceControlPanel::raceChosen);
+  connect(m_showRaceButton, &QPushButton::clicked, this, &RaceControlPanel::showClicked);
+  connect(m_exitButton, &QPushButton::clicked, this, &RaceControlPanel::exitClicked);
+  connect(m_trackPageButton, &QRadioButton::clicked, this, [this] { choosePage(Page::Track); });
+  connect(m_graphPageButton, &QRadioButton::clicked, this, [this] { choosePage(Page::Graph); });
+  connect(m_tablePageButton, &QRadioButton::clicked, this, [this] { choosePage(Page::Table); });
+  connect(m_northUpButton, &QRadioButton::toggled, this, &RaceControlPanel::orientationChanged);
+  for (QCheckBox* box : {m_autoTraceBox, m_laylineBox, m_referenceLineBox, m_boatNamesBox, m_bigBoatsBox}) {
+    connect(box, &QCheckBox::toggled, this, &RaceControlPanel::displayChanged);
+  }
+  connect(m_zoomSlider, &QScrollBar::valueChanged, this, &RaceControlPanel::displayChanged);
+  connect(m_seaBrightnessSlider, &QScrollBar::valueChanged, this, &RaceControlPanel::displayChanged);
+  connect(m_speedSlider, &QScrollBar::valueChanged, this, &RaceControlPanel::speedMoved);
+
+  // Any replay button puts the view back on the boats.
+  connect(m_transportPanel, &TransportPanel::transportChosen, this, [this](Transport transport) {
+    m_autoTraceBox->setChecked(true);
+    emit transportChosen(transport);
+  });
+  connect(m_transportPanel, &TransportPanel::pressedButtonClicked, this,
+          [this] { m_autoTraceBox->setChecked(true); });
+  connect(m_transportPanel, &TransportPanel::stepRequested, this, &RaceControlPanel::stepRequested);
+
+  connect(m_attachmentsButton, &QPushButton::clicked, this, &RaceControlPanel::onAttachmentsClicked);
+  connect(m_attachmentList, &QListWidget::itemClicked, this, &RaceControlPanel::onAttachmentItemClicked);
+  connect(m_retouchButton, &QPushButton::clicked, this, &RaceControlPanel::retouchClicked);
+  connect(m_japaneseFlag, &QPushButton::clicked, this, [this] { emit languageChosen(Language::Japanese); });
+  connect(m_englishFlag, &QPushButton::clicked, this, [this] { emit languageChosen(Language::English); });
+  // The export button tells the mouse buttons apart, so it is watched directly.
+  m_googleEarthButton->installEventFilter(this);
+  m_googleEarthButton->setMouseTracking(true);
+}
+
+void RaceControlPanel::showRace(bool northUp, const QStringList& attachments, const QString& fileName) {
+  setNorthUp(northUp);
+  setAttachments(attachments);
+  setChosenRaceText(fileName);
+  m_trackPageButton->setChecked(true);
+  m_boatNamesBox->setChecked(true);
+  m_autoTraceBox->setChecked(true);
+  resetZoom(100);
+}
+
+void RaceControlPanel::applyTo(SceneOptions& o) const {
+  o.northUp = northUp();
+  o.autoTrace = autoTrace();
+  o.chkLL = laylines();
+  o.ChkRefLine = referenceLine();
+  o.ChkBigBoat = bigBoats();
+  o.LabelLevel = boatNames() ? std::max(o.LabelLevel, 1) : 0;
+  o.ZoomDivisor = ZoomDivisorFromScrollBar(zoomPosition());
+  o.SeaBrightness = seaBrightness();
+}
+
+void RaceControlPanel::setRaceFiles(const QStringList& files) {
+  m_raceSelector->clear();
+  m_raceSelector->addItems(files);
+}
+
+void RaceControlPanel::setChosenRace(int index) {
+  m_raceSelector->setCurrentIndex(index);
+}
+
+void RaceControlPanel::setChosenRaceText(const QString& text) {
+  m_raceSelector->setCurrentText(text);
+}
+
+void RaceControlPanel::setNorthUp(bool northUp) {
+  (northUp ? m_northUpButton : m_windUpButton)->setChecked(true);
+}
+
+void RaceControlPanel::resetZoom(int position) {
+  const QSignalBlocker block(m_zoomSlider);
+  m_zoomSlider->setValue(position);
+}
+
+void RaceControlPanel::showSeaBrightness(int brightness) {
+  const QSignalBlocker block(m_seaBrightnessSlider);
+  m_seaBrightnessSlider->setValue(brightness);
+}
+
+void RaceControlPanel::showSpeed(int position, const QString& text) {
+  {
+    const QSignalBlocker block(m_speedSlider);
+    m_speedSlider->setValue(position);
+  }
+  m_speedReadout->setPlainText(text);
+}
+
+void RaceControlPanel::showTransport(Transport transport) {
+  m_transportPanel->showTransport(transport);
+}
+
+void RaceControlPanel::setAttachments(const QStringList& names) {
+  m_attachments = names;
+  m_attachmentsButton->setEnabled(!names.isEmpty());
+  m_attachmentList->hide();
+}
+
+void RaceControlPanel::setLanguage(Language language) {
+  m_language = language;
+  m_japaneseFlag->setVisible(language == Language::English);
+  m_englishFlag->setVisible(language == Language::Japanese);
+}
+
+void RaceControlPanel::choosePage(Page page) {
+  // The table is written once; the race cannot change while it is open.
+  const bool canChooseRace = page != Page::Table;
+  if (page == Page::Track || page == Page::Table) {
+    m_raceSelector->setEnabled(canChooseRace);
+    m_showRaceButton->setEnabled(canChooseRace);
+  }
+  emit pageChosen(page);
+}
+
+void RaceControlPanel::onAttachmentsClicked() {
+  emit attachmentsClicked();
+  if (m_attachmentList->isVisible()) {
+    m_attachmentList->hide();
+    return;
+  }
+  if (m_attachments.size() == 1) {
+    emit attachmentChosen(m_attachments.front());
+  } else if (m_attachments.size() > 1) {
+    m_attachmentList->clear();
+    m_attachmentList->addItems(m_attachments);
+    m_attachmentList->show();
+    m_attachmentList->raise();
+  }
+}
+
+void RaceControlPanel::onAttachmentItemClicked(QListWidgetItem* item) {
+  if (item) {
+    emit attachmentChosen(item->text());
+  }
+  m_attachmentList->hide();
+}
+
+bool RaceControlPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_googleEarthButton) {
+    if (event->type() == QEvent::MouseButtonPress) {
+      emit kmlExportRequested(static_cast<QMouseEvent*>(event)->button());
+      return true;
+    }
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+      const bool ja = isJapanese(m_language);
+      emit hintRequested(kmlHintText(ja), kmlHintRect(m_googleEarthButton->pos(), ja));
+    } else if (event->type() == QEvent::Leave) {
+      emit hintEnded();
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace velaro

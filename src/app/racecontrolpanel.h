@@ -1,0 +1,177 @@
+#pragma once
+
+#include "app/captions.h"
+#include "core/replay/replayclock.h"
+#include "core/scene/scenestate.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRect>
+#include <QScrollBar>
+#include <QStringList>
+#include <QWidget>
+
+#include <span>
+
+namespace velaro {
+
+class TransportPanel;
+
+// The pages the map area can show.
+enum class Page { Track, Graph, Table };
+
+// Where one control of the control panel sits, in its parent's coordinates.
+struct ControlPlace {
+  const char* name;  // object name
+  QRect geometry;
+};
+
+// Every size and place inside the control panel.
+std::span<const ControlPlace> controlPlaces();
+
+// The control panel at the bottom of the right-hand column: the race
+// selector with SHOW and AutoNext, the page and orientation choices, the
+// display switches, the export and attachment buttons, the replay buttons,
+// the sea colour, zoom and speed sliders, the language flags and EXIT.
+// It holds the switches' state; the window reads it through the accessors
+// and hears of changes through the signals.
+class RaceControlPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit RaceControlPanel(QWidget* parent = nullptr);
+
+  // Back to the switches every race starts with: the race's orientation,
+  // its attachments, its file name in the selector, the Track page, boat
+  // names on, the view following the boats and the zoom slider at its end.
+  void showRace(bool northUp, const QStringList& attachments, const QString& fileName);
+  // The display switches and sliders as scene options.
+  void applyTo(SceneOptions& options) const;
+
+  // The race catalogue in the selector.
+  void setRaceFiles(const QStringList& files);
+  void setChosenRace(int index);                // 0-based
+  void setChosenRaceText(const QString& text);  // the file name of the race on screen
+  int chosenRace() const { return m_raceSelector->currentIndex(); }
+  QString chosenRaceText() const { return m_raceSelector->currentText(); }
+
+  bool autoNext() const { return m_autoNextBox->isChecked(); }
+  void setAutoNext(bool on) { m_autoNextBox->setChecked(on); }
+  bool hintsOn() const { return m_hintsBox->isChecked(); }
+
+  // Checks the Track page without sending pageChosen (a load starts on it).
+  void checkTrackPage() { m_trackPageButton->setChecked(true); }
+
+  bool northUp() const { return m_northUpButton->isChecked(); }
+  void setNorthUp(bool northUp);
+
+  bool autoTrace() const { return m_autoTraceBox->isChecked(); }
+  void setAutoTrace(bool on) { m_autoTraceBox->setChecked(on); }
+  bool laylines() const { return m_laylineBox->isChecked(); }
+  bool referenceLine() const { return m_referenceLineBox->isChecked(); }
+  bool boatNames() const { return m_boatNamesBox->isChecked(); }
+  void setBoatNames(bool on) { m_boatNamesBox->setChecked(on); }
+  bool bigBoats() const { return m_bigBoatsBox->isChecked(); }
+
+  int zoomPosition() const { return m_zoomSlider->value(); }
+  // Moves the zoom slider without sending displayChanged.
+  void resetZoom(int position);
+  int seaBrightness() const { return m_seaBrightnessSlider->value(); }
+  void setSeaBrightness(int brightness) { m_seaBrightnessSlider->setValue(brightness); }
+  // Moves the sea colour slider without sending displayChanged (the clock's
+  // day light does it).
+  void showSeaBrightness(int brightness);
+  bool autoBrightness() const { return m_autoSeaBox->isChecked(); }
+  void setAutoBrightness(bool on) { m_autoSeaBox->setChecked(on); }
+
+  // Moves the speed slider without sending speedMoved and shows the speed.
+  void showSpeed(int position, const QString& text);
+  void setSpeedText(const QString& text) { m_speedReadout->setPlainText(text); }
+  QString speedText() const { return m_speedReadout->toPlainText(); }
+
+  void showTransport(Transport transport);
+
+  // The attachments of the race on screen; the button is enabled when there
+  // is at least one.
+  void setAttachments(const QStringList& names);
+
+  // The visible flag offers the other language; with English fixed neither
+  // shows.
+  void setLanguage(Language language);
+
+  // Handlers, public so that tests drive them.
+  void onAttachmentsClicked();
+  void onAttachmentItemClicked(QListWidgetItem* item);
+
+ signals:
+  void raceChosen(int index);  // 0-based
+  void showClicked();
+  void exitClicked();
+  void pageChosen(Page page);
+  void orientationChanged();
+  // A display switch or the zoom or sea colour slider changed.
+  void displayChanged();
+  void speedMoved(int position);
+  void transportChosen(Transport transport);
+  // One step of the replay: +1 forward, -1 backward.
+  void stepRequested(int direction);
+  void attachmentsClicked();
+  void attachmentChosen(const QString& name);
+  void kmlExportRequested(Qt::MouseButton button);
+  void retouchClicked();
+  void languageChosen(Language language);
+  // A hint for a control under the pointer, rect in this panel's coordinates.
+  void hintRequested(const QString& text, const QRect& rect);
+  void hintEnded();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void choosePage(Page page);
+
+  Language m_language = Language::EnglishFixed;
+  QStringList m_attachments;
+
+  QLabel* m_raceFileLabel = nullptr;
+  QComboBox* m_raceSelector = nullptr;
+  QCheckBox* m_autoNextBox = nullptr;
+  QPushButton* m_exitButton = nullptr;
+  QPushButton* m_showRaceButton = nullptr;
+  QGroupBox* m_pageGroup = nullptr;
+  QRadioButton* m_trackPageButton = nullptr;
+  QRadioButton* m_graphPageButton = nullptr;
+  QRadioButton* m_tablePageButton = nullptr;
+  QGroupBox* m_orientationGroup = nullptr;
+  QRadioButton* m_northUpButton = nullptr;
+  QRadioButton* m_windUpButton = nullptr;
+  QCheckBox* m_autoTraceBox = nullptr;
+  QCheckBox* m_laylineBox = nullptr;
+  QCheckBox* m_referenceLineBox = nullptr;
+  QCheckBox* m_boatNamesBox = nullptr;
+  QCheckBox* m_bigBoatsBox = nullptr;
+  QCheckBox* m_hintsBox = nullptr;
+  QPushButton* m_retouchButton = nullptr;
+  QPushButton* m_googleEarthButton = nullptr;
+  QPushButton* m_attachmentsButton = nullptr;
+  QListWidget* m_attachmentList = nullptr;
+  TransportPanel* m_transportPanel = nullptr;
+  QGroupBox* m_seaColourGroup = nullptr;
+  QScrollBar* m_seaBrightnessSlider = nullptr;
+  QCheckBox* m_autoSeaBox = nullptr;
+  QLabel* m_zoomLabel = nullptr;
+  QScrollBar* m_zoomSlider = nullptr;
+  QLabel* m_speedLabel = nullptr;
+  QScrollBar* m_speedSlider = nullptr;
+  QPlainTextEdit* m_speedReadout = nullptr;
+  QPushButton* m_japaneseFlag = nullptr;
+  QPushButton* m_englishFlag = nullptr;
+};
+
+}  // namespace velaro

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/loadpipeline.h"
+#include "core/replay/replayclock.h"
+#include "render/scene/renderscene.h"
+
+#include <QSize>
+
+namespace velaro {
+
+class BoatListPanel;
+class CompassPanel;
+class FlagPanel;
+class MapView;
+class OverviewPanel;
+class RaceControlPanel;
+class ScoreBoard;
+class TimeBarWidget;
+
+// The panels the replay shows itself on.
+struct ReplayPanels {
+  MapView* map = nullptr;
+  TimeBarWidget* timeBar = nullptr;
+  OverviewPanel* overview = nullptr;
+  CompassPanel* compass = nullptr;
+  BoatListPanel* boatList = nullptr;
+  RaceControlPanel* controls = nullptr;
+  ScoreBoard* scoreBoard = nullptr;
+  FlagPanel* flags = nullptr;
+};
+
+// The replay on screen: renders the scene for a moment and shows it on the
+// map, the time bar's pointer and the overview's dots, and shows what the
+// replay clock's ticks said (score board, flags, read-out, day light). It
+// keeps no replay state of its own: the window's clock decides the moment.
+class ReplayScreen {
+ public:
+  // The panels, once the window has made them.
+  void setPanels(const ReplayPanels& panels) { m_panels = panels; }
+
+  // A newly loaded race (it must outlive the next call): the overview and
+  // compass are drawn afresh and the dots forgotten.
+  void setRace(const LoadedRace* loaded);
+  // Redraws the overview and compass for the orientation the controls show.
+  void drawOverview();
+  // The display switches, the boats in focus and the map size as the
+  // scene's options.
+  void updateOptions(QSize mapArea, int formHeight);
+  // Renders the scene at sceneTime and shows it everywhere.
+  void showFrame(double sceneTime);
+
+  // The time bar previews another moment: its read-out and boat dots.
+  void showPreview(double time);
+
+  void showFrameOutcome(const FrameOutcome& out);
+  void showSecondOutcome(const SecondOutcome& out);
+  void showJump(const JumpOutcome& jump);
+
+  const SceneRenderer& scene() const { return m_scene; }
+
+ private:
+  ReplayPanels m_panels;
+  const LoadedRace* m_loaded = nullptr;
+  SceneRenderer m_scene;
+};
+
+}  // namespace velaro
