@@ -1,9 +1,10 @@
-// The live scene of a full-size race at full-HD size: 81 boats logging one
+// The live scene and the graph page of a full-size race at full-HD size: 81 boats logging one
 // fix a second for three hours, with labels and speeds, wakes in the speed
 // comparison, sails, laylines, a coastline and lights, drawn on one core.
 #include "core/analysis/courseresults.h"
 #include "core/analysis/kinematics.h"
 #include "core/loadpipeline.h"
+#include "render/graphpageimage.h"
 #include "render/scene/renderscene.h"
 
 #include <QGuiApplication>
@@ -178,6 +179,20 @@ void BM_RenderSceneJumping(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RenderSceneJumping)->Unit(benchmark::kMillisecond);
+
+// The graph page of the whole race, every boat in focus: course and speed
+// curves of 81 boats at 10,800 fixes each.
+void BM_GraphPage(benchmark::State& state) {
+  ensureGuiApplication();
+  const LoadedRace& race = benchRace();
+  QImage GraphBitmap(kFullHd, QImage::Format_RGB32);
+  const GraphPageOptions options;
+  for (auto _ : state) {
+    DrawGraphPage(GraphBitmap, race, options);
+    benchmark::DoNotOptimize(GraphBitmap.constBits());
+  }
+}
+BENCHMARK(BM_GraphPage)->Unit(benchmark::kMillisecond);
 
 // The scene state alone, without drawing.
 void BM_ComputeScene(benchmark::State& state) {

@@ -4,6 +4,7 @@
 #include "core/reports/filewrite.h"
 #include "core/reports/performancetable.h"
 #include "render/kmlicons.h"
+#include "render/picturefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -43,10 +44,19 @@ void DesktopDocuments::openAttachment(const QString& name) {
   }
 }
 
+// The error names the file that was to be written and the folder that is
+// missing.
+std::optional<QString> DesktopDocuments::makeDocumentsFolder(const QString& path) const {
+  if (!QDir().mkpath(m_documentsFolder)) {
+    return QStringLiteral("%1: the folder %2 cannot be made").arg(path, m_documentsFolder);
+  }
+  return std::nullopt;
+}
+
 std::optional<QString> DesktopDocuments::writeAndOpen(const QString& fileName, const QByteArray& bytes) {
   const QString path = QDir(m_documentsFolder).filePath(fileName);
-  if (!QDir().mkpath(m_documentsFolder)) {
-    return QStringLiteral("%1: the folder cannot be made").arg(m_documentsFolder);
+  if (auto error = makeDocumentsFolder(path)) {
+    return error;
   }
   if (const auto error = writeFileBytes(path, bytes)) {
     return error->toString();
@@ -58,6 +68,18 @@ std::optional<QString> DesktopDocuments::writeAndOpen(const QString& fileName, c
 
 std::optional<QString> DesktopDocuments::exportTable(const LoadedRace& loaded) {
   return writeAndOpen(QString::fromLatin1(kPerformanceTableFileName), WritePerformanceTable(loaded));
+}
+
+std::optional<QString> DesktopDocuments::exportPicture(const QImage& picture) {
+  const QString path = QDir(m_documentsFolder).filePath(QString::fromLatin1(kRetouchFileName));
+  if (auto error = makeDocumentsFolder(path)) {
+    return error;
+  }
+  if (const auto error = SavePicture(picture, path, PictureFormat::Bmp)) {
+    return error->toString();
+  }
+  m_platform.openUrl(QUrl::fromLocalFile(path));
+  return std::nullopt;
 }
 
 std::optional<QString> DesktopDocuments::exportKml(const Race& race, KmlOptions options,

@@ -7,6 +7,7 @@
 #include "core/scene/scenestate.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 #include <optional>
@@ -37,6 +38,10 @@ class DesktopDocuments {
   std::optional<QString> writeAndOpen(const QString& fileName, const QByteArray& bytes);
   // The performance table of the race, written and opened.
   std::optional<QString> exportTable(const LoadedRace& loaded);
+  // The picture on screen as "NoName.bmp" for retouching, written whole
+  // over an earlier one and opened; the error text when it cannot be written
+  // (the earlier file stays as it was and nothing opens).
+  std::optional<QString> exportPicture(const QImage& picture);
   // The globe viewer's file of the whole race, or of the scene at sceneTime
   // when a scene is given, written and opened. The icon pictures are drawn
   // beside the races first.
@@ -45,6 +50,7 @@ class DesktopDocuments {
 
  private:
   void openFileIfExists(const QString& path);
+  std::optional<QString> makeDocumentsFolder(const QString& path) const;
 
   const RaceFolders& m_folders;
   Platform& m_platform;

@@ -12,6 +12,7 @@
 #include "app/timebarwidget.h"
 #include "app/windgraphpanel.h"
 #include "app/windowlayout.h"
+#include "core/scene/scenestate.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -46,6 +47,7 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   m_hintBox = new HintBox(this);
   m_replayScreen.setPanels({m_mapView, m_timeBarPanel, m_overviewPanel, m_compassPanel, m_boatListPanel,
                             m_raceControlPanel, m_scoreBoard, m_flagPanel});
+  m_graphScreen.setMap(m_mapView);
   m_frameTimer = makeTimer("frameTimer", ReplayClock::kFrameIntervalMs, this);
   m_secondTimer = makeTimer("secondTimer", ReplayClock::kSecondIntervalMs, this);
   connectPanels();
@@ -56,7 +58,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::connectPanels() {
   RaceControlPanel* controls = m_raceControlPanel;
   connect(m_overviewPanel, &OverviewPanel::helpClicked, this, [this] { m_documents.openHelp(m_language); });
-  connect(m_boatListPanel, &BoatListPanel::focusChanged, this, &MainWindow::updateSceneOptions);
+  connect(m_boatListPanel, &BoatListPanel::focusChanged, this, &MainWindow::onBoatFocusChanged);
   connect(controls, &RaceControlPanel::raceChosen, this, &MainWindow::onRaceChosen);
   connect(controls, &RaceControlPanel::showClicked, this, &MainWindow::onShowClicked);
   connect(controls, &RaceControlPanel::exitClicked, this, &QWidget::close);
@@ -74,6 +76,7 @@ void MainWindow::connectPanels() {
   connect(controls, &RaceControlPanel::attachmentChosen, this,
           [this](const QString& name) { m_documents.openAttachment(name); });
   connect(controls, &RaceControlPanel::kmlExportRequested, this, &MainWindow::exportKml);
+  connect(controls, &RaceControlPanel::retouchClicked, this, &MainWindow::retouch);
   connect(controls, &RaceControlPanel::languageChosen, this, &MainWindow::setLanguage);
   connect(controls, &RaceControlPanel::hintRequested, this, [this](const QString& text, const QRect& rect) {
     m_hintBox->showHint(text, rect, m_raceControlPanel);
@@ -83,7 +86,7 @@ void MainWindow::connectPanels() {
   connect(m_timeBarPanel, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
   connect(m_timeBarPanel, &TimeBarWidget::startRequested, this, [this](double) {
     m_clock.rewindToStart();
-    m_replayScreen.showFrame(m_clock.SceneTime());
+    showSceneFrame();
   });
   connect(m_timeBarPanel, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
   connect(m_timeBarPanel, &TimeBarWidget::previewEnded, this, &MainWindow::timeBarPreviewEnded);
@@ -185,6 +188,7 @@ void MainWindow::applyRaceToPanels() {
   m_boatListPanel->setBoats(m_loaded);
   m_scoreBoard->setResults(m_loaded.resultLabels, m_loaded.colours.BoatColour);
   m_replayScreen.setRace(&m_loaded);
+  m_graphScreen.setRace(&m_loaded);
   updateSceneOptions();
 
   m_clock.startRace(clockRaceFor(m_loaded));
@@ -195,6 +199,7 @@ void MainWindow::applyRaceToPanels() {
   showRaceCaption();
   applyCaptions(this, m_language);
   ArrangeWindow();
+  redrawGraph();
 }
 
 void MainWindow::showRaceCaption() {
@@ -221,6 +226,11 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   ArrangeWindow();
   updateSceneOptions();
+  // The graph follows the size where it is shown; the other pages draw it
+  // afresh when they show it.
+  if (m_page == 2) {
+    redrawGraph();
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -253,22 +263,83 @@ void MainWindow::onShowClicked() {
   }
 }
 
+// The Graph and Table pages show the graph picture in place of the map;
+// the replay's ticks leave the map alone there. The Table page then writes
+// the table.
 void MainWindow::choosePage(Page page) {
   m_page = page == Page::Track ? 1 : 2;
-  if (page == Page::Graph) {
-    return;
-  }
   m_compassPanel->setVisible(page == Page::Track);
   m_windGraphPanel->setVisible(page == Page::Track && m_loaded.windGraphOn);
   if (!m_haveRace) {
     return;
   }
-  if (page == Page::Table) {
-    reportError(m_documents.exportTable(m_loaded));
-  } else if (m_clock.timersRunning()) {
+  if (page != Page::Track) {
+    redrawGraph();
+    if (page == Page::Table) {
+      reportError(m_documents.exportTable(m_loaded));
+    }
+    return;
+  }
+  m_replayScreen.showFrame(m_clock.SceneTime());
+  if (m_clock.timersRunning()) {
     m_frameTimer->start(ReplayClock::kFrameIntervalMs);
     m_secondTimer->start(ReplayClock::kSecondIntervalMs);
   }
+}
+
+void MainWindow::onBoatFocusChanged() {
+  updateSceneOptions();
+  if (m_page == 2) {
+    redrawGraph();
+  }
+}
+
+void MainWindow::redrawGraph() {
+  if (!m_haveRace) {
+    return;
+  }
+  m_graphScreen.draw(QSize(mapWidth(), mapHeight()), m_boatListPanel->focused(),
+                     seaShadeFor(m_replayScreen.scene().options().SeaBrightness).SeaColour);
+  if (m_page == 2) {
+    m_graphScreen.show();
+  }
+}
+
+void MainWindow::highlightBoat(int boat) {
+  if (m_haveRace && m_page == 2) {
+    m_graphScreen.highlight(boat);
+  }
+}
+
+void MainWindow::showSceneFrame() {
+  if (m_page == 1) {
+    m_replayScreen.showFrame(m_clock.SceneTime());
+  }
+}
+
+// The live scene is drawn afresh for the replay time with the replay held,
+// and the replay goes on afterwards only if it was running; a failed write
+// does not stop it either. The whole-race view is saved as it stands.
+void MainWindow::retouch() {
+  if (!m_haveRace) {
+    return;
+  }
+  if (m_page != 1) {
+    reportError(m_documents.exportPicture(m_graphScreen.GraphBitmap()));
+    return;
+  }
+  if (!m_raceControlPanel->autoTrace()) {
+    reportError(m_documents.exportPicture(m_replayScreen.scene().SceneBitmap()));
+    return;
+  }
+  const bool running = m_frameTimer->isActive();
+  m_frameTimer->stop();
+  m_replayScreen.showFrame(m_clock.SceneTime());
+  const std::optional<QString> error = m_documents.exportPicture(m_replayScreen.scene().SceneBitmap());
+  if (running) {
+    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
+  }
+  reportError(error);
 }
 
 void MainWindow::updateSceneOptions() {
@@ -341,7 +412,7 @@ void MainWindow::step(int direction) {
   const double t = m_clock.SceneTime();
   m_clock.setSceneTime(direction > 0 ? SceneRenderer::stepPlus(t, r.TimeAxisStart, r.TimeAxisEnd)
                                      : SceneRenderer::stepMinus(t, r.TimeAxisStart, r.TimeAxisEnd));
-  m_replayScreen.showFrame(m_clock.SceneTime());
+  showSceneFrame();
   showClockAtSceneTime();
 }
 

@@ -3,6 +3,7 @@
 #include "app/captions.h"
 #include "app/controls.h"
 #include "app/desktopdocuments.h"
+#include "app/graphscreen.h"
 #include "app/racecontrolpanel.h"
 #include "app/replayscreen.h"
 #include "app/splashform.h"
@@ -89,6 +90,17 @@ class MainWindow : public QWidget {
   void exportKml(Qt::MouseButton button);
   void onFrameTick();
   void onSecondTick();
+  // "Retouch": the picture the map shows saved as "NoName.bmp" in the
+  // documents folder and opened: the graph picture on the Graph and Table
+  // pages, else the map, the live scene drawn afresh at the replay time.
+  void retouch();
+  // The graph picture as last drawn.
+  const QImage& graphPicture() const { return m_graphScreen.GraphBitmap(); }
+
+ public slots:
+  // The pointer is on boat n (0-based) in the boat list, or on none (-1): on
+  // the Graph and Table pages the boat's curves are laid over the graph.
+  void highlightBoat(int boat);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -105,6 +117,13 @@ class MainWindow : public QWidget {
   void timeBarPreviewEnded();
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();
+  void onBoatFocusChanged();
+  // Draws the graph picture for the map's size and the boats in focus, and
+  // shows it on the Graph and Table pages.
+  void redrawGraph();
+  // Shows the live scene at the replay time, except on the Graph and Table
+  // pages, where the map keeps the graph.
+  void showSceneFrame();
 
   RaceFolders m_folders;
   Platform& m_platform;
@@ -129,6 +148,7 @@ class MainWindow : public QWidget {
   bool m_hideUnfocused = false;
 
   ReplayScreen m_replayScreen;
+  GraphScreen m_graphScreen;
   ReplayClock m_clock;
 
   MapView* m_mapView = nullptr;

@@ -242,12 +242,11 @@ void RaceControlPanel::setLanguage(Language language) {
 }
 
 void RaceControlPanel::choosePage(Page page) {
-  // The table is written once; the race cannot change while it is open.
-  const bool canChooseRace = page != Page::Table;
-  if (page == Page::Track || page == Page::Table) {
-    m_raceSelector->setEnabled(canChooseRace);
-    m_showRaceButton->setEnabled(canChooseRace);
-  }
+  // Another race is chosen on the Track page only: the graph and the table
+  // belong to the race on screen.
+  const bool canChooseRace = page == Page::Track;
+  m_raceSelector->setEnabled(canChooseRace);
+  m_showRaceButton->setEnabled(canChooseRace);
   emit pageChosen(page);
 }
 

@@ -12,6 +12,7 @@ int runFixes(const QStringList& args, QTextStream& out, QTextStream& err);
 int runVideo(const QStringList& args, QTextStream& out, QTextStream& err);
 int runRender(const QStringList& args, QTextStream& out, QTextStream& err);
 int runTable(const QStringList& args, QTextStream& out, QTextStream& err);
+int runGraph(const QStringList& args, QTextStream& out, QTextStream& err);
 int runKml(const QStringList& args, QTextStream& out, QTextStream& err);
 
 }  // namespace velaro::cli

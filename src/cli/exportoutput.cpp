@@ -3,6 +3,9 @@
 #include "cli/raceargs.h"
 
 #include "core/reports/filewrite.h"
+#include "render/picturefile.h"
+
+#include <QRegularExpression>
 
 namespace velaro::cli {
 
@@ -40,6 +43,28 @@ int deliverExport(const QByteArray& bytes, const QString& outPath, QTextStream& 
     return 1;
   }
   return 0;
+}
+
+int deliverPicture(const QImage& picture, const QString& outPath, QTextStream& err) {
+  if (const std::optional<WriteError> error = SavePicture(picture, outPath, pictureFormatFor(outPath))) {
+    err << "velaro-cli: " << error->toString() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+std::optional<QSize> parsePictureSize(const QString& text) {
+  static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+  const QRegularExpressionMatch m = pattern.match(text);
+  if (!m.hasMatch()) {
+    return std::nullopt;
+  }
+  const QSize size(m.captured(1).toInt(), m.captured(2).toInt());
+  const auto fits = [](int side) { return side >= kMinPictureSide && side <= kMaxPictureSide; };
+  if (!fits(size.width()) || !fits(size.height())) {
+    return std::nullopt;
+  }
+  return size;
 }
 
 }  // namespace velaro::cli

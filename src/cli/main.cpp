@@ -22,6 +22,9 @@ void printUsage(QTextStream& err) {
          "  video RACEFILE [--from SECONDS] [--to SECONDS] [--speed X] [--fps N] [--size WxH]\n"
          "        [--north-up] [--whole-race] -o FILE.mp4|FILE.webm\n"
          "                        the replay as a video, 30X and 30 frames a second unless told\n"
+         "  graph RACEFILE [--size WxH] -o FILE.png\n"
+         "                        the graph page: course, wind and speed against time\n"
+         "                        (render and graph write BMP when FILE ends in .bmp)\n"
          "  table RACEFILE [-o FILE.csv]  the performance table (CSV)\n"
          "  kml RACEFILE [--scene SECONDS] [--hide-unfocused] [-o FILE.kml]\n"
          "                        the race for a globe viewer; --scene: the present scene\n";
@@ -46,7 +49,8 @@ int main(int argc, char** argv) {
   const std::map<QString, std::function<int(const QStringList&, QTextStream&, QTextStream&)>> commands = {
       {QStringLiteral("info"), velaro::cli::runInfo},     {QStringLiteral("fixes"), velaro::cli::runFixes},
       {QStringLiteral("render"), velaro::cli::runRender}, {QStringLiteral("table"), velaro::cli::runTable},
-      {QStringLiteral("kml"), velaro::cli::runKml},       {QStringLiteral("video"), velaro::cli::runVideo},
+      {QStringLiteral("kml"), velaro::cli::runKml},       {QStringLiteral("graph"), velaro::cli::runGraph},
+      {QStringLiteral("video"), velaro::cli::runVideo},
   };
   const QString name = args.takeFirst();
   const auto it = commands.find(name);

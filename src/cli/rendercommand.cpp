@@ -66,9 +66,8 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   followReplayTime(o, loaded->geometry, *time);
   takeAveragesAt(o, *loaded, *time);
   const QImage& picture = renderer.render(*time);
-  if (!picture.save(outFile, "PNG")) {
-    err << "velaro-cli: " << outFile << ": cannot write the picture\n";
-    return 1;
+  if (const int rc = deliverPicture(picture, outFile, err); rc != 0) {
+    return rc;
   }
   const SceneState& s = renderer.state();
   out << outFile << ": " << view.size.width() << 'x' << view.size.height() << ", t " << *time << " s, "

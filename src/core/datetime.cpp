@@ -65,14 +65,6 @@ bool isTimeText(const QString& t) {
 
 }  // namespace
 
-int roundToInt(double value) {
-  const double r = roundHalfEven(value);
-  if (!(r >= std::numeric_limits<int>::min() && r <= std::numeric_limits<int>::max())) {
-    return value < 0 ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
-  }
-  return static_cast<int>(r);
-}
-
 int truncToInt(double value) {
   const double r = std::trunc(value);
   if (!(r >= std::numeric_limits<int>::min() && r <= std::numeric_limits<int>::max())) {

@@ -5,7 +5,12 @@
 #include <QString>
 #include <QTime>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace velaro {
@@ -19,7 +24,23 @@ inline constexpr double kSecondsPerDay = 86400.0;
 inline double roundHalfEven(double value) {
   return std::nearbyint(value);
 }
-int roundToInt(double value);
+// Out-of-range values and NaN clamp to the int range (NaN to the top). Inline
+// and without a library call: drawing rounds millions of coordinates.
+inline int roundToInt(double value) {
+  constexpr double kLow = std::numeric_limits<int>::min();
+  constexpr double kHigh = std::numeric_limits<int>::max();
+  if (value >= kLow && value <= kHigh) {
+#if defined(__SSE2__)
+    return _mm_cvtsd_si32(_mm_set_sd(value));  // the current rounding mode: halves to even
+#else
+    return static_cast<int>(std::nearbyint(value));
+#endif
+  }
+  if (value < kLow) {
+    return std::numeric_limits<int>::min();
+  }
+  return std::numeric_limits<int>::max();
+}
 int truncToInt(double value);
 
 double toDateTime(const QDate& date, const QTime& time = QTime(0, 0));

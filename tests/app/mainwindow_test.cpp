@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/mapview.h"
 #include "fakeplatform.h"
 #include "support/gpxmaker.h"
 
@@ -345,6 +346,134 @@ TEST_F(ExportTest, AReadOnlyTableFileIsReportedAndNothingOpens) {
   EXPECT_TRUE(m_platform.opened.isEmpty());
   ASSERT_TRUE(old.open(QIODevice::ReadOnly));
   EXPECT_EQ(old.readAll(), QByteArray("old"));
+}
+
+const QImage& mapPicture(MainWindow& w) {
+  return w.findChild<MapView*>(QStringLiteral("mapView"))->image();
+}
+
+// The Graph page puts the graph in place of the map, follows the boat list
+// and the window's size, lays a hovered boat's curves over it, and keeps it
+// while the replay ticks; the Track page brings back the map and the race
+// choice.
+TEST_F(ExportTest, GraphPageShowsTheGraphInPlaceOfTheMap) {
+  write(QStringLiteral("raceadmin/racefile.st"), "bravo.txt\n");
+  auto w = startedWindow();
+  ASSERT_EQ(w->race().BoatCount(), 2);
+  w->play(Transport::Forward);
+  click(*w, "graphPageButton");
+  EXPECT_EQ(w->page(), 2);
+  ASSERT_FALSE(w->graphPicture().isNull());
+  EXPECT_EQ(w->graphPicture().size(), QSize(w->mapWidth(), w->mapHeight()));
+  EXPECT_EQ(mapPicture(*w), w->graphPicture());
+  EXPECT_TRUE(w->findChild<QWidget*>(QStringLiteral("compassPanel"))->isHidden());
+  EXPECT_TRUE(w->findChild<QWidget*>(QStringLiteral("windGraphPanel"))->isHidden());
+  EXPECT_FALSE(w->findChild<QWidget*>(QStringLiteral("raceSelector"))->isEnabled());
+  EXPECT_FALSE(w->findChild<QWidget*>(QStringLiteral("showRaceButton"))->isEnabled());
+  w->onFrameTick();
+  w->step(1);
+  EXPECT_EQ(mapPicture(*w), w->graphPicture());
+
+  // Both boats sail the same courses at the same speeds, boat 1 on top.
+  const QImage bothBoats = w->graphPicture();
+  w->findChild<QCheckBox*>(QStringLiteral("boatBox1"))->setChecked(false);
+  EXPECT_NE(w->graphPicture(), bothBoats);
+  EXPECT_EQ(mapPicture(*w), w->graphPicture());
+
+  w->highlightBoat(0);
+  EXPECT_NE(mapPicture(*w), w->graphPicture());
+  EXPECT_EQ(mapPicture(*w).size(), w->graphPicture().size());
+  w->highlightBoat(-1);
+  EXPECT_EQ(mapPicture(*w), w->graphPicture());
+
+  w->show();  // a hidden window hears of its new size only when shown
+  w->resize(1100, 700);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->graphPicture().size(), QSize(w->mapWidth(), 700));
+  EXPECT_EQ(mapPicture(*w), w->graphPicture());
+
+  click(*w, "trackPageButton");
+  EXPECT_EQ(w->page(), 1);
+  EXPECT_NE(mapPicture(*w), w->graphPicture());
+  EXPECT_FALSE(w->findChild<QWidget*>(QStringLiteral("compassPanel"))->isHidden());
+  EXPECT_TRUE(w->findChild<QWidget*>(QStringLiteral("raceSelector"))->isEnabled());
+  w->highlightBoat(0);  // the track page keeps its map
+  EXPECT_EQ(mapPicture(*w), w->scene().SceneBitmap());
+  EXPECT_TRUE(m_messages.empty());
+}
+
+QImage savedPicture(const QString& path) {
+  return QImage(path, "BMP").convertToFormat(QImage::Format_RGB32);
+}
+
+// Retouch saves what the page shows: the graph on the Graph and Table pages,
+// the live scene drawn at the replay time on the Track page, the replay going
+// on only if it ran.
+TEST_F(ExportTest, RetouchSavesThePictureOnScreenAndOpensIt) {
+  auto w = startedWindow();
+  auto* frameTimer = w->findChild<QTimer*>(QStringLiteral("frameTimer"));
+  w->play(Transport::Forward);
+  w->retouch();
+  ASSERT_TRUE(m_messages.empty()) << m_messages[0].text.toStdString();
+  ASSERT_EQ(m_platform.opened.size(), 1);
+  EXPECT_EQ(m_platform.opened[0].toLocalFile(), document("NoName.bmp"));
+  EXPECT_EQ(savedPicture(document("NoName.bmp")), w->scene().SceneBitmap());
+  EXPECT_EQ(w->scene().state().t, w->clock().SceneTime());
+  EXPECT_TRUE(frameTimer->isActive());
+
+  w->play(Transport::Stop);
+  w->retouch();
+  EXPECT_FALSE(frameTimer->isActive());
+  EXPECT_EQ(m_platform.opened.size(), 2);
+
+  click(*w, "tablePageButton");
+  EXPECT_EQ(mapPicture(*w), w->graphPicture());
+  w->retouch();
+  EXPECT_EQ(savedPicture(document("NoName.bmp")), w->graphPicture());
+  EXPECT_EQ(QDir(m_documents.path()).entryList({QStringLiteral("NoName.*")}, QDir::Files),
+            QStringList({QStringLiteral("NoName.bmp"), QStringLiteral("NoName.csv")}));
+  EXPECT_TRUE(m_messages.empty());
+}
+
+// Tests run as root, whom a read-only folder does not stop: the documents
+// "folder" is a regular file here, and then an earlier picture marked
+// read-only.
+TEST_F(ExportTest, AFailedRetouchIsReportedAndKeepsTheEarlierPicture) {
+  auto w = startedWindow();
+  auto* frameTimer = w->findChild<QTimer*>(QStringLiteral("frameTimer"));
+  const QString notAFolder = document("Pictures");
+  QFile blocker(notAFolder);
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  w->setDocumentsFolder(notAFolder);
+  w->play(Transport::Forward);
+  w->retouch();
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].error);
+  EXPECT_TRUE(m_messages[0].text.startsWith(notAFolder + QStringLiteral("/NoName.bmp")))
+      << m_messages[0].text.toStdString();
+  EXPECT_TRUE(m_platform.opened.isEmpty());
+  EXPECT_TRUE(frameTimer->isActive());
+
+  w->setDocumentsFolder(m_documents.path());
+  click(*w, "graphPageButton");
+  w->retouch();
+  ASSERT_EQ(m_messages.size(), 1u);
+  const QByteArray earlier = [&] {
+    QFile f(document("NoName.bmp"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }();
+  ASSERT_FALSE(earlier.isEmpty());
+  ASSERT_TRUE(QFile::setPermissions(document("NoName.bmp"), QFileDevice::ReadOwner));
+  w->findChild<QCheckBox*>(QStringLiteral("boatBox1"))->setChecked(false);
+  w->retouch();
+  ASSERT_EQ(m_messages.size(), 2u);
+  EXPECT_TRUE(m_messages[1].text.contains(document("NoName.bmp"))) << m_messages[1].text.toStdString();
+  QFile kept(document("NoName.bmp"));
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), earlier);
+  EXPECT_EQ(m_platform.opened.size(), 1);
+  QFile::setPermissions(document("NoName.bmp"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 TEST_F(ExportTest, KmlAsksAboutBoatsOutOfFocusOnlyWhenThereAreSome) {

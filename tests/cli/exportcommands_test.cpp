@@ -1,4 +1,4 @@
-// velaro-cli table and kml, run as the program itself on a copy of a demo race.
+// velaro-cli table, kml, graph and render, run as the program itself on a copy of a demo race.
 #include "core/loadpipeline.h"
 #include "core/reports/performancetable.h"
 #include "render/kmlicons.h"
@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -123,6 +124,40 @@ TEST_F(ExportCommands, ReadOnlyOutputIsReportedByName) {
   EXPECT_TRUE(r.err.contains(QStringLiteral("read-only"))) << r.err.toStdString();
   EXPECT_EQ(readAll(out), QByteArray("old"));
   QFile::setPermissions(out, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST_F(ExportCommands, GraphAndRenderWriteBmpForABmpName) {
+  const QString png = path(QStringLiteral("graph.png"));
+  const CliRun graph = runCli({QStringLiteral("graph"), raceFile(), QStringLiteral("--size"),
+                               QStringLiteral("640x480"), QStringLiteral("-o"), png});
+  ASSERT_EQ(graph.exitCode, 0) << graph.err.toStdString();
+  EXPECT_TRUE(readAll(png).startsWith("\x89PNG"));
+  EXPECT_EQ(QImage(png).size(), QSize(640, 480));
+
+  const QString bmp = path(QStringLiteral("graph.BMP"));
+  ASSERT_EQ(runCli({QStringLiteral("graph"), raceFile(), QStringLiteral("-o"), bmp}).exitCode, 0);
+  EXPECT_TRUE(readAll(bmp).startsWith("BM"));
+  EXPECT_EQ(QImage(bmp).size(), QSize(1024, 768));
+
+  const QString scene = path(QStringLiteral("scene.bmp"));
+  const CliRun render =
+      runCli({QStringLiteral("render"), raceFile(), QStringLiteral("--time"), QStringLiteral("60"),
+              QStringLiteral("--size"), QStringLiteral("320x240"), QStringLiteral("-o"), scene});
+  ASSERT_EQ(render.exitCode, 0) << render.err.toStdString();
+  EXPECT_TRUE(readAll(scene).startsWith("BM"));
+  EXPECT_EQ(QImage(scene).size(), QSize(320, 240));
+
+  // A folder where the file should be is reported by name.
+  ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("taken.png")));
+  const CliRun blocked =
+      runCli({QStringLiteral("graph"), raceFile(), QStringLiteral("-o"), path(QStringLiteral("taken.png"))});
+  EXPECT_EQ(blocked.exitCode, 1);
+  EXPECT_TRUE(blocked.err.contains(path(QStringLiteral("taken.png")))) << blocked.err.toStdString();
+  EXPECT_EQ(runCli({QStringLiteral("graph"), raceFile()}).exitCode, 2);
+  EXPECT_EQ(runCli({QStringLiteral("graph"), raceFile(), QStringLiteral("--size"), QStringLiteral("20x20"),
+                    QStringLiteral("-o"), png})
+                .exitCode,
+            2);
 }
 
 TEST_F(ExportCommands, BadArgumentsAndMissingRaces) {

@@ -2,6 +2,7 @@
 
 #include "core/datetime.h"
 #include "core/scene/scenerules.h"
+#include "render/pixellines.h"
 
 #include <QFontMetrics>
 #include <QPolygon>
@@ -41,74 +42,16 @@ void textOut(QPainter& p, QPoint topLeft, const QString& text, const QColor& col
   p.setBackgroundMode(Qt::TransparentMode);
 }
 
-// A solid one-pixel line, end points included. The painter's own line
-// drawing costs a call per pixel, which for a fleet of 1200-pixel
-// comparison lines is most of a frame, so lines on a plain picture without
-// transform or clip are set pixel by pixel here (Bresenham), first cut to a
-// box just around the picture.
+// A solid one-pixel line, end points included, set pixel by pixel on a
+// plain picture without transform or clip.
 void solidLine(QPainter& p, QPoint a, QPoint b, const QColor& colour) {
   auto* image = dynamic_cast<QImage*>(p.device());
-  if (image == nullptr || image->format() != QImage::Format_RGB32 || !p.transform().isIdentity() ||
-      p.hasClipping()) {
+  if (image == nullptr || !isPixelSurface(*image) || !p.transform().isIdentity() || p.hasClipping()) {
     p.setPen(colour);
     p.drawLine(a, b);
     return;
   }
-  const int w = image->width();
-  const int h = image->height();
-  const double left = -2, top = -2, right = w + 2, bottom = h + 2;
-  const double dx = b.x() - a.x();
-  const double dy = b.y() - a.y();
-  double t0 = 0;
-  double t1 = 1;
-  const double pq[4][2] = {
-      {-dx, a.x() - left}, {dx, right - a.x()}, {-dy, a.y() - top}, {dy, bottom - a.y()}};
-  for (const auto& [pp, q] : pq) {
-    if (pp == 0) {
-      if (q < 0) {
-        return;
-      }
-      continue;
-    }
-    const double r = q / pp;
-    if (pp < 0) {
-      t0 = std::max(t0, r);
-    } else {
-      t1 = std::min(t1, r);
-    }
-  }
-  if (t0 > t1) {
-    return;
-  }
-  int x0 = roundToInt(a.x() + t0 * dx);
-  int y0 = roundToInt(a.y() + t0 * dy);
-  const int x1 = roundToInt(a.x() + t1 * dx);
-  const int y1 = roundToInt(a.y() + t1 * dy);
-  const QRgb rgb = colour.rgb();
-  uchar* bits = image->bits();
-  const qsizetype stride = image->bytesPerLine();
-  const int ex = std::abs(x1 - x0);
-  const int ey = -std::abs(y1 - y0);
-  const int sx = x0 < x1 ? 1 : -1;
-  const int sy = y0 < y1 ? 1 : -1;
-  int err = ex + ey;
-  for (;;) {
-    if (x0 >= 0 && x0 < w && y0 >= 0 && y0 < h) {
-      reinterpret_cast<QRgb*>(bits + y0 * stride)[x0] = rgb;
-    }
-    if (x0 == x1 && y0 == y1) {
-      break;
-    }
-    const int e2 = 2 * err;
-    if (e2 >= ey) {
-      err += ey;
-      x0 += sx;
-    }
-    if (e2 <= ex) {
-      err += ex;
-      y0 += sy;
-    }
-  }
+  pixelLine(*image, a, b, colour.rgb());
 }
 
 QPoint pixel(const SceneContext& scene, GeoPoint p) {

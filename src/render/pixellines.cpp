@@ -1,0 +1,160 @@
+#include "render/pixellines.h"
+
+#include "core/datetime.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace velaro {
+
+namespace {
+
+// Bresenham from a to b on a picture of w x h pixels whose rows start at
+// bits with stride bytes each; pixels outside the picture are skipped.
+void bresenham(uchar* bits, qsizetype stride, int w, int h, QPoint a, QPoint b, QRgb rgb) {
+  const double left = -2, top = -2, right = w + 2, bottom = h + 2;
+  const double dx = double(b.x()) - a.x();
+  const double dy = double(b.y()) - a.y();
+  double t0 = 0;
+  double t1 = 1;
+  const double pq[4][2] = {
+      {-dx, a.x() - left}, {dx, right - a.x()}, {-dy, a.y() - top}, {dy, bottom - a.y()}};
+  for (const auto& [p, q] : pq) {
+    if (p == 0) {
+      if (q < 0) {
+        return;
+      }
+      continue;
+    }
+    const double r = q / p;
+    if (p < 0) {
+      t0 = std::max(t0, r);
+    } else {
+      t1 = std::min(t1, r);
+    }
+  }
+  if (t0 > t1) {
+    return;
+  }
+  int x0 = roundToInt(a.x() + t0 * dx);
+  int y0 = roundToInt(a.y() + t0 * dy);
+  const int x1 = roundToInt(a.x() + t1 * dx);
+  const int y1 = roundToInt(a.y() + t1 * dy);
+  const int ex = std::abs(x1 - x0);
+  const int ey = -std::abs(y1 - y0);
+  const int sx = x0 < x1 ? 1 : -1;
+  const int sy = y0 < y1 ? 1 : -1;
+  int err = ex + ey;
+  for (;;) {
+    if (x0 >= 0 && x0 < w && y0 >= 0 && y0 < h) {
+      reinterpret_cast<QRgb*>(bits + y0 * stride)[x0] = rgb;
+    }
+    if (x0 == x1 && y0 == y1) {
+      break;
+    }
+    const int e2 = 2 * err;
+    if (e2 >= ey) {
+      err += ey;
+      x0 += sx;
+    }
+    if (e2 <= ex) {
+      err += ex;
+      y0 += sy;
+    }
+  }
+}
+
+}  // namespace
+
+bool isPixelSurface(const QImage& image) {
+  return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;
+}
+
+void pixelLine(QImage& image, QPoint a, QPoint b, QRgb colour) {
+  if (!isPixelSurface(image)) {
+    return;
+  }
+  bresenham(image.bits(), image.bytesPerLine(), image.width(), image.height(), a, b, colour);
+}
+
+PixelPolyline::PixelPolyline(QImage& image, QRgb colour)
+    : m_colour(colour),
+      m_usable(isPixelSurface(image)),
+      m_bits(m_usable ? image.bits() : nullptr),
+      m_stride(image.bytesPerLine()),
+      m_w(image.width()),
+      m_h(image.height()) {}
+
+PixelPolyline::~PixelPolyline() {
+  finish();
+}
+
+void PixelPolyline::flush() {
+  if (m_row >= 0) {
+    QRgb* line = reinterpret_cast<QRgb*>(m_bits + m_row * m_stride);
+    std::fill(line + m_lo, line + m_hi + 1, m_colour);
+    m_row = -1;
+  }
+}
+
+void PixelPolyline::startRun(int y, int xa, int xb) {
+  m_row = y;
+  m_lo = std::min(xa, xb);
+  m_hi = std::max(xa, xb);
+}
+
+void PixelPolyline::step(QPoint b) {
+  if (!m_usable) {
+    return;
+  }
+  if (m_count++ == 0) {
+    m_last = b;
+    if (inside(b)) {
+      startRun(b.y(), b.x(), b.x());
+    }
+    return;
+  }
+  const QPoint a = m_last;
+  m_last = b;
+  const int dy = b.y() - a.y();
+  // The pending run holds a whenever a is inside the picture.
+  if (m_row >= 0 && inside(b)) {
+    if (dy == 0) {
+      m_lo = std::min(m_lo, b.x());
+      m_hi = std::max(m_hi, b.x());
+      return;
+    }
+    const int ex = std::abs(b.x() - a.x());
+    if ((dy == 1 || dy == -1) && ex > 0) {
+      const int sx = a.x() < b.x() ? 1 : -1;
+      const int first = (ex + 1) / 2 - 1;  // pixels after a still in a's row
+      m_lo = std::min(m_lo, a.x() + first * sx);
+      m_hi = std::max(m_hi, a.x() + first * sx);
+      flush();
+      startRun(b.y(), a.x() + (first + 1) * sx, b.x());
+      return;
+    }
+  }
+  flush();
+  bresenham(m_bits, m_stride, m_w, m_h, a, b, m_colour);
+  if (inside(b)) {
+    startRun(b.y(), b.x(), b.x());
+  }
+}
+
+void PixelPolyline::finish() {
+  if (m_count == 1 && m_row < 0) {
+    bresenham(m_bits, m_stride, m_w, m_h, m_last, m_last, m_colour);  // a lone point off the picture
+  }
+  flush();
+  m_count = 0;
+}
+
+void pixelPolyline(QImage& image, const std::vector<QPoint>& points, QRgb colour) {
+  PixelPolyline line(image, colour);
+  for (const QPoint& p : points) {
+    line.lineTo(p);
+  }
+}
+
+}  // namespace velaro
