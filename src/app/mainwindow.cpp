@@ -10,6 +10,7 @@
 #include "app/platform.h"
 #include "app/scoreboard.h"
 #include "app/timebarwidget.h"
+#include "app/videoprogressdialog.h"
 #include "app/windgraphpanel.h"
 #include "app/windowlayout.h"
 #include "core/scene/scenestate.h"
@@ -77,6 +78,7 @@ void MainWindow::connectPanels() {
           [this](const QString& name) { m_documents.openAttachment(name); });
   connect(controls, &RaceControlPanel::kmlExportRequested, this, &MainWindow::exportKml);
   connect(controls, &RaceControlPanel::retouchClicked, this, &MainWindow::retouch);
+  connect(controls, &RaceControlPanel::retouchRightClicked, this, &MainWindow::exportVideo);
   connect(controls, &RaceControlPanel::languageChosen, this, &MainWindow::setLanguage);
   connect(controls, &RaceControlPanel::hintRequested, this, [this](const QString& text, const QRect& rect) {
     m_hintBox->showHint(text, rect, m_raceControlPanel);
@@ -128,8 +130,9 @@ void MainWindow::showMessage(const QString& text, bool error) {
 }
 
 bool MainWindow::LoadRace() {
-  // A load lets pending events run; a second request meanwhile is refused.
-  if (m_loading) {
+  // A load lets pending events run; a second request meanwhile is refused,
+  // and so is one while a video is written from the race on screen.
+  if (m_loading || m_exportingVideo) {
     m_platform.beep();
     return false;
   }
@@ -339,6 +342,39 @@ void MainWindow::retouch() {
   if (running) {
     m_frameTimer->start(ReplayClock::kFrameIntervalMs);
   }
+  reportError(error);
+}
+
+// The frames are the live scene as the map shows it now (the same switches,
+// focus, zoom and orientation), the sea following the sun when the window's
+// does; the map's size is rounded up to even, which the colour planes need.
+void MainWindow::exportVideo() {
+  if (!m_haveRace || m_exportingVideo) {
+    return;
+  }
+  m_exportingVideo = true;
+  const bool frameTimerRan = m_frameTimer->isActive();
+  const bool secondTimerRan = m_secondTimer->isActive();
+  m_frameTimer->stop();
+  m_secondTimer->stop();
+  SceneOptions options = m_replayScreen.scene().options();
+  options.mapArea = QSize((mapWidth() + 1) / 2 * 2, (mapHeight() + 1) / 2 * 2);
+  options.HoverBoat = 0;
+  ReplayTake take;
+  take.from = m_loaded.race.TimeAxisStart;
+  take.to = m_loaded.race.TimeAxisEnd;
+  take.speed = m_clock.ReplaySpeed();
+  ReplayFrames frames(m_loaded, options, take);
+  frames.setFollowSun(m_raceControlPanel->autoBrightness());
+  const std::optional<QString> error = m_documents.exportVideo(
+      [&](const QString& path) { return writeVideoWithProgress(frames, path, this, m_language); });
+  if (frameTimerRan) {
+    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
+  }
+  if (secondTimerRan) {
+    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
+  }
+  m_exportingVideo = false;
   reportError(error);
 }
 

@@ -94,6 +94,11 @@ class MainWindow : public QWidget {
   // documents folder and opened: the graph picture on the Graph and Table
   // pages, else the map, the live scene drawn afresh at the replay time.
   void retouch();
+  // "Retouch" with the right button: the whole race played at the present
+  // speed as "NoName.mp4" in the documents folder, opened when done. A
+  // progress dialog can cancel it; the replay holds meanwhile and then goes
+  // on as it was.
+  void exportVideo();
   // The graph picture as last drawn.
   const QImage& graphPicture() const { return m_graphScreen.GraphBitmap(); }
 
@@ -138,6 +143,8 @@ class MainWindow : public QWidget {
   LoadedRace m_loaded;
   bool m_haveRace = false;
   bool m_loading = false;
+  // A video is being written from the race on screen: no other starts.
+  bool m_exportingVideo = false;
   bool m_firstLoadDone = false;
   bool m_lastLoadHadNoBoats = false;
 

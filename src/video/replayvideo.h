@@ -8,6 +8,9 @@
 
 namespace velaro {
 
+// The window's video of the race, beside the retouch picture.
+inline constexpr const char* kVideoFileName = "NoName.mp4";
+
 struct VideoOutcome {
   bool written = false;
   bool stopped = false;  // the caller asked to stop; no file was left

@@ -214,6 +214,11 @@ bool VideoEncoder::open(const QString& path, QSize size, int fps) {
   if (target.isDir()) {
     return d->fail(QStringLiteral("%1: is a folder").arg(path));
   }
+  // The owner's write bit, not access(): an administrator's video must not
+  // silently replace a file the user protected.
+  if (target.exists() && (!target.isWritable() || !(target.permissions() & QFileDevice::WriteOwner))) {
+    return d->fail(QStringLiteral("%1: the file is read-only").arg(path));
+  }
   const QFileInfo folder(target.absolutePath());
   if (!folder.exists()) {
     return d->fail(QStringLiteral("%1: the folder %2 does not exist").arg(path, folder.filePath()));

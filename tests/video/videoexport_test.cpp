@@ -149,6 +149,19 @@ TEST_F(VideoExport, UnwritableTargetsFailWithTheReasonAndLeaveNoFile) {
   EXPECT_TRUE(r.err.contains(QStringLiteral("is not a folder"))) << r.err.toStdString();
   EXPECT_EQ(entries(m_dir.path()), QStringList{QStringLiteral("plain")});
 
+  // An earlier video the user protected stays as it is, for root too.
+  const QString kept = path(QStringLiteral("kept.mp4"));
+  ASSERT_TRUE(writeFile(kept, "older video"));
+  ASSERT_TRUE(QFile::setPermissions(kept, QFileDevice::ReadOwner));
+  const CliRun protectedFile =
+      runCli({QStringLiteral("video"), kRace, QStringLiteral("--to"), QStringLiteral("0"),
+              QStringLiteral("--size"), QStringLiteral("320x180"), QStringLiteral("-o"), kept});
+  EXPECT_EQ(protectedFile.exitCode, 1);
+  EXPECT_TRUE(protectedFile.err.contains(QStringLiteral("read-only"))) << protectedFile.err.toStdString();
+  EXPECT_EQ(readAll(kept), QByteArray("older video"));
+  QFile::setPermissions(kept, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  ASSERT_TRUE(QFile::remove(kept));
+
   // Sizes the colour planes cannot halve, and names of no video format,
   // are refused before anything is drawn.
   const CliRun odd =

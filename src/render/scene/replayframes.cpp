@@ -62,7 +62,11 @@ const QImage& ReplayFrames::render(int frame) {
     o.AvgSpeedUp = averages.AvgSpeedUp;
     o.AvgSpeedDown = averages.AvgSpeedDown;
   }
-  followReplayTime(o, m_loaded.geometry, t);
+  if (m_followSun) {
+    followReplayTime(o, m_loaded.geometry, t);
+  } else {
+    o.TimeOfDay = timeOfDayAt(m_loaded.geometry.StartSecondOfDay, t);
+  }
   return m_renderer.render(t);
 }
 

@@ -51,6 +51,10 @@ class ReplayFrames {
  public:
   ReplayFrames(const LoadedRace& loaded, const SceneOptions& options, const ReplayTake& take);
 
+  // With the sun off the sea keeps the options' brightness, as the window's
+  // replay does with automatic brightness off.
+  void setFollowSun(bool followSun) { m_followSun = followSun; }
+
   int count() const { return m_count; }
   const ReplayTake& take() const { return m_take; }
   QSize size() const { return m_renderer.options().mapArea; }
@@ -61,6 +65,7 @@ class ReplayFrames {
   const LoadedRace& m_loaded;
   ReplayTake m_take;
   int m_count = 0;
+  bool m_followSun = true;
   SceneRenderer m_renderer;
 };
 
