@@ -1,6 +1,7 @@
-// The live scene and the graph page of a full-size race at full-HD size: 81 boats logging one
-// fix a second for three hours, with labels and speeds, wakes in the speed
-// comparison, sails, laylines, a coastline and lights, drawn on one core.
+// The live scene and the whole-race view of a full-size race at full-HD
+// size: 81 boats logging one fix a second for three hours, with labels and
+// speeds, wakes in the speed comparison, sails, laylines, a coastline and
+// lights, drawn on one core.
 #include "core/analysis/courseresults.h"
 #include "core/analysis/kinematics.h"
 #include "core/loadpipeline.h"
@@ -193,6 +194,35 @@ void BM_GraphPage(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_GraphPage)->Unit(benchmark::kMillisecond);
+// The whole-race view with every boat focused: 81 whole tracks of 10,800
+// fixes, the course and every boat at the scene time. Zoom 1 shows the whole
+// race; zoom 7.6 (five left clicks) a mark rounding with most fixes off the
+// picture; zoom 1e6 a few metres with every track far outside.
+void BM_WholeRaceView(benchmark::State& state) {
+  ensureGuiApplication();
+  const LoadedRace& race = benchRace();
+  SceneRenderer renderer;
+  renderer.setRace(&race);
+  renderer.options() = fullOptions(2);
+  renderer.render(3000);
+  MapViewState view;
+  view.enterWholeRace(race.geometry);
+  view.WholeRaceZoom = static_cast<double>(state.range(0)) / 100;
+  if (view.WholeRaceZoom > 1) {
+    view.WholeRaceCentre = race.race.marks.front();
+  }
+  double t = 3000;
+  for (auto _ : state) {
+    t += 1;
+    benchmark::DoNotOptimize(renderer.renderWholeRace(view, t).constBits());
+  }
+}
+BENCHMARK(BM_WholeRaceView)
+    ->Arg(100)
+    ->Arg(759)
+    ->Arg(100000000)
+    ->ArgName("zoomx100")
+    ->Unit(benchmark::kMillisecond);
 
 // The scene state alone, without drawing.
 void BM_ComputeScene(benchmark::State& state) {

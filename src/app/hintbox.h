@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 namespace velaro {
@@ -18,6 +19,9 @@ class HintBox : public QPlainTextEdit {
   // coordinates of from, or of the window when from is null.
   void showHint(const QString& text, const QRect& rect, const QWidget* from = nullptr);
   void hideHint() { hide(); }
+  // A box of at least size that holds text in this box's font: sizes laid
+  // out for one face may be too small in another.
+  QSize fitting(const QSize& size, const QString& text) const;
 };
 
 }  // namespace velaro

@@ -5,6 +5,7 @@
 #include "app/controls.h"
 #include "app/flagpanel.h"
 #include "app/hintbox.h"
+#include "app/mapinteraction.h"
 #include "app/mapview.h"
 #include "app/overviewpanel.h"
 #include "app/platform.h"
@@ -47,8 +48,12 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   m_flagPanel = new FlagPanel(this);
   m_hintBox = new HintBox(this);
   m_replayScreen.setPanels({m_mapView, m_timeBarPanel, m_overviewPanel, m_compassPanel, m_boatListPanel,
-                            m_raceControlPanel, m_scoreBoard, m_flagPanel});
+                            m_raceControlPanel, m_scoreBoard, m_flagPanel, m_windGraphPanel});
   m_graphScreen.setMap(m_mapView);
+  m_mapInteraction =
+      new MapInteraction(m_replayScreen, {m_mapView, m_hintBox, m_windGraphPanel, m_raceControlPanel}, this);
+  // Keys are previewed for the whole window, whichever control has focus.
+  QCoreApplication::instance()->installEventFilter(m_mapInteraction);
   m_frameTimer = makeTimer("frameTimer", ReplayClock::kFrameIntervalMs, this);
   m_secondTimer = makeTimer("secondTimer", ReplayClock::kSecondIntervalMs, this);
   connectPanels();
@@ -88,10 +93,31 @@ void MainWindow::connectPanels() {
   connect(m_timeBarPanel, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
   connect(m_timeBarPanel, &TimeBarWidget::startRequested, this, [this](double) {
     m_clock.rewindToStart();
-    showSceneFrame();
+    redrawMap();
   });
   connect(m_timeBarPanel, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
   connect(m_timeBarPanel, &TimeBarWidget::previewEnded, this, &MainWindow::timeBarPreviewEnded);
+  connect(controls, &RaceControlPanel::autoTraceClicked, this, &MainWindow::onAutoTraceClicked);
+
+  MapInteraction* pointer = m_mapInteraction;
+  connect(m_mapView, &MapView::mousePressed, pointer, &MapInteraction::onMapPressed);
+  connect(m_mapView, &MapView::mouseMoved, pointer, [pointer](QPoint at) { pointer->onMapMoved(at); });
+  connect(m_mapView, &MapView::mouseLeft, this, [this] {
+    m_mapInteraction->onMapLeft();
+    showRaceCaption();
+  });
+  connect(m_overviewPanel, &OverviewPanel::mapClicked, pointer, &MapInteraction::onOverviewClicked);
+  connect(m_compassPanel, &CompassPanel::hovered, pointer, &MapInteraction::onCompassHovered);
+  connect(m_windGraphPanel, &WindGraphPanel::hovered, pointer, &MapInteraction::onWindGraphHovered);
+  connect(pointer, &MapInteraction::redrawRequested, this, &MainWindow::redrawMap);
+  connect(pointer, &MapInteraction::captionChanged, this, &QWidget::setWindowTitle);
+  connect(pointer, &MapInteraction::sceneFlagsChanged, this, [this] {
+    // A stopped live scene shows the new labels at once; a playing one at
+    // its next frame.
+    if (!m_frameTimer->isActive() && m_page == 1 && !m_mapInteraction->state().isWholeRace()) {
+      redrawMap();
+    }
+  });
   connect(m_frameTimer, &QTimer::timeout, this, &MainWindow::onFrameTick);
   connect(m_secondTimer, &QTimer::timeout, this, &MainWindow::onSecondTick);
 }
@@ -119,6 +145,7 @@ bool MainWindow::startUp() {
 
 void MainWindow::setLanguage(Language language) {
   m_language = language;
+  m_mapInteraction->setLanguage(language);
   m_raceControlPanel->setLanguage(language);
   applyCaptions(this, language);
 }
@@ -137,6 +164,7 @@ bool MainWindow::LoadRace() {
     return false;
   }
   m_loading = true;
+  m_mapInteraction->setActive(false);
   m_lastLoadHadNoBoats = false;
   m_frameTimer->stop();
   m_secondTimer->stop();
@@ -173,6 +201,7 @@ bool MainWindow::LoadRace() {
     m_splash->fadeOut();
   }
   m_loading = false;
+  m_mapInteraction->setActive(m_haveRace);
   if (m_haveRace) {
     // The one-second tick starts the replay; a failed load resumes the race on screen.
     m_clock.rewindToStart();
@@ -186,6 +215,8 @@ bool MainWindow::LoadRace() {
 void MainWindow::applyRaceToPanels() {
   const Race& race = m_loaded.race;
   m_page = 1;
+  m_mapInteraction->setPage(m_page);
+  m_mapInteraction->setRace(&m_loaded);
   m_raceControlPanel->showRace(race.NorthUp > 0, race.Attachment,
                                QFileInfo(m_selection.SelectedRacePath).fileName());
   m_boatListPanel->setBoats(m_loaded);
@@ -271,6 +302,7 @@ void MainWindow::onShowClicked() {
 // the table.
 void MainWindow::choosePage(Page page) {
   m_page = page == Page::Track ? 1 : 2;
+  m_mapInteraction->setPage(m_page);
   m_compassPanel->setVisible(page == Page::Track);
   m_windGraphPanel->setVisible(page == Page::Track && m_loaded.windGraphOn);
   if (!m_haveRace) {
@@ -283,7 +315,8 @@ void MainWindow::choosePage(Page page) {
     }
     return;
   }
-  m_replayScreen.showFrame(m_clock.SceneTime());
+  // The map comes back as it was left: playing, stopped or the whole-race view.
+  redrawMap();
   if (m_clock.timersRunning()) {
     m_frameTimer->start(ReplayClock::kFrameIntervalMs);
     m_secondTimer->start(ReplayClock::kSecondIntervalMs);
@@ -311,12 +344,6 @@ void MainWindow::redrawGraph() {
 void MainWindow::highlightBoat(int boat) {
   if (m_haveRace && m_page == 2) {
     m_graphScreen.highlight(boat);
-  }
-}
-
-void MainWindow::showSceneFrame() {
-  if (m_page == 1) {
-    m_replayScreen.showFrame(m_clock.SceneTime());
   }
 }
 
@@ -384,8 +411,32 @@ void MainWindow::updateSceneOptions() {
   }
   m_replayScreen.updateOptions(QSize(mapWidth(), mapHeight()), height());
   if (!m_frameTimer->isActive() && m_page == 1) {
-    m_replayScreen.showFrame(m_clock.SceneTime());
+    redrawMap();
   }
+}
+
+void MainWindow::redrawMap() {
+  if (m_haveRace && m_page == 1) {
+    m_replayScreen.showMap(m_mapInteraction->state(), m_clock.SceneTime());
+  }
+}
+
+void MainWindow::onAutoTraceClicked(bool checked) {
+  m_platform.beep();
+  m_platform.beep();
+  if (!m_haveRace) {
+    return;
+  }
+  MapViewState& view = m_mapInteraction->state();
+  if (checked) {
+    view.enterLive();
+    play(Transport::Forward);
+    updateSceneOptions();
+    return;
+  }
+  play(Transport::Stop);
+  view.enterWholeRace(m_loaded.geometry);
+  updateSceneOptions();
 }
 
 void MainWindow::showClockAtSceneTime() {
@@ -444,18 +495,24 @@ void MainWindow::play(Transport transport) {
 }
 
 void MainWindow::step(int direction) {
+  if (!m_haveRace) {
+    return;
+  }
+  // A single step stops the replay where the step leaves it.
+  play(Transport::Stop);
   const Race& r = m_loaded.race;
   const double t = m_clock.SceneTime();
   m_clock.setSceneTime(direction > 0 ? SceneRenderer::stepPlus(t, r.TimeAxisStart, r.TimeAxisEnd)
                                      : SceneRenderer::stepMinus(t, r.TimeAxisStart, r.TimeAxisEnd));
-  showSceneFrame();
+  redrawMap();
   showClockAtSceneTime();
 }
 
 void MainWindow::timeBarJump(double t) {
-  const JumpOutcome o = m_clock.timeBarClick(t, m_page, m_raceControlPanel->autoTrace() ? 1 : 0);
+  const MapViewState& view = m_mapInteraction->state();
+  const JumpOutcome o = m_clock.timeBarClick(t, m_page, view.isWholeRace() ? 0 : 1);
   if (o.ran) {
-    m_replayScreen.showJump(o);
+    m_replayScreen.showJump(o, view);
   }
 }
 

@@ -23,6 +23,7 @@ class BoatListPanel;
 class CompassPanel;
 class FlagPanel;
 class HintBox;
+class MapInteraction;
 class MapView;
 class OverviewPanel;
 class Platform;
@@ -86,6 +87,10 @@ class MainWindow : public QWidget {
   void play(Transport transport);
   // One step of the replay forward (direction > 0) or backward.
   void step(int direction);
+  // "Auto Trace" clicked: back to the live scene, or the whole-race view.
+  void onAutoTraceClicked(bool checked);
+  const MapInteraction& mapInteraction() const { return *m_mapInteraction; }
+  MapInteraction& mapInteraction() { return *m_mapInteraction; }
   // Left click exports the whole race, right click the present scene.
   void exportKml(Qt::MouseButton button);
   void onFrameTick();
@@ -126,9 +131,10 @@ class MainWindow : public QWidget {
   // Draws the graph picture for the map's size and the boats in focus, and
   // shows it on the Graph and Table pages.
   void redrawGraph();
-  // Shows the live scene at the replay time, except on the Graph and Table
-  // pages, where the map keeps the graph.
-  void showSceneFrame();
+  // The live scene or the whole-race view at the replay time, whichever the
+  // map shows; nothing on the Graph and Table pages, where the map keeps the
+  // graph.
+  void redrawMap();
 
   RaceFolders m_folders;
   Platform& m_platform;
@@ -168,6 +174,7 @@ class MainWindow : public QWidget {
   ScoreBoard* m_scoreBoard = nullptr;
   FlagPanel* m_flagPanel = nullptr;
   HintBox* m_hintBox = nullptr;
+  MapInteraction* m_mapInteraction = nullptr;
   QTimer* m_frameTimer = nullptr;
   QTimer* m_secondTimer = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "app/mapview.h"
 
+#include "app/controls.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -11,6 +13,31 @@ MapView::MapView(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("mapView"));
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
+  m_measureReadout = makeReadout("measureReadout", this);
+  m_measureReadout->setStyleSheet(QStringLiteral("QPlainTextEdit { background: white; color: black; }"));
+  // The read-out follows the pointer; it must not take the pointer's moves
+  // from the map.
+  m_measureReadout->setAttribute(Qt::WA_TransparentForMouseEvents);
+  m_measureReadout->viewport()->setAttribute(Qt::WA_TransparentForMouseEvents);
+  m_measureReadout->hide();
+}
+
+void MapView::showMeasure(const std::optional<MeasureReadout>& measure) {
+  const std::optional<QLine> line = measure ? measure->line : std::nullopt;
+  if (line != m_measureLine) {
+    m_measureLine = line;
+    update();
+  }
+  if (!measure) {
+    m_measureReadout->hide();
+    return;
+  }
+  m_measureReadout->setGeometry(measure->rect);
+  if (m_measureReadout->toPlainText() != measure->text) {
+    m_measureReadout->setPlainText(measure->text);
+  }
+  m_measureReadout->show();
+  m_measureReadout->raise();
 }
 
 void MapView::setImage(const QImage& image) {
@@ -26,6 +53,10 @@ void MapView::paintEvent(QPaintEvent* event) {
   }
   p.drawImage(event ? event->rect().topLeft() : QPoint(), m_image,
               event ? event->rect() : QRect(QPoint(), m_image.size()));
+  if (m_measureLine) {
+    p.setPen(QPen(Qt::red, 2));
+    p.drawLine(*m_measureLine);
+  }
   // Any part of the widget the picture does not cover shows the window colour.
   if (m_image.width() < width()) {
     p.fillRect(QRect(m_image.width(), 0, width() - m_image.width(), height()), palette().window());

@@ -1,8 +1,14 @@
 #pragma once
 
+#include "core/scene/pointerrules.h"
+
 #include <QImage>
+#include <QLine>
+#include <QPlainTextEdit>
 #include <QPoint>
 #include <QWidget>
+
+#include <optional>
 
 namespace velaro {
 
@@ -18,6 +24,11 @@ class MapView : public QWidget {
 
   void setImage(const QImage& image);
   const QImage& image() const { return m_image; }
+
+  // The range and bearing read-out beside the pointer and its red line from
+  // the base point, drawn over the picture; none hides both.
+  void showMeasure(const std::optional<MeasureReadout>& measure);
+  std::optional<QLine> measureLine() const { return m_measureLine; }
 
  signals:
   void mousePressed(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -41,6 +52,8 @@ class MapView : public QWidget {
 
  private:
   QImage m_image;
+  std::optional<QLine> m_measureLine;
+  QPlainTextEdit* m_measureReadout = nullptr;
 };
 
 }  // namespace velaro

@@ -3,6 +3,7 @@
 #include "app/controls.h"
 #include "render/overviewmap.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 
@@ -18,6 +19,14 @@ OverviewPanel::OverviewPanel(QWidget* parent) : QWidget(parent) {
   m_helpButton = named(new QPushButton(QStringLiteral("?")), "helpButton", this,
                        QRect(3 + kOverviewSize + 7, 44, 80, 25));
   connect(m_helpButton, &QPushButton::clicked, this, &OverviewPanel::helpClicked);
+  m_overviewMap->installEventFilter(this);
+}
+
+bool OverviewPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_overviewMap && event->type() == QEvent::MouseButtonPress) {
+    emit mapClicked(static_cast<QMouseEvent*>(event)->position().toPoint());
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void OverviewPanel::setOverview(const QImage& map, const Projection& projection, std::vector<Rgb> colours) {

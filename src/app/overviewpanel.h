@@ -41,6 +41,11 @@ class OverviewPanel : public QWidget {
 
  signals:
   void helpClicked();
+  // A click on the overview map, in the map's own pixels.
+  void mapClicked(QPoint at);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QLabel* m_overviewMap = nullptr;

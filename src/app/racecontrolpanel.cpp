@@ -5,6 +5,7 @@
 #include "core/analysis/mapgeometry.h"
 #include "core/reports/kmlexport.h"
 #include "render/flags.h"
+#include "render/seacolour.h"
 
 #include <QMouseEvent>
 #include <QPixmap>
@@ -45,6 +46,7 @@ constexpr std::array kControlPlaces{
                  QRect(169, kAttachmentsTop - 3 - kAttachmentListHeight, 85, kAttachmentListHeight)},
     ControlPlace{"transportPanel", QRect(10, 116, 69, 72)},
     ControlPlace{"seaColourGroup", QRect(83, 109, 71, 78)},
+    ControlPlace{"seaSwatch", QRect(4, 17, 63, 16)},
     ControlPlace{"seaBrightnessSlider", QRect(4, 36, 63, 16)},
     ControlPlace{"autoSeaBox", QRect(4, 56, 63, 16)},
     ControlPlace{"zoomLabel", QRect(11, 198, 32, 12)},
@@ -115,6 +117,7 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   m_seaBrightnessSlider = named(new QScrollBar(Qt::Horizontal), "seaBrightnessSlider", m_seaColourGroup);
   m_seaBrightnessSlider->setRange(0, 100);
   m_seaBrightnessSlider->setValue(100);
+  m_seaSwatch = named(new QLabel, "seaSwatch", m_seaColourGroup);
   m_autoSeaBox = named(new QCheckBox(QStringLiteral("AUTO")), "autoSeaBox", m_seaColourGroup);
   m_autoSeaBox->setChecked(true);
   m_zoomLabel = named(new QLabel(QStringLiteral("ZOOM")), "zoomLabel", this);
@@ -135,6 +138,7 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
       control->setGeometry(place.geometry);
     }
   }
+  showSeaSwatch();
 
   connect(m_raceSelector, &QComboBox::activated, this, &RaceControlPanel::raceChosen);
   connect(m_showRaceButton, &QPushButton::clicked, this, &RaceControlPanel::showClicked);
@@ -143,21 +147,24 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   connect(m_graphPageButton, &QRadioButton::clicked, this, [this] { choosePage(Page::Graph); });
   connect(m_tablePageButton, &QRadioButton::clicked, this, [this] { choosePage(Page::Table); });
   connect(m_northUpButton, &QRadioButton::toggled, this, &RaceControlPanel::orientationChanged);
+  connect(m_autoTraceBox, &QCheckBox::clicked, this, &RaceControlPanel::autoTraceClicked);
   for (QCheckBox* box : {m_autoTraceBox, m_laylineBox, m_referenceLineBox, m_boatNamesBox, m_bigBoatsBox}) {
     connect(box, &QCheckBox::toggled, this, &RaceControlPanel::displayChanged);
   }
   connect(m_zoomSlider, &QScrollBar::valueChanged, this, &RaceControlPanel::displayChanged);
+  connect(m_seaBrightnessSlider, &QScrollBar::valueChanged, this, &RaceControlPanel::showSeaSwatch);
   connect(m_seaBrightnessSlider, &QScrollBar::valueChanged, this, &RaceControlPanel::displayChanged);
   connect(m_speedSlider, &QScrollBar::valueChanged, this, &RaceControlPanel::speedMoved);
 
-  // Any replay button puts the view back on the boats.
   connect(m_transportPanel, &TransportPanel::transportChosen, this, [this](Transport transport) {
-    m_autoTraceBox->setChecked(true);
+    checkAutoTrace();
     emit transportChosen(transport);
   });
-  connect(m_transportPanel, &TransportPanel::pressedButtonClicked, this,
-          [this] { m_autoTraceBox->setChecked(true); });
-  connect(m_transportPanel, &TransportPanel::stepRequested, this, &RaceControlPanel::stepRequested);
+  connect(m_transportPanel, &TransportPanel::pressedButtonClicked, this, &RaceControlPanel::checkAutoTrace);
+  connect(m_transportPanel, &TransportPanel::stepRequested, this, [this](int direction) {
+    checkAutoTrace();
+    emit stepRequested(direction);
+  });
 
   connect(m_attachmentsButton, &QPushButton::clicked, this, &RaceControlPanel::onAttachmentsClicked);
   connect(m_attachmentList, &QListWidget::itemClicked, this, &RaceControlPanel::onAttachmentItemClicked);
@@ -170,6 +177,17 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   // The export button tells the mouse buttons apart, so it is watched directly.
   m_googleEarthButton->installEventFilter(this);
   m_googleEarthButton->setMouseTracking(true);
+}
+
+void RaceControlPanel::checkAutoTrace() {
+  if (!m_autoTraceBox->isChecked()) {
+    m_autoTraceBox->setChecked(true);
+    emit autoTraceClicked(true);
+  }
+}
+
+void RaceControlPanel::showSeaSwatch() {
+  m_seaSwatch->setPixmap(QPixmap::fromImage(SeaSwatch(m_seaSwatch->size(), seaBrightness())));
 }
 
 void RaceControlPanel::showRace(bool northUp, const QStringList& attachments, const QString& fileName) {
@@ -218,6 +236,7 @@ void RaceControlPanel::resetZoom(int position) {
 void RaceControlPanel::showSeaBrightness(int brightness) {
   const QSignalBlocker block(m_seaBrightnessSlider);
   m_seaBrightnessSlider->setValue(brightness);
+  showSeaSwatch();
 }
 
 void RaceControlPanel::showSpeed(int position, const QString& text) {

@@ -115,6 +115,9 @@ class RaceControlPanel : public QWidget {
   void exitClicked();
   void pageChosen(Page page);
   void orientationChanged();
+  // "Auto Trace" was clicked, or a replay button checked it: true back to
+  // the live scene, false to the whole-race view.
+  void autoTraceClicked(bool checked);
   // A display switch or the zoom or sea colour slider changed.
   void displayChanged();
   void speedMoved(int position);
@@ -137,6 +140,10 @@ class RaceControlPanel : public QWidget {
 
  private:
   void choosePage(Page page);
+  // Every replay button puts the view back on the boats, as a click on
+  // "Auto Trace" would, before it does its own work.
+  void checkAutoTrace();
+  void showSeaSwatch();
 
   Language m_language = Language::EnglishFixed;
   QStringList m_attachments;
@@ -166,6 +173,7 @@ class RaceControlPanel : public QWidget {
   TransportPanel* m_transportPanel = nullptr;
   QGroupBox* m_seaColourGroup = nullptr;
   QScrollBar* m_seaBrightnessSlider = nullptr;
+  QLabel* m_seaSwatch = nullptr;
   QCheckBox* m_autoSeaBox = nullptr;
   QLabel* m_zoomLabel = nullptr;
   QScrollBar* m_zoomSlider = nullptr;

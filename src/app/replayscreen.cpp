@@ -8,6 +8,7 @@
 #include "app/racecontrolpanel.h"
 #include "app/scoreboard.h"
 #include "app/timebarwidget.h"
+#include "app/windgraphpanel.h"
 #include "render/overviewmap.h"
 
 #include <algorithm>
@@ -57,6 +58,27 @@ void ReplayScreen::showFrame(double sceneTime) {
   if (m_scene.state().refocusedAll) {
     m_panels.boatList->focusAll();
   }
+  const SceneState& state = m_scene.state();
+  m_panels.compass->showWind(state.windMarker, state.wind.DataDir);
+  if (state.windBarTop && m_panels.windGraph) {
+    m_panels.windGraph->showTimeMarker(*state.windBarTop);
+  }
+}
+
+void ReplayScreen::showWholeRace(const MapViewState& view, double sceneTime) {
+  if (!m_loaded) {
+    return;
+  }
+  m_panels.map->setImage(m_scene.renderWholeRace(view, sceneTime));
+  m_panels.timeBar->setSceneTime(sceneTime);
+}
+
+void ReplayScreen::showMap(const MapViewState& view, double sceneTime) {
+  if (view.isWholeRace()) {
+    showWholeRace(view, sceneTime);
+  } else {
+    showFrame(sceneTime);
+  }
 }
 
 void ReplayScreen::showPreview(double time) {
@@ -88,10 +110,10 @@ void ReplayScreen::showSecondOutcome(const SecondOutcome& out) {
   m_panels.flags->showFlags(out.flagPanelVisible, out.blueFlagVisible);
 }
 
-void ReplayScreen::showJump(const JumpOutcome& jump) {
+void ReplayScreen::showJump(const JumpOutcome& jump, const MapViewState& view) {
   if (jump.renderLive || jump.renderWholeRace) {
     m_panels.scoreBoard->apply(jump.resultsCleared, {}, jump.board);
-    showFrame(jump.sceneTime);
+    showMap(view, jump.sceneTime);
   }
   m_panels.overview->setClockText(jump.clockText);
 }

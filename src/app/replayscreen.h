@@ -2,6 +2,7 @@
 
 #include "core/loadpipeline.h"
 #include "core/replay/replayclock.h"
+#include "core/scene/mapviewstate.h"
 #include "render/scene/renderscene.h"
 
 #include <QSize>
@@ -16,6 +17,7 @@ class OverviewPanel;
 class RaceControlPanel;
 class ScoreBoard;
 class TimeBarWidget;
+class WindGraphPanel;
 
 // The panels the replay shows itself on.
 struct ReplayPanels {
@@ -27,6 +29,7 @@ struct ReplayPanels {
   RaceControlPanel* controls = nullptr;
   ScoreBoard* scoreBoard = nullptr;
   FlagPanel* flags = nullptr;
+  WindGraphPanel* windGraph = nullptr;
 };
 
 // The replay on screen: renders the scene for a moment and shows it on the
@@ -46,17 +49,25 @@ class ReplayScreen {
   // The display switches, the boats in focus and the map size as the
   // scene's options.
   void updateOptions(QSize mapArea, int formHeight);
-  // Renders the scene at sceneTime and shows it everywhere.
+  // Renders the scene at sceneTime and shows it everywhere, with its wind on
+  // the compass and the wind graph.
   void showFrame(double sceneTime);
+  // Draws the whole-race view at sceneTime and shows it on the map and the
+  // time bar.
+  void showWholeRace(const MapViewState& view, double sceneTime);
+  // The live scene or the whole-race view, as the view state says.
+  void showMap(const MapViewState& view, double sceneTime);
 
   // The time bar previews another moment: its read-out and boat dots.
   void showPreview(double time);
 
   void showFrameOutcome(const FrameOutcome& out);
   void showSecondOutcome(const SecondOutcome& out);
-  void showJump(const JumpOutcome& jump);
+  void showJump(const JumpOutcome& jump, const MapViewState& view);
 
   const SceneRenderer& scene() const { return m_scene; }
+  // What the pointer over the map sets for the next frame.
+  SceneOptions& sceneOptions() { return m_scene.options(); }
 
  private:
   ReplayPanels m_panels;

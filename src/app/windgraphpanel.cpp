@@ -3,6 +3,7 @@
 #include "app/controls.h"
 #include "render/windgraphimage.h"
 
+#include <QEvent>
 #include <QPixmap>
 
 namespace velaro {
@@ -11,14 +12,33 @@ WindGraphPanel::WindGraphPanel(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("windGraphPanel"));
   setGeometry(5, 110, 100, 100);
   m_windGraph = named(new QLabel, "windGraph", this, QRect(0, 0, 100, 100));
+  m_windGraph->setMouseTracking(true);
+  m_windGraph->installEventFilter(this);
   hide();
 }
 
 void WindGraphPanel::showRace(const LoadedRace& loaded) {
+  m_graph = loaded.windGraphOn ? DrawWindGraph(loaded.windGraph) : QImage();
+  m_barTop = -1;
   if (loaded.windGraphOn) {
-    m_windGraph->setPixmap(QPixmap::fromImage(DrawWindGraph(loaded.windGraph)));
+    m_windGraph->setPixmap(QPixmap::fromImage(m_graph));
   }
   setVisible(loaded.windGraphOn);
+}
+
+void WindGraphPanel::showTimeMarker(int barTop) {
+  if (m_graph.isNull() || barTop == m_barTop) {
+    return;
+  }
+  m_barTop = barTop;
+  m_windGraph->setPixmap(QPixmap::fromImage(WindGraphWithTime(m_graph, barTop)));
+}
+
+bool WindGraphPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_windGraph && event->type() == QEvent::MouseMove) {
+    emit hovered();
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace velaro

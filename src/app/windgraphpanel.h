@@ -8,8 +8,8 @@
 
 namespace velaro {
 
-// The wind graph below the compass: the wind direction over the race, shown
-// only for races that recorded wind.
+// The wind graph below the compass: the wind direction over the race with a
+// red marker at the replay time, shown only for races that recorded wind.
 class WindGraphPanel : public QWidget {
   Q_OBJECT
 
@@ -17,9 +17,21 @@ class WindGraphPanel : public QWidget {
   explicit WindGraphPanel(QWidget* parent = nullptr);
   // The race's wind graph, shown when the race has a wind log.
   void showRace(const LoadedRace& loaded);
+  // Moves the time marker to a row of the graph.
+  void showTimeMarker(int barTop);
+  int timeMarkerTop() const { return m_barTop; }
+
+ signals:
+  // The pointer is over the graph.
+  void hovered();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QLabel* m_windGraph = nullptr;
+  QImage m_graph;
+  int m_barTop = -1;
 };
 
 }  // namespace velaro

@@ -25,6 +25,8 @@ void printUsage(QTextStream& err) {
          "  graph RACEFILE [--size WxH] -o FILE.png\n"
          "                        the graph page: course, wind and speed against time\n"
          "                        (render and graph write BMP when FILE ends in .bmp)\n"
+         "  render RACEFILE --whole-race [--zoom Z] [--centre LAT,LON] --time SECONDS -o FILE.png\n"
+         "                        every track and the boats at that moment; LAT,LON in decimal degrees\n"
          "  table RACEFILE [-o FILE.csv]  the performance table (CSV)\n"
          "  kml RACEFILE [--scene SECONDS] [--hide-unfocused] [-o FILE.kml]\n"
          "                        the race for a globe viewer; --scene: the present scene\n";

@@ -6,6 +6,8 @@
 
 #include <QImage>
 
+#include <algorithm>
+
 namespace velaro::cli {
 
 namespace {
@@ -18,6 +20,8 @@ void renderUsage(QTextStream& err) {
 
 // The live scene of one moment as a picture, as the window would show it with
 // the pointer in a label zone, the sea as bright as the sun makes it then.
+// With --whole-race, the view the window shows with Auto Trace unchecked, at
+// a zoom and centre of choice.
 int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   QString raceFile;
   QString outFile;
@@ -53,6 +57,9 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
     renderUsage(err);
     return 2;
   }
+  if (!viewIsConsistent(view, err)) {
+    return 2;
+  }
 
   const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err, view.size);
   if (!loaded) {
@@ -65,14 +72,30 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   o = exportSceneOptions(*loaded, view);
   followReplayTime(o, loaded->geometry, *time);
   takeAveragesAt(o, *loaded, *time);
-  const QImage& picture = renderer.render(*time);
-  if (const int rc = deliverPicture(picture, outFile, err); rc != 0) {
+  const QImage* picture = &renderer.render(*time);
+  if (view.wholeRace) {
+    // The live frame above leaves the wind the boats' angles are taken from,
+    // as the window's last frame does when Auto Trace is unchecked.
+    picture = &renderer.renderWholeRace(wholeRaceView(*loaded, view), *time);
+  }
+  if (const int rc = deliverPicture(*picture, outFile, err); rc != 0) {
     return rc;
   }
+  const QSize size = view.size;
+  if (view.wholeRace) {
+    const WholeRaceFrame& frame = renderer.wholeRaceFrame();
+    const GeoPoint c = frame.projection.centre();
+    const auto shown =
+        std::count_if(frame.boats.begin(), frame.boats.end(), [](const WholeRaceBoat& b) { return b.shown; });
+    out << outFile << ": " << size.width() << 'x' << size.height() << ", t " << *time
+        << " s, whole race at zoom " << view.zoom << " about " << QString::number(c.lat / 60, 'f', 5) << ','
+        << QString::number(c.lon / 60, 'f', 5) << ", " << shown << " boats shown\n";
+    return 0;
+  }
   const SceneState& s = renderer.state();
-  out << outFile << ": " << view.size.width() << 'x' << view.size.height() << ", t " << *time << " s, "
-      << s.activeCount << " boats sailing, wind " << s.wind.TrueDir << " deg true, "
-      << race.coastline.pointCount() << " coastline points, " << race.lights.size() << " lights\n";
+  out << outFile << ": " << size.width() << 'x' << size.height() << ", t " << *time << " s, " << s.activeCount
+      << " boats sailing, wind " << s.wind.TrueDir << " deg true, " << race.coastline.pointCount()
+      << " coastline points, " << race.lights.size() << " lights\n";
   return 0;
 }
 

@@ -25,7 +25,7 @@ constexpr int kBarWidth = 30;
 
 void videoUsage(QTextStream& err) {
   err << "usage: velaro-cli video RACEFILE [--from SECONDS] [--to SECONDS] [--speed X] [--fps N] "
-      << kViewUsage << " [--whole-race] -o FILE.mp4|FILE.webm\n"
+      << kViewUsage << " -o FILE.mp4|FILE.webm\n"
       << "  --from, --to: replay times (default: the whole time axis); --speed: times real time (default "
          "30);\n"
          "  --fps: frames a second (default 30); --size: even numbers (default 1280x720)\n"
@@ -106,7 +106,7 @@ bool takeNumber(const QStringList& args, int& i, double& value) {
 }  // namespace
 
 // The replay as a video file: each frame the live scene that the window
-// would show at its replay time, overlays included.
+// would show at its replay time, overlays included, or the whole-race view.
 int runVideo(const QStringList& args, QTextStream& out, QTextStream& err) {
   QString raceFile;
   QString outFile;
@@ -114,7 +114,6 @@ int runVideo(const QStringList& args, QTextStream& out, QTextStream& err) {
   std::optional<double> to;
   double speed = 30;
   int fps = 30;
-  bool wholeRace = false;
   ExportView view;
   view.size = QSize(1280, 720);
   for (int i = 0; i < args.size(); ++i) {
@@ -147,8 +146,6 @@ int runVideo(const QStringList& args, QTextStream& out, QTextStream& err) {
         err << "velaro-cli: --fps is 1 to " << kMaxFps << " frames a second\n";
         return 2;
       }
-    } else if (a == QLatin1String("--whole-race")) {
-      wholeRace = true;
     } else if (a == QLatin1String("-o") && hasValue) {
       outFile = args[++i];
     } else if (!a.startsWith(QLatin1Char('-')) && raceFile.isEmpty()) {
@@ -162,8 +159,7 @@ int runVideo(const QStringList& args, QTextStream& out, QTextStream& err) {
     videoUsage(err);
     return 2;
   }
-  if (wholeRace) {
-    err << "velaro-cli: --whole-race is not yet available\n";
+  if (!viewIsConsistent(view, err)) {
     return 2;
   }
   if (view.size.width() % 2 != 0 || view.size.height() % 2 != 0) {
@@ -194,6 +190,9 @@ int runVideo(const QStringList& args, QTextStream& out, QTextStream& err) {
   }
 
   ReplayFrames frames(*loaded, exportSceneOptions(*loaded, view), take);
+  if (view.wholeRace) {
+    frames.setWholeRace(wholeRaceView(*loaded, view));
+  }
   const StopSignals stopOnSignal;
   ProgressBar bar(err);
   const VideoOutcome outcome = writeReplayVideo(outFile, frames, [&bar](int done, int total) {

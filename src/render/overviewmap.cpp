@@ -1,9 +1,11 @@
 #include "render/overviewmap.h"
 
 #include "core/datetime.h"
+#include "render/scene/scenelayers.h"
 #include "render/seacolour.h"
 
 #include <QColor>
+#include <QFontMetrics>
 #include <QPolygon>
 
 #include <cmath>
@@ -175,6 +177,32 @@ QImage CompassRose(const QImage& source, double angle) {
     }
   }
   return target;
+}
+
+// The read-out stands on a black plate over the middle of the card, so that
+// it stays legible over the star in every orientation.
+QImage CompassWithWind(const QImage& compass, QPoint markerTopLeft, int DataDir) {
+  QImage picture = compass.convertToFormat(QImage::Format_RGB32);
+  QPainter p(&picture);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setRenderHint(QPainter::TextAntialiasing, true);
+
+  QFont font = canvasFont();
+  font.setBold(true);
+  p.setFont(font);
+  const QString text = QString::number(DataDir);
+  const QFontMetrics metrics(font);
+  const QSize plate(metrics.horizontalAdvance(text) + 6, metrics.height());
+  const QRect plateRect(
+      QPoint((picture.width() - plate.width()) / 2, (picture.height() - plate.height()) / 2), plate);
+  p.fillRect(plateRect, Qt::black);
+  p.setPen(Qt::white);
+  p.drawText(plateRect, Qt::AlignCenter, text);
+
+  p.setPen(QColor(128, 0, 0));
+  p.setBrush(Qt::red);
+  p.drawEllipse(QRect(markerTopLeft, QSize(kWindMarkerSize - 1, kWindMarkerSize - 1)));
+  return picture;
 }
 
 }  // namespace velaro

@@ -50,4 +50,12 @@ QImage CompassRoseSource();
 // picture is copied.
 QImage CompassRose(const QImage& source, double angle);
 
+// Side of the red wind marker that sits on the compass rim.
+inline constexpr int kWindMarkerSize = 9;
+
+// The compass as the live scene shows it: the rose with the red wind marker
+// at markerTopLeft (windMarkerTopLeft of the scene's wind) and the wind
+// direction as the wind log gives it (DataDir, degrees) in its middle.
+QImage CompassWithWind(const QImage& compass, QPoint markerTopLeft, int DataDir);
+
 }  // namespace velaro

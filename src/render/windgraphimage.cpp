@@ -33,4 +33,11 @@ QImage DrawWindGraph(const WindGraph& graph) {
   return image;
 }
 
+QImage WindGraphWithTime(const QImage& graph, int barTop) {
+  QImage picture = graph.convertToFormat(QImage::Format_RGB32);
+  QPainter p(&picture);
+  p.fillRect(kWindGraphPlotLow, barTop, kWindGraphTimeMarkerWidth, 2, kWindGraphTimeMarker);
+  return picture;
+}
+
 }  // namespace velaro

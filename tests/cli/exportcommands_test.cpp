@@ -1,4 +1,5 @@
-// velaro-cli table, kml, graph and render, run as the program itself on a copy of a demo race.
+// velaro-cli table, kml, graph, render and the whole-race picture, run as the program itself on a copy of a
+// demo race.
 #include "core/loadpipeline.h"
 #include "core/reports/performancetable.h"
 #include "render/kmlicons.h"
@@ -11,6 +12,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+
+#include "support/copytree.h"
 
 #include <gtest/gtest.h>
 
@@ -25,17 +28,7 @@ using testing::runCli;
 
 const QString kDemo = QStringLiteral(VELARO_SOURCE_DIR "/data/demo");
 
-bool copyTree(const QString& from, const QString& to) {
-  QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QString src = it.next();
-    const QString dst = to + src.mid(from.size());
-    if (!QDir().mkpath(QFileInfo(dst).path()) || !QFile::copy(src, dst)) {
-      return false;
-    }
-  }
-  return true;
-}
+using testing::copyTree;
 
 class ExportCommands : public ::testing::Test {
  protected:
@@ -158,6 +151,33 @@ TEST_F(ExportCommands, GraphAndRenderWriteBmpForABmpName) {
                     QStringLiteral("-o"), png})
                 .exitCode,
             2);
+}
+
+TEST_F(ExportCommands, WholeRacePictureAtAZoomAndCentre) {
+  const QString png = path(QStringLiteral("whole.png"));
+  const CliRun r =
+      runCli({QStringLiteral("render"), raceFile(), QStringLiteral("--whole-race"), QStringLiteral("--zoom"),
+              QStringLiteral("3.375"), QStringLiteral("--centre"), QStringLiteral("35.2769,139.4577"),
+              QStringLiteral("--time"), QStringLiteral("900"), QStringLiteral("--size"),
+              QStringLiteral("640x480"), QStringLiteral("-o"), png});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains("whole race at zoom 3.375 about 35.27690,139.45770")) << r.out.toStdString();
+  EXPECT_EQ(QImage(png).size(), QSize(640, 480));
+
+  const auto render = [&](const QStringList& extra) {
+    return runCli(QStringList{QStringLiteral("render"), raceFile(), QStringLiteral("--time"),
+                              QStringLiteral("900"), QStringLiteral("-o"), png} +
+                  extra)
+        .exitCode;
+  };
+  EXPECT_EQ(render({QStringLiteral("--whole-race"), QStringLiteral("--centre"), QStringLiteral("35.2")}), 2);
+  EXPECT_EQ(render({QStringLiteral("--whole-race"), QStringLiteral("--centre"), QStringLiteral("95,139")}),
+            2);
+  EXPECT_EQ(render({QStringLiteral("--whole-race"), QStringLiteral("--zoom"), QStringLiteral("0")}), 2);
+  // The live scene's zoom stays a whole divisor from 1 to 10, and has no
+  // centre of its own.
+  EXPECT_EQ(render({QStringLiteral("--zoom"), QStringLiteral("2.5")}), 2);
+  EXPECT_EQ(render({QStringLiteral("--centre"), QStringLiteral("35.2,139.4")}), 2);
 }
 
 TEST_F(ExportCommands, BadArgumentsAndMissingRaces) {

@@ -154,6 +154,22 @@ double Bearing(double north, double east) {
   return result;
 }
 
+RangeBearing RangeAndBearing(GeoPoint from, GeoPoint to, double CosCentreLat, double MagVariation) {
+  const double north = (to.lat - from.lat) * kMetresPerMinute;
+  const double east = (to.lon - from.lon) * kMetresPerMinute * CosCentreLat;
+  RangeBearing out;
+  out.RangeMetres = std::sqrt(north * north + east * east);
+  double mag = Bearing(north, east) - MagVariation;
+  if (mag > 360) {
+    mag -= 360;
+  }
+  if (mag < 0) {
+    mag += 360;
+  }
+  out.BearingMag = mag;
+  return out;
+}
+
 Projection::Projection(GeoPoint centre, double latScale, double lonScale, QSize surface,
                        Orientation orientation)
     : m_centre(centre),
@@ -161,25 +177,28 @@ Projection::Projection(GeoPoint centre, double latScale, double lonScale, QSize 
       m_lonScale(lonScale),
       m_surface(surface),
       m_orientation(orientation),
+      m_northUp(orientation.isNorthUp()),
       m_cos(std::cos(orientation.angle())),
-      m_sin(std::sin(orientation.angle())) {}
-
-QPointF Projection::offset(GeoPoint p) const {
-  const double dx = (p.lon - m_centre.lon) * m_lonScale;
-  const double dy = (m_centre.lat - p.lat) * m_latScale;
-  if (m_orientation.isNorthUp()) {
-    return {dx, dy};
-  }
-  return {dx * m_cos - dy * m_sin, dx * m_sin + dy * m_cos};
-}
-
-QPointF Projection::toPointF(GeoPoint p) const {
-  return QPointF(m_surface.width() / 2.0, m_surface.height() / 2.0) + offset(p);
-}
+      m_sin(std::sin(orientation.angle())),
+      m_halfWidth(surface.width() / 2.0),
+      m_halfHeight(surface.height() / 2.0) {}
 
 QPoint Projection::toPixel(GeoPoint p) const {
   const QPointF f = toPointF(p);
   return {roundToInt(f.x()), roundToInt(f.y())};
+}
+
+GeoPoint Projection::toGeo(QPointF point) const {
+  const double x = point.x() - m_halfWidth;
+  const double y = point.y() - m_halfHeight;
+  // The inverse turn is by +WindAxis: cos stays, sin changes sign.
+  double dx = x;
+  double dy = y;
+  if (!m_northUp) {
+    dx = x * m_cos + y * m_sin;
+    dy = -x * m_sin + y * m_cos;
+  }
+  return {m_centre.lat - dy / m_latScale, m_centre.lon + dx / m_lonScale};
 }
 
 Projection OverviewProjection(const MapGeometry& geometry, Orientation orientation) {

@@ -101,6 +101,15 @@ QPointF Rotate(double angle, double dx, double dy, bool northUp);
 // north and east components in any one unit.
 double Bearing(double north, double east);
 
+// Flat-earth range and magnetic bearing from one position to another: metres
+// from minute differences at the race's centre latitude; the bearing is
+// brought into 0..360 after the variation is taken off.
+struct RangeBearing {
+  double RangeMetres = 0;
+  double BearingMag = 0;
+};
+RangeBearing RangeAndBearing(GeoPoint from, GeoPoint to, double CosCentreLat, double MagVariation);
+
 // Converts positions to pixels of one drawing surface: offsets from a centre
 // position times a scale per axis, north up, turned to the orientation and
 // placed about the middle of the surface.
@@ -109,11 +118,25 @@ class Projection {
   Projection(GeoPoint centre, double latScale, double lonScale, QSize surface, Orientation orientation);
 
   // Turned offset from the middle of the surface, pixels, not rounded.
-  QPointF offset(GeoPoint p) const;
+  // Inline: whole tracks are projected fix by fix.
+  QPointF offset(GeoPoint p) const {
+    const double dx = (p.lon - m_centre.lon) * m_lonScale;
+    const double dy = (m_centre.lat - p.lat) * m_latScale;
+    if (m_northUp) {
+      return {dx, dy};
+    }
+    return {dx * m_cos - dy * m_sin, dx * m_sin + dy * m_cos};
+  }
   // Position on the surface, not rounded.
-  QPointF toPointF(GeoPoint p) const;
+  QPointF toPointF(GeoPoint p) const {
+    const QPointF o = offset(p);
+    return {m_halfWidth + o.x(), m_halfHeight + o.y()};
+  }
   // Pixel of a position, rounded half to even.
   QPoint toPixel(GeoPoint p) const;
+  // The position under a point of the surface: the offset from the middle
+  // turned back by the orientation, then divided by the scales.
+  GeoPoint toGeo(QPointF point) const;
 
   GeoPoint centre() const { return m_centre; }
   double latScale() const { return m_latScale; }
@@ -127,8 +150,11 @@ class Projection {
   double m_lonScale;
   QSize m_surface;
   Orientation m_orientation;
+  bool m_northUp;
   double m_cos;
   double m_sin;
+  double m_halfWidth;
+  double m_halfHeight;
 };
 
 // The overview map: the race centre on a kOverviewSize square.

@@ -93,20 +93,12 @@ PairSuffix pairSuffix(double speed, double otherSpeed) {
 }
 
 BoatPair boatPair(GeoPoint a, GeoPoint b, double CosCentreLat, double MagVariation, int TrueDir) {
-  const double north = (b.lat - a.lat) * 1852;
-  const double east = (b.lon - a.lon) * 1852 * CosCentreLat;
+  const RangeBearing rb = RangeAndBearing(a, b, CosCentreLat, MagVariation);
   BoatPair out;
-  out.RangeMetres = std::sqrt(north * north + east * east);
-  double mag = Bearing(north, east) - MagVariation;
-  if (mag > 360) {
-    mag -= 360;
-  }
-  if (mag < 0) {
-    mag += 360;
-  }
-  out.BearingMag = mag;
+  out.RangeMetres = rb.RangeMetres;
+  out.BearingMag = rb.BearingMag;
   out.alongWindMetres =
-      std::abs(roundToInt(out.RangeMetres * std::cos((mag + MagVariation - TrueDir) * kDegToRad)));
+      std::abs(roundToInt(out.RangeMetres * std::cos((out.BearingMag + MagVariation - TrueDir) * kDegToRad)));
   out.text = QString::number(roundToInt(out.RangeMetres)) + QStringLiteral("m( ") +
              QString::number(out.alongWindMetres) + QStringLiteral("m)");
   return out;

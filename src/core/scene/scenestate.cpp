@@ -33,6 +33,13 @@ bool pairHolds(const std::vector<Fix>& f, int j, double t) {
 
 }  // namespace
 
+bool isFocused(const SceneOptions& options, const Race& race, int boatIndex) {
+  const int focus = boatIndex < static_cast<int>(options.BoatFocused.size())
+                        ? options.BoatFocused[boatIndex]
+                        : race.boats[boatIndex].BoatFocused;
+  return focus > 0;
+}
+
 bool SceneCursor::timesInOrder(int boatIndex, const Boat& boat) {
   if (static_cast<int>(trackOrder.size()) <= boatIndex) {
     trackOrder.resize(boatIndex + 1);
@@ -241,9 +248,7 @@ SceneState computeScene(const LoadedRace& loaded, const SceneOptions& options, d
   for (int i = 0; i < n; ++i) {
     const Boat& boat = race.boats[i];
     BoatScene& b = s.boats[i];
-    const int focus =
-        i < static_cast<int>(options.BoatFocused.size()) ? options.BoatFocused[i] : boat.BoatFocused;
-    b.BoatFocused = focus > 0;
+    b.BoatFocused = isFocused(options, race, i);
     const std::optional<int> j =
         FindBoatSegment(boat, t, cursor.BoatSegment[i], cursor.timesInOrder(i, boat));
     if (!j) {

@@ -67,6 +67,10 @@ struct SceneOptions {
   double TimeOfDay = 0;  // local seconds after midnight, for the clock
 };
 
+// Whether boat i (0-based) is in focus: its box in the boat list, or the race
+// file's focus where the options hold no box for it.
+bool isFocused(const SceneOptions& options, const Race& race, int boatIndex);
+
 // What carries from one frame to the next: where the last searches ended
 // (so that playing on finds the next pair at once) and when the clock was
 // last drawn. It survives race loads; a stale index only costs one search.

@@ -47,17 +47,37 @@ std::vector<BoatMotion> boatMotions(const SceneState& state) {
   return out;
 }
 
-const QImage& SceneRenderer::draw(double t, SceneFill fill) {
+bool SceneRenderer::prepareBitmap() {
   const QSize size = m_options.mapArea;
-  if (m_bitmap.size() != size) {
+  const bool fresh = m_bitmap.size() != size;
+  if (fresh) {
     m_bitmap = QImage(size, QImage::Format_RGB32);
-    fill = SceneFill::Sea;
   }
   if (m_loaded == nullptr) {
     m_bitmap.fill(QColor::fromRgb(seaShadeFor(m_options.SeaBrightness).SeaColour.argb()));
+  }
+  return fresh;
+}
+
+const QImage& SceneRenderer::draw(double t, SceneFill fill) {
+  if (prepareBitmap()) {
+    fill = SceneFill::Sea;
+  }
+  if (m_loaded == nullptr) {
     return m_bitmap;
   }
   m_state = RenderScene(m_bitmap, *m_loaded, m_options, t, m_cursor, fill);
+  m_wholeRace = false;
+  return m_bitmap;
+}
+
+const QImage& SceneRenderer::renderWholeRace(const MapViewState& view, double t) {
+  prepareBitmap();
+  if (m_loaded == nullptr) {
+    return m_bitmap;
+  }
+  m_wholeRaceFrame = RenderWholeRace(m_bitmap, *m_loaded, m_options, view, t, m_state.wind.TrueDir, m_cursor);
+  m_wholeRace = true;
   return m_bitmap;
 }
 

@@ -3,6 +3,7 @@
 #include "core/loadpipeline.h"
 #include "core/replay/replayclock.h"
 #include "core/scene/scenestate.h"
+#include "render/scene/wholerace.h"
 
 #include <QImage>
 
@@ -41,9 +42,20 @@ class SceneRenderer {
   const QImage& render(double t);
   // Draws the scene at t over the present picture without filling it.
   const QImage& renderOver(double t);
+  // Draws the whole-race view at t into the same picture, the boats' wind
+  // angles from the wind of the last live frame. Without a race the picture
+  // is just sea.
+  const QImage& renderWholeRace(const MapViewState& view, double t);
 
   const QImage& SceneBitmap() const { return m_bitmap; }
   const SceneState& state() const { return m_state; }
+  // The projection of the picture drawn last, live or whole-race: what the
+  // pointer's position is read through.
+  const Projection& viewProjection() const {
+    return m_wholeRace ? m_wholeRaceFrame.projection : m_state.projection;
+  }
+  bool showsWholeRace() const { return m_wholeRace; }
+  const WholeRaceFrame& wholeRaceFrame() const { return m_wholeRaceFrame; }
   std::vector<BoatMotion> boatMotions() const { return velaro::boatMotions(m_state); }
 
   // The single-step buttons `plus` and `minus`: the replay time one second
@@ -52,12 +64,17 @@ class SceneRenderer {
   static double stepMinus(double SceneTime, double TimeAxisStart, double TimeAxisEnd);
 
  private:
+  // Gives the picture the map area's size (sea when there is no race);
+  // true when it was made anew.
+  bool prepareBitmap();
   const QImage& draw(double t, SceneFill fill);
 
   const LoadedRace* m_loaded = nullptr;
   SceneOptions m_options;
   SceneCursor m_cursor;
   SceneState m_state;
+  WholeRaceFrame m_wholeRaceFrame;
+  bool m_wholeRace = false;
   QImage m_bitmap;
 };
 

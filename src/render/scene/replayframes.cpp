@@ -11,11 +11,21 @@ SceneOptions exportSceneOptions(const LoadedRace& loaded, const ExportView& view
   o.mapArea = view.size;
   o.northUp = view.northUp || race.NorthUp > 0;
   o.LabelLevel = view.labelLevel;
-  o.ZoomDivisor = view.zoom;
+  o.ZoomDivisor = view.wholeRace ? 1 : view.zoom;
   o.ShowSails = true;
   o.chkLL = race.LaylineAngleA != 0 || race.LaylineAngleB != 0;
   o.ChkBigBoat = true;
   return o;
+}
+
+MapViewState wholeRaceView(const LoadedRace& loaded, const ExportView& view) {
+  MapViewState state;
+  state.enterWholeRace(loaded.geometry);
+  state.WholeRaceZoom = view.zoom;
+  if (view.centre) {
+    state.WholeRaceCentre = *view.centre;
+  }
+  return state;
 }
 
 void followReplayTime(SceneOptions& options, const MapGeometry& geometry, double t) {
@@ -67,7 +77,8 @@ const QImage& ReplayFrames::render(int frame) {
   } else {
     o.TimeOfDay = timeOfDayAt(m_loaded.geometry.StartSecondOfDay, t);
   }
-  return m_renderer.render(t);
+  const QImage& live = m_renderer.render(t);
+  return m_wholeRace ? m_renderer.renderWholeRace(*m_wholeRace, t) : live;
 }
 
 }  // namespace velaro

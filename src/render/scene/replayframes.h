@@ -1,20 +1,27 @@
 #pragma once
 
 #include "core/loadpipeline.h"
+#include "core/scene/mapviewstate.h"
 #include "render/scene/renderscene.h"
 
 #include <QImage>
 #include <QSize>
 
+#include <optional>
+
 namespace velaro {
 
 // How a picture or video made without the window looks at the map: its size,
-// orientation, label detail and zoom.
+// orientation, label detail and zoom, the live scene or the whole-race view.
 struct ExportView {
   QSize size{1024, 768};
   bool northUp = false;
   int labelLevel = 2;  // 0..3
-  int zoom = 1;        // 1..10 zooms out
+  // The live scene: a divisor 1..10 that zooms out; the whole-race view: a
+  // magnification, 1 showing the whole race.
+  double zoom = 1;
+  bool wholeRace = false;
+  std::optional<GeoPoint> centre;  // of the whole-race view; none: the race's middle
 };
 
 // The live scene's options as the window shows a race with the pointer in a
@@ -22,6 +29,9 @@ struct ExportView {
 // angles, boats at least the big-boat size, the boats in focus as the race
 // file sets them.
 SceneOptions exportSceneOptions(const LoadedRace& loaded, const ExportView& view);
+
+// The whole-race view's centre and zoom for a view.
+MapViewState wholeRaceView(const LoadedRace& loaded, const ExportView& view);
 
 // What the replay tick sets for replay time t: the clock's time of day, and
 // the sea as bright as the sun makes it then.
@@ -46,7 +56,9 @@ struct ReplayTake {
 
 // The frames of a take, drawn one after another as the window's replay draws
 // them: each frame follows the time of day, and the wake averages are taken
-// anew once per second of playing, from the frame drawn last.
+// anew once per second of playing, from the frame drawn last. In the
+// whole-race view each frame is that view at its time, the boats' wind
+// angles from the live scene of the same moment.
 class ReplayFrames {
  public:
   ReplayFrames(const LoadedRace& loaded, const SceneOptions& options, const ReplayTake& take);
@@ -54,6 +66,8 @@ class ReplayFrames {
   // With the sun off the sea keeps the options' brightness, as the window's
   // replay does with automatic brightness off.
   void setFollowSun(bool followSun) { m_followSun = followSun; }
+  // Frames of the whole-race view instead of the live scene.
+  void setWholeRace(const MapViewState& view) { m_wholeRace = view; }
 
   int count() const { return m_count; }
   const ReplayTake& take() const { return m_take; }
@@ -66,6 +80,7 @@ class ReplayFrames {
   ReplayTake m_take;
   int m_count = 0;
   bool m_followSun = true;
+  std::optional<MapViewState> m_wholeRace;
   SceneRenderer m_renderer;
 };
 

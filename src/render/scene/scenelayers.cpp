@@ -2,7 +2,7 @@
 
 #include "core/datetime.h"
 #include "core/scene/scenerules.h"
-#include "render/pixellines.h"
+#include "render/scene/pixellines.h"
 
 #include <QFontMetrics>
 #include <QPolygon>
@@ -31,29 +31,6 @@ void ellipse(QPainter& p, int x1, int y1, int x2, int y2) {
   p.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
 }
 
-// Text with its top-left corner at a point on an opaque background. The
-// painter fills the background itself, so the text is laid out once.
-void textOut(QPainter& p, QPoint topLeft, const QString& text, const QColor& colour,
-             const QColor& background) {
-  p.setBackgroundMode(Qt::OpaqueMode);
-  p.setBackground(background);
-  p.setPen(colour);
-  p.drawText(QPoint(topLeft.x(), topLeft.y() + p.fontMetrics().ascent()), text);
-  p.setBackgroundMode(Qt::TransparentMode);
-}
-
-// A solid one-pixel line, end points included, set pixel by pixel on a
-// plain picture without transform or clip.
-void solidLine(QPainter& p, QPoint a, QPoint b, const QColor& colour) {
-  auto* image = dynamic_cast<QImage*>(p.device());
-  if (image == nullptr || !isPixelSurface(*image) || !p.transform().isIdentity() || p.hasClipping()) {
-    p.setPen(colour);
-    p.drawLine(a, b);
-    return;
-  }
-  pixelLine(*image, a, b, colour.rgb());
-}
-
 QPoint pixel(const SceneContext& scene, GeoPoint p) {
   return scene.state.projection.toPixel(p);
 }
@@ -76,6 +53,16 @@ void markCircle(QPainter& p, QPoint c) {
 }
 
 }  // namespace
+
+// The painter fills the background itself, so the text is laid out once.
+void textOut(QPainter& p, QPoint topLeft, const QString& text, const QColor& colour,
+             const QColor& background) {
+  p.setBackgroundMode(Qt::OpaqueMode);
+  p.setBackground(background);
+  p.setPen(colour);
+  p.drawText(QPoint(topLeft.x(), topLeft.y() + p.fontMetrics().ascent()), text);
+  p.setBackgroundMode(Qt::TransparentMode);
+}
 
 QFont canvasFont(int pointSize) {
   QFont font;
@@ -165,15 +152,14 @@ void DrawGrid(QPainter& p, const SceneContext& scene) {
 }
 
 void DrawCoastline(QPainter& p, const SceneContext& scene) {
-  p.setPen(kWhite);
-  QPolygon line;
+  PolylineDrawer draw(p, scene.state.projection, kWhite);
   for (const std::vector<GeoPoint>& polyline : scene.race().coastline.polylines) {
-    line.resize(0);
-    for (const GeoPoint& point : polyline) {
-      line.append(pixel(scene, point));
+    if (polyline.size() < 2) {
+      continue;
     }
-    if (line.size() > 1) {
-      p.drawPolyline(line);
+    draw.start();
+    for (const GeoPoint& point : polyline) {
+      draw.add(point);
     }
   }
 }
@@ -217,6 +203,9 @@ void DrawMarks(QPainter& p, const SceneContext& scene) {
   p.setFont(canvasFont());
   const std::vector<GeoPoint>& marks = scene.race().marks;
   for (size_t n = 0; n < marks.size(); ++n) {
+    if (!nearPicture(scene.state.projection.toPointF(marks[n]), scene.options.mapArea)) {
+      continue;
+    }
     const QPoint c = pixel(scene, marks[n]);
     if (scene.options.chkLL) {
       DrawLaylines(p, scene, c);
@@ -229,19 +218,31 @@ void DrawMarks(QPainter& p, const SceneContext& scene) {
 void DrawCourseLines(QPainter& p, const SceneContext& scene) {
   p.setFont(canvasFont());
   const std::vector<GeoLine>& lines = scene.race().lines;
+  const Projection& projection = scene.state.projection;
   for (size_t n = 0; n < lines.size(); ++n) {
+    // A line may cross the picture with both ends far off it (zoomed in on
+    // a long start line): the line is always drawn, the ends only near it.
+    const QPointF f1 = projection.toPointF(lines[n].end1);
+    const QPointF f2 = projection.toPointF(lines[n].end2);
+    const bool near1 = nearPicture(f1, scene.options.mapArea);
+    const bool near2 = nearPicture(f2, scene.options.mapArea);
     const QPoint e1 = pixel(scene, lines[n].end1);
     const QPoint e2 = pixel(scene, lines[n].end2);
     if (scene.options.chkLL) {
-      DrawLaylines(p, scene, e1);
-      DrawLaylines(p, scene, e2);
+      if (near1) {
+        DrawLaylines(p, scene, e1);
+      }
+      if (near2) {
+        DrawLaylines(p, scene, e2);
+      }
     }
-    p.setPen(kYellow);
-    p.drawLine(e1, e2);
+    solidLine(p, f1, f2, kYellow);
     const QString name = QStringLiteral("L%1").arg(n + 1);
-    for (const QPoint& c : {e1, e2}) {
-      markCircle(p, c);
-      textOut(p, {c.x() + 8, c.y() - 6}, name, kRed, scene.sea());
+    for (const auto& [c, near] : {std::pair{e1, near1}, std::pair{e2, near2}}) {
+      if (near) {
+        markCircle(p, c);
+        textOut(p, {c.x() + 8, c.y() - 6}, name, kRed, scene.sea());
+      }
     }
   }
 }

@@ -24,6 +24,10 @@ struct SceneContext {
 // The canvas font at a point size, in the system's sans face.
 QFont canvasFont(int pointSize = 9);
 
+// Text with its top-left corner at a point, on an opaque background.
+void textOut(QPainter& p, QPoint topLeft, const QString& text, const QColor& colour,
+             const QColor& background);
+
 // The layers in the order the live scene stacks them; each sets its own pens,
 // brushes and fonts. Painters are expected with antialiasing off, so that the
 // fixed colours land on whole pixels.

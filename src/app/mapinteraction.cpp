@@ -1,0 +1,170 @@
+#include "app/mapinteraction.h"
+
+#include "app/hintbox.h"
+#include "app/mapview.h"
+#include "app/racecontrolpanel.h"
+#include "app/replayscreen.h"
+#include "app/windgraphpanel.h"
+#include "core/scene/pointerrules.h"
+
+#include <QKeyEvent>
+
+namespace velaro {
+
+MapInteraction::MapInteraction(ReplayScreen& screen, const Panels& panels, QWidget* window)
+    : QObject(window), m_screen(screen), m_panels(panels), m_window(window) {
+  setObjectName(QStringLiteral("mapInteraction"));
+}
+
+void MapInteraction::setRace(const LoadedRace* loaded) {
+  m_loaded = loaded;
+  m_state = MapViewState{};
+  m_panels.map->showMeasure(std::nullopt);
+}
+
+Orientation MapInteraction::orientation() const {
+  return {m_panels.controls->northUp() ? 1 : 0, m_loaded ? m_loaded->race.WindAxis : 0};
+}
+
+void MapInteraction::onMapPressed(QPoint at, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
+  if (!m_active || !m_loaded) {
+    return;
+  }
+  MapViewState::Click click;
+  click.at = at;
+  click.leftButton = button == Qt::LeftButton;
+  click.shift = m_state.ShiftDown || modifiers.testFlag(Qt::ShiftModifier);
+  click.trackPage = m_page == 1;
+  click.hasWind = m_loaded->race.WindCount() > 0;
+  switch (m_state.click(click, m_loaded->geometry, orientation(), m_screen.scene().options().mapArea)) {
+    case MapClickAction::ToggleWindGraph:
+      m_panels.windGraph->setVisible(m_panels.windGraph->isHidden());
+      break;
+    case MapClickAction::Redraw:
+      emit redrawRequested();
+      break;
+    case MapClickAction::BasePointSet:
+      m_state.ShiftDown = true;
+      onMapMoved(at);
+      break;
+    case MapClickAction::None:
+      break;
+  }
+}
+
+void MapInteraction::setFlags(int LabelLevel, bool RedWakeMode, bool ShowSails, bool ShowWindVanes) {
+  SceneOptions& o = m_screen.sceneOptions();
+  const bool changed = o.LabelLevel != LabelLevel || o.RedWakeMode != RedWakeMode ||
+                       o.ShowSails != ShowSails || o.ShowWindVanes != ShowWindVanes || o.HoverBoat != 0;
+  o.LabelLevel = LabelLevel;
+  o.RedWakeMode = RedWakeMode;
+  o.ShowSails = ShowSails;
+  o.ShowWindVanes = ShowWindVanes;
+  o.HoverBoat = 0;
+  if (changed) {
+    emit sceneFlagsChanged();
+  }
+}
+
+void MapInteraction::onMapMoved(QPoint at) {
+  if (!m_active || !m_loaded) {
+    return;
+  }
+  m_lastPointer = at;
+  const Race& race = m_loaded->race;
+  PointerMove move;
+  move.at = at;
+  move.mapArea = m_screen.scene().options().mapArea;
+  move.trackPage = m_page == 1;
+  move.boatNamesChecked = m_panels.controls->boatNames();
+  move.HintsOn = m_panels.controls->hintsOn();
+  move.japanese = isJapanese(m_language);
+  move.RaceCaption = race.RaceCaption;
+  move.RaceNote = race.RaceNote;
+  move.CosCentreLat = m_loaded->geometry.CosCentreLat;
+  move.MagVariation = race.MagVariation;
+  const PointerOutcome out = pointerMove(move, m_state, m_screen.scene().viewProjection());
+
+  setFlags(out.LabelLevel, out.RedWakeMode, out.ShowSails, out.ShowWindVanes);
+  m_panels.map->showMeasure(out.measure);
+  emit captionChanged(out.caption);
+  if (out.hint) {
+    // A hint placed by the map keeps its right edge when it grows to fit.
+    const QSize size = m_panels.hints->fitting(out.hint->size, out.hint->text);
+    const QPoint topLeft = out.hint->at ? *out.hint->at - QPoint(size.width() - out.hint->size.width(), 0)
+                                        : m_panels.hints->pos();
+    m_panels.hints->showHint(out.hint->text, QRect(topLeft, size), out.hint->at ? m_panels.map : nullptr);
+  } else {
+    m_panels.hints->hideHint();
+  }
+}
+
+void MapInteraction::onMapLeft() {
+  m_panels.map->showMeasure(std::nullopt);
+  m_panels.hints->hideHint();
+}
+
+void MapInteraction::onOverviewClicked(QPoint at) {
+  if (!m_active || !m_loaded) {
+    return;
+  }
+  if (m_state.overviewClick(at, m_page == 1, m_loaded->geometry, orientation())) {
+    emit redrawRequested();
+  }
+}
+
+void MapInteraction::onCompassHovered(int labelLevel) {
+  if (!m_active || !m_loaded) {
+    return;
+  }
+  const SceneOptions& o = m_screen.sceneOptions();
+  setFlags(labelLevel, o.RedWakeMode, o.ShowSails, true);
+}
+
+void MapInteraction::onWindGraphHovered() {
+  if (!m_active || !m_loaded) {
+    return;
+  }
+  const SceneOptions& o = m_screen.sceneOptions();
+  setFlags(o.LabelLevel, o.RedWakeMode, o.ShowSails, true);
+  if (!m_state.isWholeRace()) {
+    const MapHint hint = windGraphHint(isJapanese(m_language));
+    m_panels.hints->showHint(hint.text,
+                             QRect(m_panels.hints->pos(), m_panels.hints->fitting(hint.size, hint.text)));
+  }
+}
+
+// Shift turns the measuring mode on, any other key off; releasing any key
+// also drops the base point. The read-out follows at once where the pointer
+// is.
+void MapInteraction::onKeyPressed(int key) {
+  m_state.keyDown(key == Qt::Key_Shift);
+  if (m_active && m_panels.map->underMouse()) {
+    onMapMoved(m_lastPointer);
+  }
+}
+
+void MapInteraction::onKeyReleased() {
+  m_state.keyUp();
+  if (m_active && m_panels.map->underMouse()) {
+    onMapMoved(m_lastPointer);
+  }
+}
+
+bool MapInteraction::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (widget != nullptr && widget->window() == m_window && !key->isAutoRepeat()) {
+      if (type == QEvent::KeyPress) {
+        onKeyPressed(key->key());
+      } else {
+        onKeyReleased();
+      }
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace velaro

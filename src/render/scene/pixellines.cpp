@@ -1,0 +1,206 @@
+#include "render/scene/pixellines.h"
+
+#include "core/datetime.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace velaro {
+
+namespace {
+
+// Lines are cut to this many pixels around the picture, so that a line
+// ending just outside still leaves its last pixels at the edge.
+constexpr double kCutMargin = 2;
+
+// Rounds half to even like roundToInt, without a library call: adding and
+// taking away 1.5 x 2^52 leaves the nearest whole number in the default
+// rounding mode. Only for values well inside the int range (points near the
+// picture).
+inline int pixelRound(double v) {
+  constexpr double kShift = 6755399441055744.0;
+  return static_cast<int>((v + kShift) - kShift);
+}
+
+// Cuts the segment a-b to the box (Liang-Barsky); false when none of it is
+// inside. A cut end lies exactly on the edge that cut it, so that a line
+// from far off the picture keeps its position across it.
+bool cutToBox(QPointF& a, QPointF& b, double left, double top, double right, double bottom) {
+  if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y())) {
+    return false;
+  }
+  const double dx = b.x() - a.x();
+  const double dy = b.y() - a.y();
+  const double edge[4] = {left, right, top, bottom};
+  const double pq[4][2] = {
+      {-dx, a.x() - left}, {dx, right - a.x()}, {-dy, a.y() - top}, {dy, bottom - a.y()}};
+  double t0 = 0;
+  double t1 = 1;
+  int edge0 = -1;
+  int edge1 = -1;
+  for (int k = 0; k < 4; ++k) {
+    const double p = pq[k][0];
+    const double q = pq[k][1];
+    if (p == 0) {
+      if (q < 0) {
+        return false;
+      }
+      continue;
+    }
+    const double r = q / p;
+    if (p < 0 && r > t0) {
+      t0 = r;
+      edge0 = k;
+    } else if (p > 0 && r < t1) {
+      t1 = r;
+      edge1 = k;
+    }
+  }
+  if (t0 > t1) {
+    return false;
+  }
+  const auto at = [&](double t, int k) {
+    QPointF p(a.x() + t * dx, a.y() + t * dy);
+    if (k >= 0 && k < 2) {
+      p.setX(edge[k]);
+    } else if (k >= 2) {
+      p.setY(edge[k]);
+    }
+    return p;
+  };
+  const QPointF from = at(t0, edge0);
+  b = at(t1, edge1);
+  a = from;
+  return true;
+}
+
+}  // namespace
+
+void PixelTarget::line(QPoint a, QPoint b) const {
+  int x0 = a.x();
+  int y0 = a.y();
+  const int x1 = b.x();
+  const int y1 = b.y();
+  const int ex = std::abs(x1 - x0);
+  const int ey = -std::abs(y1 - y0);
+  const int sx = x0 < x1 ? 1 : -1;
+  const int sy = y0 < y1 ? 1 : -1;
+  int err = ex + ey;
+  for (;;) {
+    if (x0 >= 0 && x0 < width && y0 >= 0 && y0 < height) {
+      reinterpret_cast<QRgb*>(bits + y0 * stride)[x0] = rgb;
+    }
+    if (x0 == x1 && y0 == y1) {
+      break;
+    }
+    const int e2 = 2 * err;
+    if (e2 >= ey) {
+      err += ey;
+      x0 += sx;
+    }
+    if (e2 <= ex) {
+      err += ex;
+      y0 += sy;
+    }
+  }
+}
+
+namespace {
+
+// Where a painter's pixels may be set directly: a plain RGB32 picture
+// without transform or clip. Otherwise target.bits stays null.
+PixelTarget targetOf(QPainter& p, const QColor& colour) {
+  PixelTarget target;
+  auto* image = dynamic_cast<QImage*>(p.device());
+  if (image == nullptr || image->format() != QImage::Format_RGB32 || !p.transform().isIdentity() ||
+      p.hasClipping()) {
+    return target;
+  }
+  target.bits = image->bits();
+  target.stride = image->bytesPerLine();
+  target.width = image->width();
+  target.height = image->height();
+  target.rgb = colour.rgb();
+  return target;
+}
+
+QSize deviceSize(QPainter& p) {
+  return p.device() != nullptr ? QSize(p.device()->width(), p.device()->height()) : QSize();
+}
+
+// A line between two pixels near the picture.
+void pixelLine(QPainter& p, const PixelTarget& target, QPoint a, QPoint b, const QColor& colour) {
+  if (target.bits == nullptr) {
+    p.setPen(colour);
+    p.drawLine(a, b);
+    return;
+  }
+  target.line(a, b);
+}
+
+void cutLine(QPainter& p, const PixelTarget& target, QSize picture, QPointF a, QPointF b,
+             const QColor& colour) {
+  if (!cutToBox(a, b, -kCutMargin, -kCutMargin, picture.width() + kCutMargin,
+                picture.height() + kCutMargin)) {
+    return;
+  }
+  pixelLine(p, target, QPoint(roundToInt(a.x()), roundToInt(a.y())),
+            QPoint(roundToInt(b.x()), roundToInt(b.y())), colour);
+}
+
+}  // namespace
+
+bool nearPicture(QPointF p, QSize picture) {
+  return p.x() >= -kFarOutsidePixels && p.y() >= -kFarOutsidePixels &&
+         p.x() <= picture.width() + kFarOutsidePixels && p.y() <= picture.height() + kFarOutsidePixels;
+}
+
+void solidLine(QPainter& p, QPointF a, QPointF b, const QColor& colour) {
+  cutLine(p, targetOf(p, colour), deviceSize(p), a, b, colour);
+}
+
+PolylineDrawer::PolylineDrawer(QPainter& painter, const Projection& projection, const QColor& colour)
+    : m_painter(painter),
+      m_target(targetOf(painter, colour)),
+      m_projection(projection),
+      m_colour(colour),
+      m_picture(deviceSize(painter)),
+      m_right(m_picture.width() + kCutMargin),
+      m_bottom(m_picture.height() + kCutMargin) {}
+
+// Points inside the cut box are rounded once and joined pixel to pixel;
+// a segment with an end outside it is cut first, unless both ends lie
+// beyond the same edge, when nothing of it can show.
+void PolylineDrawer::add(GeoPoint geo) {
+  const QPointF p = m_projection.toPointF(geo);
+  const bool inside = p.x() >= -kCutMargin && p.x() <= m_right && p.y() >= -kCutMargin && p.y() <= m_bottom;
+  QPoint pixel;
+  if (inside) {
+    pixel = QPoint(pixelRound(p.x()), pixelRound(p.y()));
+    if (m_open && m_lastInside && pixel == m_lastPixel) {
+      return;
+    }
+  }
+  if (!m_open) {
+    // A run that never leaves its first pixel still shows as a dot.
+    if (inside) {
+      pixelLine(m_painter, m_target, pixel, pixel, m_colour);
+    }
+  } else if (inside && m_lastInside) {
+    pixelLine(m_painter, m_target, m_lastPixel, pixel, m_colour);
+  } else {
+    const bool beyondOneEdge =
+        (p.x() < -kCutMargin && m_last.x() < -kCutMargin) || (p.x() > m_right && m_last.x() > m_right) ||
+        (p.y() < -kCutMargin && m_last.y() < -kCutMargin) || (p.y() > m_bottom && m_last.y() > m_bottom);
+    if (!beyondOneEdge) {
+      cutLine(m_painter, m_target, m_picture, m_last, p, m_colour);
+    }
+  }
+  m_open = true;
+  m_last = p;
+  m_lastPixel = pixel;
+  m_lastInside = inside;
+}
+
+}  // namespace velaro

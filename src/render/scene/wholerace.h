@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/loadpipeline.h"
+#include "core/scene/mapviewstate.h"
+#include "core/scene/scenestate.h"
+
+#include <QImage>
+
+#include <vector>
+
+namespace velaro {
+
+// Length in pixels of every boat in the whole-race view, whatever the zoom.
+inline constexpr int kWholeRaceBoatSize = 16;
+
+// What a whole-race picture leaves behind for the window.
+struct WholeRaceFrame {
+  // The projection of the picture, for the pointer's position read-out and
+  // the click zoom.
+  Projection projection{GeoPoint{}, 1, 1, QSize(1, 1), Orientation{}};
+  std::vector<WholeRaceBoat> boats;
+  // The compass rose turns to this angle (degrees) for the same orientation.
+  double compassAngle = 0;
+};
+
+// The whole-race view into SceneBitmap (the map area's size): the full
+// tracks of the focused boats, the marks and course lines without laylines,
+// the coastline, every boat at SceneTime as a fixed-size outline with its
+// name, and the time of day in the bottom right corner. The view's centre
+// and zoom come from view; focus, orientation and sea brightness from
+// options. TrueDir is the wind of the last live frame, which the boats' wind
+// angles are taken from; cursor carries the fix pair searches.
+WholeRaceFrame RenderWholeRace(QImage& SceneBitmap, const LoadedRace& loaded, const SceneOptions& options,
+                               const MapViewState& view, double SceneTime, int TrueDir, SceneCursor& cursor);
+
+}  // namespace velaro
