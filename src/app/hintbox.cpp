@@ -18,7 +18,19 @@ HintBox::HintBox(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void HintBox::showHint(const QString& text, const QRect& rect, const QWidget* from) {
-  setGeometry(from && parentWidget() ? rect.translated(from->mapTo(parentWidget(), QPoint())) : rect);
+  QRect r = from && parentWidget() ? rect.translated(from->mapTo(parentWidget(), QPoint())) : rect;
+  // Heights are given for the designed font; a box too low for its lines in
+  // the font here grows downwards so that no line is cut.
+  const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
+  const int frame = 2 * static_cast<int>(document()->documentMargin()) + 4;
+  r.setHeight(std::max(r.height(), lines * QFontMetrics(font()).lineSpacing() + frame));
+  // A box that would run off the window's right or bottom edge moves in.
+  if (parentWidget()) {
+    const QSize room = parentWidget()->size();
+    r.moveLeft(std::max(0, std::min(r.left(), room.width() - r.width())));
+    r.moveTop(std::max(0, std::min(r.top(), room.height() - r.height())));
+  }
+  setGeometry(r);
   setPlainText(text);
   show();
   raise();

@@ -10,10 +10,13 @@
 #include "app/overviewpanel.h"
 #include "app/platform.h"
 #include "app/scoreboard.h"
+#include "app/stopwatchwidget.h"
 #include "app/timebarwidget.h"
 #include "app/videoprogressdialog.h"
 #include "app/windgraphpanel.h"
 #include "app/windowlayout.h"
+#include "core/replay/boatlist.h"
+#include "core/replay/lightflasher.h"
 #include "core/scene/scenestate.h"
 
 #include <QCloseEvent>
@@ -38,6 +41,9 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
 
   // Made in this order so that the panels stack as designed.
   m_mapView = new MapView(this);
+  m_stopwatch = new StopwatchWidget(this);
+  m_stopwatch->setTimeSource([this] { return m_clock.SceneTime(); });
+  m_stopwatch->hide();
   m_overviewPanel = new OverviewPanel(this);
   m_boatListPanel = new BoatListPanel(this);
   m_raceControlPanel = new RaceControlPanel(this);
@@ -56,7 +62,9 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   QCoreApplication::instance()->installEventFilter(m_mapInteraction);
   m_frameTimer = makeTimer("frameTimer", ReplayClock::kFrameIntervalMs, this);
   m_secondTimer = makeTimer("secondTimer", ReplayClock::kSecondIntervalMs, this);
+  m_lightTimer = makeTimer("lightTimer", kLightTimerIntervalMs, this);
   connectPanels();
+  m_lightTimer->start();
 }
 
 MainWindow::~MainWindow() = default;
@@ -65,6 +73,11 @@ void MainWindow::connectPanels() {
   RaceControlPanel* controls = m_raceControlPanel;
   connect(m_overviewPanel, &OverviewPanel::helpClicked, this, [this] { m_documents.openHelp(m_language); });
   connect(m_boatListPanel, &BoatListPanel::focusChanged, this, &MainWindow::onBoatFocusChanged);
+  connect(m_boatListPanel, &BoatListPanel::pickedBoatChanged, this, &MainWindow::updateSceneOptions);
+  connect(m_boatListPanel, &BoatListPanel::boatHovered, this, &MainWindow::onBoatHovered);
+  connect(m_boatListPanel, &BoatListPanel::headerHovered, this, &MainWindow::onBoatListHeaderHovered);
+  connect(m_boatListPanel, &BoatListPanel::pointerEntered, this, &MainWindow::fitPanelsToBoatList);
+  connect(m_boatListPanel, &BoatListPanel::pointerLeft, this, &MainWindow::onBoatListLeft);
   connect(controls, &RaceControlPanel::raceChosen, this, &MainWindow::onRaceChosen);
   connect(controls, &RaceControlPanel::showClicked, this, &MainWindow::onShowClicked);
   connect(controls, &RaceControlPanel::exitClicked, this, &QWidget::close);
@@ -120,6 +133,7 @@ void MainWindow::connectPanels() {
   });
   connect(m_frameTimer, &QTimer::timeout, this, &MainWindow::onFrameTick);
   connect(m_secondTimer, &QTimer::timeout, this, &MainWindow::onSecondTick);
+  connect(m_lightTimer, &QTimer::timeout, this, &MainWindow::onLightTick);
 }
 
 bool MainWindow::startUp() {
@@ -230,6 +244,7 @@ void MainWindow::applyRaceToPanels() {
   m_raceControlPanel->showSpeed(SetSpeedPosition(m_clock.ReplaySpeed()), speedText(m_clock.ReplaySpeed()));
   m_overviewPanel->setClockText(clockTextAt(race.RaceStart, race.TimeAxisStart));
   m_windGraphPanel->showRace(m_loaded);
+  m_stopwatch->show();
   showRaceCaption();
   applyCaptions(this, m_language);
   ArrangeWindow();
@@ -254,6 +269,7 @@ void MainWindow::ArrangeWindow() {
   m_mapView->setGeometry(layout.map);
   m_scoreBoard->move(layout.mapTopRight(m_scoreBoard->width()));
   m_flagPanel->move(layout.mapTopRight(m_flagPanel->width()));
+  m_stopwatch->placeOn(layout.map.size());
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -303,6 +319,7 @@ void MainWindow::onShowClicked() {
 void MainWindow::choosePage(Page page) {
   m_page = page == Page::Track ? 1 : 2;
   m_mapInteraction->setPage(m_page);
+  m_stopwatch->setVisible(page == Page::Track && m_haveRace);
   m_compassPanel->setVisible(page == Page::Track);
   m_windGraphPanel->setVisible(page == Page::Track && m_loaded.windGraphOn);
   if (!m_haveRace) {
@@ -358,7 +375,7 @@ void MainWindow::retouch() {
     reportError(m_documents.exportPicture(m_graphScreen.GraphBitmap()));
     return;
   }
-  if (!m_raceControlPanel->autoTrace()) {
+  if (replayMode() == 0) {
     reportError(m_documents.exportPicture(m_replayScreen.scene().SceneBitmap()));
     return;
   }
@@ -463,6 +480,7 @@ void MainWindow::onFrameTick() {
     return;
   }
   m_replayScreen.showFrameOutcome(out);
+  m_stopwatch->frame(m_clock.SceneTime());
   if (out.playGun) {
     m_platform.playGun();
   }
@@ -479,6 +497,59 @@ void MainWindow::onSecondTick() {
   m_replayScreen.showSecondOutcome(out);
   if (out.beep) {
     m_platform.beep();
+  }
+}
+
+void MainWindow::onLightTick() {
+  m_replayScreen.lightTimerTick();
+}
+
+int MainWindow::replayMode() const {
+  return m_mapInteraction->state().isWholeRace() ? 0 : 1;
+}
+
+void MainWindow::onBoatHovered(int boat) {
+  const BoatHoverEffect effect = boatHoverEffect(m_page, replayMode(), m_raceControlPanel->hintsOn(), true);
+  if (m_page == 1) {
+    m_replayScreen.setTrackHighlight(effect.trackHighlight ? boat : -1);
+  }
+  if (effect.curveHighlight) {
+    highlightBoat(boat);
+  }
+  if (boat >= 0 && boat < m_loaded.race.BoatCount() && effect.hint) {
+    const bool ja = isJapanese(m_language);
+    m_hintBox->showHint(boatHintText(m_loaded.race.boats[boat].BoatName, ja),
+                        boatHintRect(QPoint(), m_boatListPanel->boxTop(boat), ja), m_boatListPanel);
+  } else {
+    m_hintBox->hideHint();
+  }
+  // The hovered boat's halo in the live scene.
+  updateSceneOptions();
+}
+
+void MainWindow::onBoatListHeaderHovered() {
+  if (m_raceControlPanel->hintsOn()) {
+    // Where the last hint was.
+    m_hintBox->showHint(headerHintText(isJapanese(m_language)), QRect(m_hintBox->pos(), headerHintSize()));
+  }
+}
+
+void MainWindow::fitPanelsToBoatList() {
+  const PanelFit fit = fitPanels(m_boatListPanel->y(), height(), m_loaded.race.BoatListHeight,
+                                 WindowLayout::kOverviewHeight, WindowLayout::kControlHeight);
+  m_overviewPanel->setVisible(fit.logoVisible);
+  m_raceControlPanel->setVisible(fit.controlVisible);
+  m_boatListPanel->raise();
+}
+
+void MainWindow::onBoatListLeft() {
+  const PanelFit fit =
+      panelsAfterLeavingList(height(), WindowLayout::kOverviewHeight, WindowLayout::kControlHeight);
+  m_overviewPanel->setVisible(fit.logoVisible);
+  m_raceControlPanel->setVisible(fit.controlVisible);
+  if (fit.neighboursOnTop) {
+    m_overviewPanel->raise();
+    m_raceControlPanel->raise();
   }
 }
 

@@ -28,6 +28,7 @@ class MapView;
 class OverviewPanel;
 class Platform;
 class ScoreBoard;
+class StopwatchWidget;
 class TimeBarWidget;
 class WindGraphPanel;
 
@@ -95,6 +96,10 @@ class MainWindow : public QWidget {
   void exportKml(Qt::MouseButton button);
   void onFrameTick();
   void onSecondTick();
+  void onLightTick();
+  // 1 while the map shows the live scene ("Auto Trace" checked), 0 for the
+  // view of the whole race.
+  int replayMode() const;
   // "Retouch": the picture the map shows saved as "NoName.bmp" in the
   // documents folder and opened: the graph picture on the Graph and Table
   // pages, else the map, the live scene drawn afresh at the replay time.
@@ -127,6 +132,10 @@ class MainWindow : public QWidget {
   void timeBarPreviewEnded();
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();
+  void onBoatHovered(int boat);
+  void onBoatListHeaderHovered();
+  void fitPanelsToBoatList();
+  void onBoatListLeft();
   void onBoatFocusChanged();
   // Draws the graph picture for the map's size and the boats in focus, and
   // shows it on the Graph and Table pages.
@@ -175,8 +184,11 @@ class MainWindow : public QWidget {
   FlagPanel* m_flagPanel = nullptr;
   HintBox* m_hintBox = nullptr;
   MapInteraction* m_mapInteraction = nullptr;
+  StopwatchWidget* m_stopwatch = nullptr;
   QTimer* m_frameTimer = nullptr;
   QTimer* m_secondTimer = nullptr;
+  // Drives the navigation lights, every second from program start.
+  QTimer* m_lightTimer = nullptr;
 };
 
 }  // namespace velaro

@@ -11,6 +11,8 @@ namespace velaro {
 
 OverviewPanel::OverviewPanel(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("overviewPanel"));
+  // Opaque: a long boat list may lie under it.
+  setAutoFillBackground(true);
   m_overviewMap = named(new QLabel, "overviewMap", this, QRect(3, 3, kOverviewSize, kOverviewSize));
   m_logo = named(new QLabel, "logo", this, QRect(3 + kOverviewSize + 7, 3, 80, 36));
   m_logo->setText(QStringLiteral("<b><i>Velaro</i></b>"));

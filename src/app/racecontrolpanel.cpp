@@ -75,6 +75,8 @@ std::span<const ControlPlace> controlPlaces() {
 
 RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("raceControlPanel"));
+  // Opaque: a long boat list may lie under it.
+  setAutoFillBackground(true);
   // The control sizes were laid out for a narrow Windows UI font; one point
   // less keeps every caption whole with the wider Linux sans fonts.
   QFont controlFont = parent ? parent->font() : font();

@@ -9,7 +9,9 @@
 #include "app/scoreboard.h"
 #include "app/timebarwidget.h"
 #include "app/windgraphpanel.h"
+#include "core/replay/lightflasher.h"
 #include "render/overviewmap.h"
+#include "render/trackhighlight.h"
 
 #include <algorithm>
 
@@ -17,6 +19,9 @@ namespace velaro {
 
 void ReplayScreen::setRace(const LoadedRace* loaded) {
   m_loaded = loaded;
+  m_highlightBoat = -1;
+  m_scene.options().lights =
+      loaded ? flashLights(loaded->race.lights, m_flashTick) : std::vector<LightFlash>{};
   m_panels.overview->clearBoatDots();
   drawOverview();
   m_panels.timeBar->setRace(loaded);
@@ -42,13 +47,15 @@ void ReplayScreen::updateOptions(QSize mapArea, int formHeight) {
   o.FormHeight = formHeight;
   m_panels.controls->applyTo(o);
   o.BoatFocused = m_panels.boatList->focused();
+  o.PickedBoat = m_panels.boatList->PickedBoat();
+  o.HoverBoat = m_panels.boatList->HoverBoat();
 }
 
 void ReplayScreen::showFrame(double sceneTime) {
   if (!m_loaded) {
     return;
   }
-  m_panels.map->setImage(m_scene.render(sceneTime));
+  showOnMap(m_scene.render(sceneTime));
   m_panels.timeBar->setSceneTime(sceneTime);
   // Boat dots on the overview map at the same moment, unless the time bar
   // is previewing another moment.
@@ -69,7 +76,7 @@ void ReplayScreen::showWholeRace(const MapViewState& view, double sceneTime) {
   if (!m_loaded) {
     return;
   }
-  m_panels.map->setImage(m_scene.renderWholeRace(view, sceneTime));
+  showOnMap(m_scene.renderWholeRace(view, sceneTime));
   m_panels.timeBar->setSceneTime(sceneTime);
 }
 
@@ -86,8 +93,39 @@ void ReplayScreen::showPreview(double time) {
   m_panels.overview->showBoatDots(m_panels.timeBar->previewPositions(time), m_panels.boatList->focused());
 }
 
+void ReplayScreen::lightTimerTick() {
+  ++m_flashTick;
+  SceneOptions& o = m_scene.options();
+  o.lights = m_loaded ? flashLights(m_loaded->race.lights, m_flashTick) : std::vector<LightFlash>{};
+  o.LightPhase = 0;
+}
+
+void ReplayScreen::setTrackHighlight(int boat) {
+  if (boat == m_highlightBoat) {
+    return;
+  }
+  m_highlightBoat = boat;
+  if (m_loaded && !m_scene.SceneBitmap().isNull()) {
+    showOnMap(m_scene.SceneBitmap());
+  }
+}
+
+void ReplayScreen::showOnMap(const QImage& picture) {
+  const int b = m_highlightBoat;
+  if (!m_loaded || b < 0 || b >= m_loaded->race.BoatCount()) {
+    m_panels.map->setImage(picture);
+    return;
+  }
+  const Rgb colour = b < static_cast<int>(m_loaded->colours.BoatColour.size())
+                         ? m_loaded->colours.BoatColour[b]
+                         : Rgb{255, 255, 255};
+  m_panels.map->setImage(
+      HighlightTrack(picture, m_scene.viewProjection(), m_loaded->race.boats[b].fixes, colour));
+}
+
 void ReplayScreen::showFrameOutcome(const FrameOutcome& out) {
   SceneOptions& o = m_scene.options();
+  o.LightPhase = advanceLightPhase(o.LightPhase, ReplayClock::kFrameIntervalMs);
   o.TimeOfDay = out.TimeOfDay;
   if (out.seaLight) {
     o.NightMode = out.seaLight->NightMode;

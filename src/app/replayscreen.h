@@ -61,6 +61,16 @@ class ReplayScreen {
   // The time bar previews another moment: its read-out and boat dots.
   void showPreview(double time);
 
+  // One tick of the light timer: every light's state for the coming second,
+  // and the rings start to grow again.
+  void lightTimerTick();
+  qint64 FlashTick() const { return m_flashTick; }
+
+  // Picks out boat b's whole track (0-based; -1: none) on the pictures the
+  // map shows, over a copy so that the scene's own picture stays as drawn.
+  void setTrackHighlight(int boat);
+  int trackHighlight() const { return m_highlightBoat; }
+
   void showFrameOutcome(const FrameOutcome& out);
   void showSecondOutcome(const SecondOutcome& out);
   void showJump(const JumpOutcome& jump, const MapViewState& view);
@@ -70,9 +80,14 @@ class ReplayScreen {
   SceneOptions& sceneOptions() { return m_scene.options(); }
 
  private:
+  // The scene's picture as the map shows it: with the track highlight.
+  void showOnMap(const QImage& picture);
+
   ReplayPanels m_panels;
   const LoadedRace* m_loaded = nullptr;
   SceneRenderer m_scene;
+  qint64 m_flashTick = 0;  // light timer ticks since program start
+  int m_highlightBoat = -1;
 };
 
 }  // namespace velaro

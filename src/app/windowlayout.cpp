@@ -1,5 +1,7 @@
 #include "app/windowlayout.h"
 
+#include "core/replay/boatlist.h"
+
 #include <algorithm>
 
 namespace velaro {
@@ -11,10 +13,8 @@ WindowLayout WindowLayout::forClient(QSize client, int BoatListHeight) {
   WindowLayout layout;
   layout.overview = QRect(column, 0, kPanelWidth, kOverviewHeight);
   layout.controls = QRect(column, h - kControlHeight, kPanelWidth, kControlHeight);
-  const int free = h - kOverviewHeight - kControlHeight;
-  const int listHeight = BoatListHeight < free ? free : BoatListHeight;
-  const int listTop = BoatListHeight < h - kOverviewHeight ? kOverviewHeight : 0;
-  layout.boatList = QRect(column, listTop, kPanelWidth, listHeight);
+  const BoatListPlacement list = placeBoatList(h, BoatListHeight, kOverviewHeight, kControlHeight);
+  layout.boatList = QRect(column, list.top, kPanelWidth, list.height);
   layout.timeBar = QRect(column - kTimeBarWidth, 0, kTimeBarWidth, h);
   layout.map = QRect(0, 0, std::max(0, column - kTimeBarWidth), h);
   return layout;

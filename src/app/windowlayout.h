@@ -24,7 +24,7 @@ struct WindowLayout {
   // BoatListHeight is the height the boat list needs. A list longer than the
   // free height between the overview and the controls reaches down into the
   // controls, and one too long for the window below the overview covers the
-  // overview as well.
+  // overview as well; one taller than the window is cut to it and scrolls.
   static WindowLayout forClient(QSize client, int BoatListHeight);
 
   // The top-left corner of a panel of the given width sitting kCornerMargin

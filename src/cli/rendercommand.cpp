@@ -2,6 +2,7 @@
 #include "cli/exportoutput.h"
 #include "cli/viewargs.h"
 
+#include "core/replay/lightflasher.h"
 #include "render/scene/replayframes.h"
 
 #include <QImage>
@@ -12,8 +13,15 @@ namespace velaro::cli {
 
 namespace {
 
+// With --flash-tick the picture shows the rings half a second after the tick.
+constexpr double kFlashPictureLightPhase = 0.5;
+
 void renderUsage(QTextStream& err) {
-  err << "usage: velaro-cli render RACEFILE --time SECONDS " << kViewUsage << " -o FILE.png\n" << kViewHelp;
+  err << "usage: velaro-cli render RACEFILE --time SECONDS " << kViewUsage
+      << " [--flash-tick N] -o FILE.png\n"
+      << kViewHelp
+      << "  --flash-tick N: the lights as the light timer leaves them N seconds after program start,\n"
+         "    their rings half grown (lights flash only at night; without it they stay dark)\n";
 }
 
 }  // namespace
@@ -26,6 +34,7 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   QString raceFile;
   QString outFile;
   std::optional<double> time;
+  std::optional<qint64> flashTick;
   ExportView view;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
@@ -42,6 +51,13 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
       time = args[++i].toDouble(&ok);
       if (!ok) {
         err << "velaro-cli: --time needs seconds from the start\n";
+        return 2;
+      }
+    } else if (a == QLatin1String("--flash-tick") && hasValue) {
+      bool ok = false;
+      flashTick = args[++i].toLongLong(&ok);
+      if (!ok || *flashTick < 0) {
+        err << "velaro-cli: --flash-tick is a whole number of seconds, 0 or more\n";
         return 2;
       }
     } else if (a == QLatin1String("-o") && hasValue) {
@@ -71,6 +87,10 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   SceneOptions& o = renderer.options();
   o = exportSceneOptions(*loaded, view);
   followReplayTime(o, loaded->geometry, *time);
+  if (flashTick) {
+    o.lights = flashLights(race.lights, *flashTick);
+    o.LightPhase = kFlashPictureLightPhase;
+  }
   takeAveragesAt(o, *loaded, *time);
   const QImage* picture = &renderer.render(*time);
   if (view.wholeRace) {
@@ -95,7 +115,13 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   const SceneState& s = renderer.state();
   out << outFile << ": " << size.width() << 'x' << size.height() << ", t " << *time << " s, " << s.activeCount
       << " boats sailing, wind " << s.wind.TrueDir << " deg true, " << race.coastline.pointCount()
-      << " coastline points, " << race.lights.size() << " lights\n";
+      << " coastline points, " << race.lights.size() << " lights";
+  if (flashTick) {
+    const auto lit =
+        std::count_if(o.lights.begin(), o.lights.end(), [](const LightFlash& l) { return l.LightLit > 0; });
+    out << " (" << lit << " lit" << (o.NightMode > 0 ? "" : ", not shown by day") << ')';
+  }
+  out << '\n';
   return 0;
 }
 

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/boatlistpanel.h"
 #include "app/mapview.h"
 #include "fakeplatform.h"
 #include "support/gpxmaker.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -295,6 +297,57 @@ TEST_F(MainWindowTest, TheReplayPlaysAfterALoad) {
   EXPECT_EQ(w->clock().SceneTime(), stopped);
 }
 
+// The boat list's hover: the hint in the live scene, the track highlight
+// (over a copy of the picture) once Auto Trace is off; the stopwatch over the
+// map's corner on the Track page; the light timer running from the start.
+TEST_F(MainWindowTest, BoatListHoverStopwatchAndLightTimer) {
+  write(QStringLiteral("raceadmin/racefile.st"), "bravo.txt\n");
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  auto* list = w->findChild<BoatListPanel*>();
+  auto* hint = w->findChild<QWidget*>(QStringLiteral("hintBox"));
+  auto* map = w->findChild<MapView*>();
+  ASSERT_TRUE(list && hint && map);
+
+  list->boatMoved(0, QPoint(1, 1));
+  EXPECT_FALSE(hint->isHidden());
+  EXPECT_TRUE(hint->property("plainText").toString().endsWith(QStringLiteral("R-Click to focus only A")));
+  EXPECT_EQ(w->scene().options().HoverBoat, 1);
+  EXPECT_EQ(map->image(), w->scene().SceneBitmap());
+  list->panelMoved();
+  EXPECT_TRUE(hint->isHidden());
+  EXPECT_EQ(w->scene().options().HoverBoat, 0);
+
+  click(*w, "autoTraceBox");
+  ASSERT_EQ(w->replayMode(), 0);
+  list->boatMoved(1, QPoint(2, 2));
+  EXPECT_TRUE(hint->isHidden());
+  EXPECT_NE(map->image(), w->scene().SceneBitmap());
+  list->panelMoved();
+  EXPECT_EQ(map->image(), w->scene().SceneBitmap());
+
+  auto* stopwatch = w->findChild<QPushButton*>(QStringLiteral("btnStopWatch"));
+  ASSERT_NE(stopwatch, nullptr);
+  EXPECT_TRUE(stopwatch->isVisibleTo(w.get()));
+  EXPECT_EQ(stopwatch->mapTo(w.get(), QPoint()), QPoint(w->mapWidth() - 78, w->mapHeight() - 140));
+  for (const char* caption : {"STOP", "TIMER/OFF", "TIMER/ON"}) {
+    stopwatch->click();
+    EXPECT_EQ(stopwatch->text(), QString::fromLatin1(caption));
+  }
+  w->choosePage(Page::Graph);
+  EXPECT_FALSE(stopwatch->isVisibleTo(w.get()));
+  // On the Graph page the hovered boat's curves are laid over the graph.
+  list->boatMoved(0, QPoint(3, 3));
+  EXPECT_NE(map->image(), w->graphPicture());
+  list->panelMoved();
+  EXPECT_EQ(map->image(), w->graphPicture());
+
+  auto* lights = w->findChild<QTimer*>(QStringLiteral("lightTimer"));
+  ASSERT_NE(lights, nullptr);
+  EXPECT_TRUE(lights->isActive());
+  EXPECT_EQ(lights->interval(), 1000);
+}
+
 }  // namespace
 }  // namespace velaro
 
@@ -379,7 +432,7 @@ TEST_F(ExportTest, GraphPageShowsTheGraphInPlaceOfTheMap) {
 
   // Both boats sail the same courses at the same speeds, boat 1 on top.
   const QImage bothBoats = w->graphPicture();
-  w->findChild<QCheckBox*>(QStringLiteral("boatBox1"))->setChecked(false);
+  QTest::mouseClick(w->findChild<QCheckBox*>(QStringLiteral("boatBox1")), Qt::LeftButton);
   EXPECT_NE(w->graphPicture(), bothBoats);
   EXPECT_EQ(mapPicture(*w), w->graphPicture());
 
@@ -468,7 +521,7 @@ TEST_F(ExportTest, AFailedRetouchIsReportedAndKeepsTheEarlierPicture) {
   }();
   ASSERT_FALSE(earlier.isEmpty());
   ASSERT_TRUE(QFile::setPermissions(document("NoName.bmp"), QFileDevice::ReadOwner));
-  w->findChild<QCheckBox*>(QStringLiteral("boatBox1"))->setChecked(false);
+  QTest::mouseClick(w->findChild<QCheckBox*>(QStringLiteral("boatBox1")), Qt::LeftButton);
   w->retouch();
   ASSERT_EQ(m_messages.size(), 2u);
   EXPECT_TRUE(m_messages[1].text.contains(document("NoName.bmp"))) << m_messages[1].text.toStdString();
@@ -557,7 +610,7 @@ TEST_F(ExportTest, KmlAsksAboutBoatsOutOfFocusOnlyWhenThereAreSome) {
   ASSERT_EQ(m_platform.opened.size(), 1);
   EXPECT_EQ(m_platform.opened[0].toLocalFile(), document("VLRMap5.kml"));
 
-  w->findChild<QCheckBox*>(QStringLiteral("boatBox2"))->setChecked(false);
+  QTest::mouseClick(w->findChild<QCheckBox*>(QStringLiteral("boatBox2")), Qt::LeftButton);
   w->exportKml(Qt::RightButton);
   EXPECT_EQ(m_questions, 1);
   QFile kml(document("VLRMap5.kml"));

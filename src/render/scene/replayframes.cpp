@@ -1,5 +1,7 @@
 #include "render/scene/replayframes.h"
 
+#include "core/replay/lightflasher.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -65,13 +67,17 @@ ReplayFrames::ReplayFrames(const LoadedRace& loaded, const SceneOptions& options
 const QImage& ReplayFrames::render(int frame) {
   SceneOptions& o = m_renderer.options();
   const double t = m_take.timeOf(frame);
+  const int fps = std::max(1, m_take.fps);
   if (frame == 0) {
     takeAveragesAt(o, m_loaded, t);
-  } else if (frame % std::max(1, m_take.fps) == 0) {
+  } else if (frame % fps == 0) {
     const SpeedAverages averages = averageSpeeds(m_renderer.boatMotions());
     o.AvgSpeedUp = averages.AvgSpeedUp;
     o.AvgSpeedDown = averages.AvgSpeedDown;
   }
+  // The light timer ticks once a second of playing; the rings grow between.
+  o.lights = flashLights(m_loaded.race.lights, 1 + frame / fps);
+  o.LightPhase = double(frame % fps) / fps;
   if (m_followSun) {
     followReplayTime(o, m_loaded.geometry, t);
   } else {

@@ -56,7 +56,8 @@ struct ReplayTake {
 
 // The frames of a take, drawn one after another as the window's replay draws
 // them: each frame follows the time of day, and the wake averages are taken
-// anew once per second of playing, from the frame drawn last. In the
+// anew once per second of playing, from the frame drawn last; the lights
+// flash (by night) as the light timer makes them. In the
 // whole-race view each frame is that view at its time, the boats' wind
 // angles from the live scene of the same moment.
 class ReplayFrames {
