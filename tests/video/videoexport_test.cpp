@@ -121,6 +121,24 @@ TEST_F(VideoExport, ClipDecodesBackFrameForFrameAndStartsWithTheRenderedScene) {
   EXPECT_LT(movedShare(clip.pictures[0], rendered), 0.01);
   EXPECT_GT(movedShare(clip.pictures[1], rendered), 0.01);
 
+  // The whole-race view: the same picture as render draws it.
+  const CliRun whole =
+      runCli({QStringLiteral("video"), kRace, QStringLiteral("--whole-race"), QStringLiteral("--from"),
+              QStringLiteral("600"), QStringLiteral("--to"), QStringLiteral("630"), QStringLiteral("--fps"),
+              QStringLiteral("10"), QStringLiteral("--size"), QStringLiteral("640x480"), QStringLiteral("-o"),
+              path(QStringLiteral("whole.mp4"))});
+  ASSERT_EQ(whole.exitCode, 0) << whole.err.toStdString();
+  const CliRun wholeFirst =
+      runCli({QStringLiteral("render"), kRace, QStringLiteral("--whole-race"), QStringLiteral("--time"),
+              QStringLiteral("600"), QStringLiteral("--size"), QStringLiteral("640x480"),
+              QStringLiteral("-o"), path(QStringLiteral("whole.png"))});
+  ASSERT_EQ(wholeFirst.exitCode, 0) << wholeFirst.err.toStdString();
+  const DecodedVideo wholeClip = decodeVideo(path(QStringLiteral("whole.mp4")));
+  ASSERT_TRUE(wholeClip.ok) << wholeClip.error.toStdString();
+  EXPECT_EQ(wholeClip.frames, 10);
+  ASSERT_EQ(wholeClip.pictures.size(), 1u);
+  EXPECT_LT(movedShare(wholeClip.pictures[0], QImage(path(QStringLiteral("whole.png")))), 0.01);
+
   // WebM by its name, here 30 s at 30X and 10 frames a second: 10 frames.
   const CliRun webm = runCli({QStringLiteral("video"), kRace, QStringLiteral("--from"), QStringLiteral("0"),
                               QStringLiteral("--to"), QStringLiteral("30"), QStringLiteral("--fps"),
