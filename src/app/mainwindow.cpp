@@ -389,9 +389,10 @@ void MainWindow::retouch() {
   reportError(error);
 }
 
-// The frames are the live scene as the map shows it now (the same switches,
-// focus, zoom and orientation), the sea following the sun when the window's
-// does; the map's size is rounded up to even, which the colour planes need.
+// The frames are what the map shows now, the live scene (the same switches,
+// focus, zoom and orientation) or the whole-race view at its centre and
+// zoom, the sea following the sun when the window's does; the map's size is
+// rounded up to even, which the colour planes need.
 void MainWindow::exportVideo() {
   if (!m_haveRace || m_exportingVideo) {
     return;
@@ -410,6 +411,9 @@ void MainWindow::exportVideo() {
   take.speed = m_clock.ReplaySpeed();
   ReplayFrames frames(m_loaded, options, take);
   frames.setFollowSun(m_raceControlPanel->autoBrightness());
+  if (m_mapInteraction->state().isWholeRace()) {
+    frames.setWholeRace(m_mapInteraction->state());
+  }
   const std::optional<QString> error = m_documents.exportVideo(
       [&](const QString& path) { return writeVideoWithProgress(frames, path, this, m_language); });
   if (frameTimerRan) {
