@@ -35,11 +35,18 @@ BoatListPanel::BoatListPanel(QWidget* parent) : QWidget(parent) {
   m_content->resize(kPanelWidth, boatListHeightFor(0));
   m_content->setMouseTracking(true);
   m_content->installEventFilter(this);
-  m_header = named(new QLabel, "boatListHeader", m_content, kHeaderPlace);
+  m_header = named(new QLabel(tr("     Boat Name ")), "boatListHeader", m_content, kHeaderPlace);
   m_header->setMouseTracking(true);
   m_header->installEventFilter(this);
   m_scroll->setWidget(m_content);
   setMouseTracking(true);
+}
+
+void BoatListPanel::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    m_header->setText(tr("     Boat Name "));
+  }
+  QWidget::changeEvent(event);
 }
 
 void BoatListPanel::setBoats(const LoadedRace& loaded) {

@@ -69,6 +69,9 @@ class BoatListPanel : public QWidget {
   void leaveEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
   void showFocus();
   void setHoverBoat(int boat);

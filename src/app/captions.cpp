@@ -1,58 +1,61 @@
 #include "app/captions.h"
 
-#include <QAbstractButton>
-#include <QGroupBox>
-#include <QLabel>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLocale>
-#include <QWidget>
+#include <QTranslator>
 
 namespace velaro {
 
-const std::vector<Caption>& captionTable() {
-  static const std::vector<Caption> table = {
-      {"boatListHeader", QStringLiteral("     Boat Name "),
-       QStringLiteral("       艇　名          　         艇　名")},
-      {"raceFileLabel", QStringLiteral("Race File Name"), QStringLiteral(" レースファイル名")},
-      {"orientationGroup", QStringLiteral("Orientation"), QStringLiteral("表示方位")},
-      {"northUpButton", QStringLiteral("NorthWd"), QStringLiteral("北が上")},
-      {"windUpButton", QStringLiteral("WindWd"), QStringLiteral("風向")},
-      {"autoNextBox", QStringLiteral("AutoNext"), QStringLiteral("自動切換")},
-      {"showRaceButton", QStringLiteral("SHOW"), QStringLiteral("表示")},
-      {"trackPageButton", QStringLiteral("Track"), QStringLiteral("軌跡")},
-      {"graphPageButton", QStringLiteral("Graph"), QStringLiteral("ｸﾞﾗﾌ")},
-      {"tablePageButton", QStringLiteral("Table"), QStringLiteral("数表")},
-      {"autoTraceBox", QStringLiteral("Auto Trace"), QStringLiteral("軌跡追尾")},
-      {"laylineBox", QStringLiteral("Layline"), QStringLiteral("レイライン")},
-      {"referenceLineBox", QStringLiteral("Comp Ht"), QStringLiteral("比較線")},
-      {"boatNamesBox", QStringLiteral("Boat Name"), QStringLiteral("艇名表示")},
-      {"bigBoatsBox", QStringLiteral("Boat Size"), QStringLiteral("艇拡大")},
-      {"hintsBox", QStringLiteral("Tips"), QStringLiteral("操作説明")},
-      {"attachmentsButton", QStringLiteral("Attachment"), QStringLiteral("添付資料表示")},
-      {"retouchButton", QStringLiteral("Retouch"), QStringLiteral("画像処理")},
-  };
-  return table;
-}
+namespace {
 
-void applyCaptions(QWidget* root, Language language) {
-  const bool japanese = isJapanese(language);
-  for (const Caption& c : captionTable()) {
-    QObject* control = root->findChild<QObject*>(QString::fromLatin1(c.control));
-    if (!control) {
-      continue;
-    }
-    const QString& text = japanese ? c.japanese : c.english;
-    if (auto* label = qobject_cast<QLabel*>(control)) {
-      label->setText(text);
-    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-      button->setText(text);
-    } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
-      group->setTitle(text);
-    }
-  }
-}
+Language g_installed = Language::EnglishFixed;
+
+}  // namespace
 
 Language languageForSystemLocale() {
   return QLocale::system().language() == QLocale::Japanese ? Language::Japanese : Language::EnglishFixed;
+}
+
+// Every text the user reads is written in English as tr("...") in the widget
+// that shows it (QCoreApplication::translate in code without a widget), with
+// %1, %2 for the values put into it. Widgets set their texts in one
+// retranslate function, called when made and on QEvent::LanguageChange.
+// A new or changed text: build the target update_translations (lupdate adds
+// it to translations/velaro_ja.ts), write the Japanese into that file and
+// drop its type="unfinished"; the translations test fails until then. The
+// build compiles the file (lrelease) into the program's resources.
+// Message boxes stay English in both languages and are not translated.
+void installLanguage(Language language) {
+  static QTranslator* japanese = nullptr;
+  if (!japanese) {
+    japanese = new QTranslator(QCoreApplication::instance());
+    if (!japanese->load(QStringLiteral(":/i18n/velaro_ja.qm"))) {
+      qWarning("velaro: the Japanese translation is missing from the program");
+    }
+  }
+  const bool wasJapanese = isJapanese(g_installed);
+  g_installed = language;
+  if (isJapanese(language) == wasJapanese) {
+    return;
+  }
+  if (isJapanese(language)) {
+    QCoreApplication::installTranslator(japanese);
+  } else {
+    QCoreApplication::removeTranslator(japanese);
+  }
+  // The application posts the change to every window; deliver it now so
+  // that every caption changes at once.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+}
+
+Language installedLanguage() {
+  return g_installed;
+}
+
+QString hintLines(const QString& text) {
+  QString lines = text;
+  return lines.replace(u'\n', QStringLiteral("\r\n"));
 }
 
 }  // namespace velaro

@@ -2,10 +2,6 @@
 
 #include <QString>
 
-#include <vector>
-
-class QWidget;
-
 namespace velaro {
 
 // 0 Japanese, 1 English chosen by the user, 2 English because the system is
@@ -16,19 +12,17 @@ inline bool isJapanese(Language language) {
   return language == Language::Japanese;
 }
 
-struct Caption {
-  const char* control;  // object name of the control
-  QString english;
-  QString japanese;
-};
-
-// The captions of the main window's controls in both languages.
-const std::vector<Caption>& captionTable();
-
-// Sets the caption of every control of the table found under root.
-void applyCaptions(QWidget* root, Language language);
-
 // Japanese when the system locale is Japanese, else English fixed.
 Language languageForSystemLocale();
+
+// Puts the program's texts in a language: the Japanese translation is
+// installed or removed and every widget retranslates itself before this
+// returns.
+void installLanguage(Language language);
+// The language installLanguage last put on screen (English fixed before).
+Language installedLanguage();
+
+// Hint texts are written with "\n"; the hint box breaks lines with CR LF.
+QString hintLines(const QString& text);
 
 }  // namespace velaro

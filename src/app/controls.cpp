@@ -1,8 +1,14 @@
 #include "app/controls.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
 #include <QTextDocument>
 #include <QThread>
 
@@ -25,6 +31,44 @@ QPlainTextEdit* makeReadout(const char* name, QWidget* parent) {
   auto* readout = named(new QPlainTextEdit, name, parent);
   setUpReadout(readout);
   return readout;
+}
+
+int captionWidth(QWidget* control, const QFont& font) {
+  const QFontMetrics metrics(font);
+  if (auto* group = qobject_cast<QGroupBox*>(control)) {
+    return metrics.horizontalAdvance(group->title()) + 8;
+  }
+  if (qobject_cast<QPushButton*>(control)) {
+    return metrics.horizontalAdvance(static_cast<QPushButton*>(control)->text()) + 6;
+  }
+  if (auto* label = qobject_cast<QLabel*>(control)) {
+    return metrics.horizontalAdvance(label->text());
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+    // A check box or radio button: its indicator, the gap, the text.
+    const QStyle* style = control->style();
+    const bool radio = qobject_cast<QRadioButton*>(control) != nullptr;
+    const int indicator = style->pixelMetric(
+        radio ? QStyle::PM_ExclusiveIndicatorWidth : QStyle::PM_IndicatorWidth, nullptr, control);
+    const int gap = style->pixelMetric(
+        radio ? QStyle::PM_RadioButtonLabelSpacing : QStyle::PM_CheckBoxLabelSpacing, nullptr, control);
+    return indicator + gap + metrics.horizontalAdvance(button->text());
+  }
+  return 0;
+}
+
+void fitCaptions(QWidget* panel) {
+  for (QWidget* control : panel->findChildren<QWidget*>()) {
+    if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QLabel*>(control) &&
+        !qobject_cast<QGroupBox*>(control)) {
+      continue;
+    }
+    QFont font = control->parentWidget()->font();
+    while (font.pointSize() > 6 && captionWidth(control, font) > control->width()) {
+      font.setPointSize(font.pointSize() - 1);
+    }
+    control->setFont(font);
+  }
 }
 
 QTimer* makeTimer(const char* name, int intervalMs, QObject* parent) {

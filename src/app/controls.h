@@ -29,6 +29,14 @@ T* named(T* widget, const char* name, QWidget* parent, QRect geometry = QRect())
 void setUpReadout(QPlainTextEdit* readout);
 QPlainTextEdit* makeReadout(const char* name, QWidget* parent);
 
+// Gives every caption under panel the panel's font, or a smaller one where
+// the caption would not fit its control's fixed width (not below 6 points):
+// the places were measured with narrower fonts than a desktop may have.
+void fitCaptions(QWidget* panel);
+// The width a control's caption needs in a font, with what the control draws
+// beside it (0 for controls without a caption).
+int captionWidth(QWidget* control, const QFont& font);
+
 QTimer* makeTimer(const char* name, int intervalMs, QObject* parent);
 
 // The window's font: 9 points at 96 pixels per inch.

@@ -29,10 +29,9 @@ void DesktopDocuments::openFileIfExists(const QString& path) {
   }
 }
 
-void DesktopDocuments::openHelp(Language language) {
-  const QString ja = m_folders.folder(QString::fromLatin1(kHelpFolder)) + QStringLiteral("/index.html");
-  const QString en =
-      m_folders.folder(QString::fromLatin1(kHelpEnglishFolder)) + QStringLiteral("/index.html");
+void DesktopDocuments::openHelp(Language language, const QString& page) {
+  const QString ja = QDir(m_folders.folder(QString::fromLatin1(kHelpFolder))).filePath(page);
+  const QString en = QDir(m_folders.folder(QString::fromLatin1(kHelpEnglishFolder))).filePath(page);
   const QString first = isJapanese(language) ? ja : en;
   const QString second = isJapanese(language) ? en : ja;
   openFileIfExists(QFileInfo(first).isFile() ? first : second);

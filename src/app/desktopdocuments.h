@@ -30,9 +30,9 @@ class DesktopDocuments {
   void setDocumentsFolder(const QString& folder) { m_documentsFolder = folder; }
   void useDefaultDocumentsFolder();
 
-  // The help of the language on screen, or the other language's when only
-  // that one exists; nothing when neither does.
-  void openHelp(Language language);
+  // A help page (the entry page unless named) of the language on screen, or
+  // the other language's when only that one exists; nothing when neither does.
+  void openHelp(Language language, const QString& page = QStringLiteral("index.html"));
   // An attachment of the race by file name; nothing when the file is missing.
   void openAttachment(const QString& name);
   // Writes a file into the documents folder, beeps and opens it. The error

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QStringList>
 #include <QTextDocument>
+#include <QTextOption>
 
 #include <algorithm>
 
@@ -13,25 +14,48 @@ namespace velaro {
 HintBox::HintBox(QWidget* parent) : QPlainTextEdit(parent) {
   setObjectName(QStringLiteral("hintBox"));
   setUpReadout(this);
-  setStyleSheet(QStringLiteral("QPlainTextEdit { background: yellow; }"));
+  setStyleSheet(QStringLiteral("QPlainTextEdit { background: yellow; color: black; }"));
+  QTextOption centred = document()->defaultTextOption();
+  centred.setAlignment(Qt::AlignHCenter);
+  document()->setDefaultTextOption(centred);
   hide();
 }
 
 void HintBox::showHint(const QString& text, const QRect& rect, const QWidget* from) {
-  QRect r = from && parentWidget() ? rect.translated(from->mapTo(parentWidget(), QPoint())) : rect;
-  // Heights are given for the designed font; a box too low for its lines in
-  // the font here grows downwards so that no line is cut.
-  const int lines = static_cast<int>(text.count(QLatin1Char('\n'))) + 1;
-  const int frame = 2 * static_cast<int>(document()->documentMargin()) + 4;
-  r.setHeight(std::max(r.height(), lines * QFontMetrics(font()).lineSpacing() + frame));
+  const QRect placed = from && parentWidget() ? rect.translated(from->mapTo(parentWidget(), QPoint())) : rect;
+  m_hintX = placed.x();
+  m_hintY = placed.y();
+  showAt(text, placed.size());
+}
+
+void HintBox::offer(const Hint& hint) {
+  if (hint.needsHintsOn && !m_hintsOn) {
+    return;
+  }
+  if (hint.at) {
+    m_hintX = hint.at->x();
+    m_hintY = hint.at->y();
+  }
+  showAt(hint.text, hint.size);
+}
+
+void HintBox::showAt(const QString& text, QSize size) {
+  setGeometry(m_hintX, m_hintY, size.width(), size.height());
+  setPlainText(text);
+  // The sizes suit the narrow fonts hints were measured with; a box too low
+  // for its lines in the fonts at hand grows rather than cutting them off.
+  // Measured as laid out, with the line heights of fallback fonts (CJK).
+  QString lines = text;
+  lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  const QRect needed = fontMetrics().boundingRect(QRect(0, 0, std::max(1, size.width() - 4), 100000),
+                                                  Qt::TextWordWrap | Qt::AlignHCenter, lines);
+  resize(size.width(), std::max(size.height(), needed.height() + 4));
   // A box that would run off the window's right or bottom edge moves in.
   if (parentWidget()) {
     const QSize room = parentWidget()->size();
-    r.moveLeft(std::max(0, std::min(r.left(), room.width() - r.width())));
-    r.moveTop(std::max(0, std::min(r.top(), room.height() - r.height())));
+    move(std::max(0, std::min(x(), room.width() - width())),
+         std::max(0, std::min(y(), room.height() - height())));
   }
-  setGeometry(r);
-  setPlainText(text);
   show();
   raise();
 }

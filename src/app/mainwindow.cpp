@@ -71,7 +71,13 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::connectPanels() {
   RaceControlPanel* controls = m_raceControlPanel;
-  connect(m_overviewPanel, &OverviewPanel::helpClicked, this, [this] { m_documents.openHelp(m_language); });
+  connect(m_overviewPanel, &OverviewPanel::helpClicked, this,
+          [this](const QString& page) { m_documents.openHelp(m_language, page); });
+  m_hintBox->follow(m_overviewPanel, m_raceControlPanel, m_windGraphPanel);
+  connect(controls, &RaceControlPanel::hintsSwitched, m_hintBox, &HintBox::setHintsOn);
+  // Over the panels' empty parts every hover reaction ends.
+  connect(m_overviewPanel, &OverviewPanel::pointerOnEmptyPart, this, &MainWindow::endHovers);
+  connect(controls, &RaceControlPanel::pointerOnEmptyPart, this, &MainWindow::endHovers);
   connect(m_boatListPanel, &BoatListPanel::focusChanged, this, &MainWindow::onBoatFocusChanged);
   connect(m_boatListPanel, &BoatListPanel::pickedBoatChanged, this, &MainWindow::updateSceneOptions);
   connect(m_boatListPanel, &BoatListPanel::boatHovered, this, &MainWindow::onBoatHovered);
@@ -98,10 +104,6 @@ void MainWindow::connectPanels() {
   connect(controls, &RaceControlPanel::retouchClicked, this, &MainWindow::retouch);
   connect(controls, &RaceControlPanel::retouchRightClicked, this, &MainWindow::exportVideo);
   connect(controls, &RaceControlPanel::languageChosen, this, &MainWindow::setLanguage);
-  connect(controls, &RaceControlPanel::hintRequested, this, [this](const QString& text, const QRect& rect) {
-    m_hintBox->showHint(text, rect, m_raceControlPanel);
-  });
-  connect(controls, &RaceControlPanel::hintEnded, m_hintBox, &HintBox::hideHint);
 
   connect(m_timeBarPanel, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
   connect(m_timeBarPanel, &TimeBarWidget::startRequested, this, [this](double) {
@@ -109,7 +111,7 @@ void MainWindow::connectPanels() {
     redrawMap();
   });
   connect(m_timeBarPanel, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
-  connect(m_timeBarPanel, &TimeBarWidget::previewEnded, this, &MainWindow::timeBarPreviewEnded);
+  connect(m_timeBarPanel, &TimeBarWidget::previewEnded, this, &MainWindow::endHovers);
   connect(controls, &RaceControlPanel::autoTraceClicked, this, &MainWindow::onAutoTraceClicked);
 
   MapInteraction* pointer = m_mapInteraction;
@@ -139,7 +141,6 @@ void MainWindow::connectPanels() {
 bool MainWindow::startUp() {
   m_documents.useDefaultDocumentsFolder();
   m_raceControlPanel->setAutoNext(true);
-  m_hintBox->hideHint();
 
   setLanguage(languageForSystemLocale());
   m_platform.playGun();
@@ -160,8 +161,8 @@ bool MainWindow::startUp() {
 void MainWindow::setLanguage(Language language) {
   m_language = language;
   m_mapInteraction->setLanguage(language);
+  installLanguage(language);
   m_raceControlPanel->setLanguage(language);
-  applyCaptions(this, language);
 }
 
 void MainWindow::showMessage(const QString& text, bool error) {
@@ -246,7 +247,6 @@ void MainWindow::applyRaceToPanels() {
   m_windGraphPanel->showRace(m_loaded);
   m_stopwatch->show();
   showRaceCaption();
-  applyCaptions(this, m_language);
   ArrangeWindow();
   redrawGraph();
 }
@@ -267,7 +267,7 @@ void MainWindow::ArrangeWindow() {
   m_boatListPanel->raise();
   m_timeBarPanel->setGeometry(layout.timeBar);
   m_mapView->setGeometry(layout.map);
-  m_scoreBoard->move(layout.mapTopRight(m_scoreBoard->width()));
+  m_scoreBoard->setMapWidth(layout.map.width());
   m_flagPanel->move(layout.mapTopRight(m_flagPanel->width()));
   m_stopwatch->placeOn(layout.map.size());
 }
@@ -431,6 +431,7 @@ void MainWindow::updateSceneOptions() {
     return;
   }
   m_replayScreen.updateOptions(QSize(mapWidth(), mapHeight()), height());
+  m_windGraphPanel->setReplayMode(replayMode());
   if (!m_frameTimer->isActive() && m_page == 1) {
     redrawMap();
   }
@@ -600,8 +601,9 @@ void MainWindow::timeBarPreview(double t) {
   }
 }
 
-void MainWindow::timeBarPreviewEnded() {
+void MainWindow::endHovers() {
   m_hintBox->hideHint();
+  highlightBoat(-1);
   m_overviewPanel->show();
   m_raceControlPanel->show();
   showRaceCaption();
@@ -627,7 +629,7 @@ void MainWindow::exportKml(Qt::MouseButton button) {
   options.focused.resize(m_loaded.race.BoatCount(), 1);
   if (kmlAskHideUnfocused(static_cast<int>(std::count(options.focused.begin(), options.focused.end(), 0))) &&
       m_questionSink) {
-    m_hideUnfocused = m_questionSink(QStringLiteral("Velaro"), kmlQuestionText(options.japanese));
+    m_hideUnfocused = m_questionSink(QStringLiteral("Velaro"), tr("Hide Unfocused Boat ?"));
   }
   options.hideUnfocused = m_hideUnfocused;
   const bool presentScene = button == Qt::RightButton;

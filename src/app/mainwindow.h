@@ -100,6 +100,9 @@ class MainWindow : public QWidget {
   // 1 while the map shows the live scene ("Auto Trace" checked), 0 for the
   // view of the whole race.
   int replayMode() const;
+  // The pointer left what it hovered: hints and previews end, the panels
+  // and the race's caption come back.
+  void endHovers();
   // "Retouch": the picture the map shows saved as "NoName.bmp" in the
   // documents folder and opened: the graph picture on the Graph and Table
   // pages, else the map, the live scene drawn afresh at the replay time.
@@ -129,7 +132,6 @@ class MainWindow : public QWidget {
   void showClockAtSceneTime();
   void timeBarJump(double t);
   void timeBarPreview(double t);
-  void timeBarPreviewEnded();
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();
   void onBoatHovered(int boat);

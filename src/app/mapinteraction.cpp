@@ -126,12 +126,8 @@ void MapInteraction::onWindGraphHovered() {
     return;
   }
   const SceneOptions& o = m_screen.sceneOptions();
+  // The panel shows its own hint.
   setFlags(o.LabelLevel, o.RedWakeMode, o.ShowSails, true);
-  if (!m_state.isWholeRace()) {
-    const MapHint hint = windGraphHint(isJapanese(m_language));
-    m_panels.hints->showHint(hint.text,
-                             QRect(m_panels.hints->pos(), m_panels.hints->fitting(hint.size, hint.text)));
-  }
 }
 
 // Shift turns the measuring mode on, any other key off; releasing any key

@@ -1,6 +1,7 @@
 #include "app/overviewpanel.h"
 
 #include "app/controls.h"
+#include "app/shellhints.h"
 #include "render/overviewmap.h"
 
 #include <QMouseEvent>
@@ -20,15 +21,49 @@ OverviewPanel::OverviewPanel(QWidget* parent) : QWidget(parent) {
   m_clockReadout->setGeometry(3, kOverviewSize + 6, kOverviewSize, 20);
   m_helpButton = named(new QPushButton(QStringLiteral("?")), "helpButton", this,
                        QRect(3 + kOverviewSize + 7, 44, 80, 25));
-  connect(m_helpButton, &QPushButton::clicked, this, &OverviewPanel::helpClicked);
+  connect(m_helpButton, &QPushButton::clicked, this,
+          [this] { emit helpClicked(QStringLiteral("index.html")); });
+  m_logo->setCursor(Qt::PointingHandCursor);
+  for (QWidget* watched : {static_cast<QWidget*>(m_logo), static_cast<QWidget*>(m_helpButton)}) {
+    watched->installEventFilter(this);
+    watched->setMouseTracking(true);
+  }
+  setMouseTracking(true);
   m_overviewMap->installEventFilter(this);
 }
 
 bool OverviewPanel::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_overviewMap && event->type() == QEvent::MouseButtonPress) {
-    emit mapClicked(static_cast<QMouseEvent*>(event)->position().toPoint());
+  if (watched == m_overviewMap) {
+    if (event->type() == QEvent::MouseButtonPress) {
+      emit mapClicked(static_cast<QMouseEvent*>(event)->position().toPoint());
+    }
+    return QWidget::eventFilter(watched, event);
+  }
+  switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+      emit hintRequested(watched == m_logo ? ShellHints::about() : ShellHints::help());
+      break;
+    case QEvent::Leave:
+      emit hintEnded();
+      break;
+    case QEvent::MouseButtonRelease:
+      if (watched == m_logo && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        emit helpClicked(QStringLiteral("about.html"));
+      }
+      break;
+    default:
+      break;
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void OverviewPanel::mouseMoveEvent(QMouseEvent* event) {
+  // Moves over the pictures and read-outs arrive here too.
+  if (!childAt(event->position().toPoint())) {
+    emit pointerOnEmptyPart();
+  }
+  QWidget::mouseMoveEvent(event);
 }
 
 void OverviewPanel::setOverview(const QImage& map, const Projection& projection, std::vector<Rgb> colours) {

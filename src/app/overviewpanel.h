@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/hintbox.h"
 #include "core/analysis/boatcolours.h"
 #include "core/analysis/mapgeometry.h"
 #include "core/scene/scenestate.h"
@@ -16,8 +17,8 @@
 namespace velaro {
 
 // The top of the right-hand column: the overview map of the whole race with
-// a dot per boat, the date-time read-out below it, the logo and the help
-// button.
+// a dot per boat, the date-time read-out below it, the logo (a click
+// tells about the program) and the help button.
 class OverviewPanel : public QWidget {
   Q_OBJECT
 
@@ -40,12 +41,20 @@ class OverviewPanel : public QWidget {
   QString clockText() const { return m_clockReadout->toPlainText(); }
 
  signals:
-  void helpClicked();
+  // The help button asks for the help's entry page, the logo for the page
+  // about the program.
+  void helpClicked(const QString& page);
   // A click on the overview map, in the map's own pixels.
   void mapClicked(QPoint at);
+  // A hint for the help button or the logo under the pointer.
+  void hintRequested(const Hint& hint);
+  void hintEnded();
+  // The pointer moves over the panel where no control is.
+  void pointerOnEmptyPart();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   QLabel* m_overviewMap = nullptr;

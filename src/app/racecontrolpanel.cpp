@@ -1,6 +1,7 @@
 #include "app/racecontrolpanel.h"
 
 #include "app/controls.h"
+#include "app/shellhints.h"
 #include "app/transportpanel.h"
 #include "core/analysis/mapgeometry.h"
 #include "core/reports/kmlexport.h"
@@ -87,9 +88,9 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   m_raceFileLabel = named(new QLabel, "raceFileLabel", this);
   m_raceSelector = named(new QComboBox, "raceSelector", this);
   m_autoNextBox = named(new QCheckBox, "autoNextBox", this);
-  m_exitButton = named(new QPushButton(QStringLiteral("EXIT")), "exitButton", this);
-  m_showRaceButton = named(new QPushButton(QStringLiteral("SHOW")), "showRaceButton", this);
-  m_pageGroup = named(new QGroupBox(QStringLiteral("Page")), "pageGroup", this);
+  m_exitButton = named(new QPushButton, "exitButton", this);
+  m_showRaceButton = named(new QPushButton, "showRaceButton", this);
+  m_pageGroup = named(new QGroupBox, "pageGroup", this);
   m_trackPageButton = named(new QRadioButton, "trackPageButton", m_pageGroup);
   m_graphPageButton = named(new QRadioButton, "graphPageButton", m_pageGroup);
   m_tablePageButton = named(new QRadioButton, "tablePageButton", m_pageGroup);
@@ -110,23 +111,23 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   m_hintsBox->setChecked(true);
   m_hintsBox->hide();
   m_retouchButton = named(new QPushButton, "retouchButton", this);
-  m_googleEarthButton = named(new QPushButton(QStringLiteral("Google Earth")), "googleEarthButton", this);
+  m_googleEarthButton = named(new QPushButton, "googleEarthButton", this);
   m_attachmentsButton = named(new QPushButton, "attachmentsButton", this);
   m_attachmentList = named(new QListWidget, "attachmentList", this);
   m_attachmentList->hide();
   m_transportPanel = new TransportPanel(this);
-  m_seaColourGroup = named(new QGroupBox(QStringLiteral("Sea Color")), "seaColourGroup", this);
+  m_seaColourGroup = named(new QGroupBox, "seaColourGroup", this);
   m_seaBrightnessSlider = named(new QScrollBar(Qt::Horizontal), "seaBrightnessSlider", m_seaColourGroup);
   m_seaBrightnessSlider->setRange(0, 100);
   m_seaBrightnessSlider->setValue(100);
   m_seaSwatch = named(new QLabel, "seaSwatch", m_seaColourGroup);
-  m_autoSeaBox = named(new QCheckBox(QStringLiteral("AUTO")), "autoSeaBox", m_seaColourGroup);
+  m_autoSeaBox = named(new QCheckBox, "autoSeaBox", m_seaColourGroup);
   m_autoSeaBox->setChecked(true);
-  m_zoomLabel = named(new QLabel(QStringLiteral("ZOOM")), "zoomLabel", this);
+  m_zoomLabel = named(new QLabel, "zoomLabel", this);
   m_zoomSlider = named(new QScrollBar(Qt::Horizontal), "zoomSlider", this);
   m_zoomSlider->setRange(0, 100);
   m_zoomSlider->setValue(100);
-  m_speedLabel = named(new QLabel(QStringLiteral("SPEED")), "speedLabel", this);
+  m_speedLabel = named(new QLabel, "speedLabel", this);
   m_speedSlider = named(new QScrollBar(Qt::Horizontal), "speedSlider", this);
   m_speedSlider->setRange(kSpeedPositionMin, kSpeedPositionMax);
   m_speedSlider->setPageStep(5);
@@ -176,9 +177,85 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
           &RaceControlPanel::retouchRightClicked);
   connect(m_japaneseFlag, &QPushButton::clicked, this, [this] { emit languageChosen(Language::Japanese); });
   connect(m_englishFlag, &QPushButton::clicked, this, [this] { emit languageChosen(Language::English); });
-  // The export button tells the mouse buttons apart, so it is watched directly.
-  m_googleEarthButton->installEventFilter(this);
-  m_googleEarthButton->setMouseTracking(true);
+  connect(m_hintsBox, &QCheckBox::toggled, this, &RaceControlPanel::hintsSwitched);
+  // The export button tells the mouse buttons apart, so it is watched
+  // directly; so are the controls with hints.
+  for (QWidget* watched : std::initializer_list<QWidget*>{
+           m_googleEarthButton, m_autoNextBox, m_showRaceButton, m_bigBoatsBox, m_attachmentsButton}) {
+    watched->installEventFilter(this);
+    watched->setMouseTracking(true);
+  }
+  // A click on the list's empty space hides it.
+  m_attachmentList->viewport()->installEventFilter(this);
+  setMouseTracking(true);
+  retranslate();
+}
+
+void RaceControlPanel::retranslate() {
+  m_raceFileLabel->setText(tr("Race File Name"));
+  m_autoNextBox->setText(tr("AutoNext"));
+  m_exitButton->setText(tr("EXIT"));
+  m_showRaceButton->setText(tr("SHOW"));
+  m_pageGroup->setTitle(tr("Page"));
+  m_trackPageButton->setText(tr("Track"));
+  m_graphPageButton->setText(tr("Graph"));
+  m_tablePageButton->setText(tr("Table"));
+  m_orientationGroup->setTitle(tr("Orientation"));
+  m_northUpButton->setText(tr("NorthWd"));
+  m_windUpButton->setText(tr("WindWd"));
+  m_autoTraceBox->setText(tr("Auto Trace"));
+  m_laylineBox->setText(tr("Layline"));
+  m_referenceLineBox->setText(tr("Comp Ht"));
+  m_boatNamesBox->setText(tr("Boat Name"));
+  m_bigBoatsBox->setText(tr("Boat Size"));
+  m_hintsBox->setText(tr("Tips"));
+  m_retouchButton->setText(tr("Retouch"));
+  m_googleEarthButton->setText(tr("Google Earth"));
+  m_attachmentsButton->setText(tr("Attachment"));
+  m_seaColourGroup->setTitle(tr("Sea Color"));
+  m_autoSeaBox->setText(tr("AUTO"));
+  m_zoomLabel->setText(tr("ZOOM"));
+  m_speedLabel->setText(tr("SPEED"));
+  fitCaptions(this);
+}
+
+void RaceControlPanel::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    retranslate();
+  }
+  QWidget::changeEvent(event);
+}
+
+void RaceControlPanel::mouseMoveEvent(QMouseEvent* event) {
+  // Moves over controls without their own tracking arrive here too.
+  if (!childAt(event->position().toPoint())) {
+    emit pointerOnEmptyPart();
+  }
+  QWidget::mouseMoveEvent(event);
+}
+
+std::optional<Hint> RaceControlPanel::hintFor(const QObject* control) const {
+  if (control == m_autoNextBox) {
+    return ShellHints::autoNext(m_language);
+  }
+  if (control == m_showRaceButton) {
+    return ShellHints::showRace(geometry(), m_showRaceButton->geometry());
+  }
+  if (control == m_bigBoatsBox) {
+    return ShellHints::bigBoats(geometry(), m_bigBoatsBox->geometry());
+  }
+  if (control == m_attachmentsButton) {
+    return ShellHints::attachments(m_attachments);
+  }
+  if (control == m_googleEarthButton) {
+    const bool ja = isJapanese(m_language);
+    const QRect rect = kmlHintRect(m_googleEarthButton->pos(), ja).translated(pos());
+    const QString text =
+        tr("    Show Google Earth\nLeft Button => All Race\nRight Button => Present Scene\n"
+           "(△Button to Restart)");
+    return Hint{hintLines(text), rect.size(), rect.topLeft(), false};
+  }
+  return std::nullopt;
 }
 
 void RaceControlPanel::checkAutoTrace() {
@@ -298,17 +375,23 @@ void RaceControlPanel::onAttachmentItemClicked(QListWidgetItem* item) {
 }
 
 bool RaceControlPanel::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_googleEarthButton) {
-    if (event->type() == QEvent::MouseButtonPress) {
-      emit kmlExportRequested(static_cast<QMouseEvent*>(event)->button());
-      return true;
+  if (watched == m_attachmentList->viewport()) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        !m_attachmentList->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+      m_attachmentList->hide();
     }
-    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
-      const bool ja = isJapanese(m_language);
-      emit hintRequested(kmlHintText(ja), kmlHintRect(m_googleEarthButton->pos(), ja));
-    } else if (event->type() == QEvent::Leave) {
-      emit hintEnded();
+    return QWidget::eventFilter(watched, event);
+  }
+  if (watched == m_googleEarthButton && event->type() == QEvent::MouseButtonPress) {
+    emit kmlExportRequested(static_cast<QMouseEvent*>(event)->button());
+    return true;
+  }
+  if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+    if (const std::optional<Hint> hint = hintFor(watched)) {
+      emit hintRequested(*hint);
     }
+  } else if (event->type() == QEvent::Leave) {
+    emit hintEnded();
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/captions.h"
+#include "app/hintbox.h"
 #include "core/replay/replayclock.h"
 #include "core/scene/scenestate.h"
 
@@ -17,6 +18,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <optional>
 #include <span>
 
 namespace velaro {
@@ -63,6 +65,7 @@ class RaceControlPanel : public QWidget {
 
   bool autoNext() const { return m_autoNextBox->isChecked(); }
   void setAutoNext(bool on) { m_autoNextBox->setChecked(on); }
+  // HintsOn: the hints switch, checked and hidden.
   bool hintsOn() const { return m_hintsBox->isChecked(); }
 
   // Checks the Track page without sending pageChosen (a load starts on it).
@@ -131,12 +134,17 @@ class RaceControlPanel : public QWidget {
   // "Retouch" with the right button (or the menu key): the replay as a video.
   void retouchRightClicked();
   void languageChosen(Language language);
-  // A hint for a control under the pointer, rect in this panel's coordinates.
-  void hintRequested(const QString& text, const QRect& rect);
+  // A hint for a control under the pointer.
+  void hintRequested(const Hint& hint);
   void hintEnded();
+  void hintsSwitched(bool on);
+  // The pointer moves over the panel where no control is.
+  void pointerOnEmptyPart();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   void choosePage(Page page);
@@ -144,6 +152,9 @@ class RaceControlPanel : public QWidget {
   // "Auto Trace" would, before it does its own work.
   void checkAutoTrace();
   void showSeaSwatch();
+  void retranslate();
+  // The hint of a control under the pointer, if it has one.
+  std::optional<Hint> hintFor(const QObject* control) const;
 
   Language m_language = Language::EnglishFixed;
   QStringList m_attachments;

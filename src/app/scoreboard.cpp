@@ -27,6 +27,16 @@ void ScoreBoard::setResults(const std::vector<ResultLabel>& labels, const std::v
   hide();
 }
 
+void ScoreBoard::setMapWidth(int MapWidth) {
+  m_mapWidth = MapWidth;
+  move(MapWidth - width() - 5, 5);
+}
+
+void ScoreBoard::enterEvent(QEnterEvent* event) {
+  QWidget::enterEvent(event);
+  move(x() > 50 ? 5 : m_mapWidth - width() - 5, y());
+}
+
 void ScoreBoard::apply(bool cleared, const std::vector<int>& revealed, const ResultBoard& board) {
   if (cleared) {
     for (QLabel* line : m_resultLines) {

@@ -23,8 +23,16 @@ class ScoreBoard : public QWidget {
   // What the replay clock said: clear the revealed lines, reveal boats (0-based)
   // and size the board.
   void apply(bool cleared, const std::vector<int>& revealed, const ResultBoard& board);
+  // The map's width: the board sits 5 pixels inside its top right corner.
+  void setMapWidth(int MapWidth);
+
+ protected:
+  // The board jumps out of the pointer's way: to the map's left edge, or
+  // back to the right when it is already at the left.
+  void enterEvent(QEnterEvent* event) override;
 
  private:
+  int m_mapWidth = 0;
   std::vector<QLabel*> m_resultLines;
 };
 

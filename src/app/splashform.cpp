@@ -84,9 +84,8 @@ SplashForm::SplashForm(const QString& coverPath, QWidget* parent)
   m_statusLine = makeMemo(this, "statusLine", 10, false);
   m_raceTitle = makeMemo(this, "raceTitle", 25, true);
   m_raceSubtitle = makeMemo(this, "raceSubtitle", 18, true);
-  m_creditLine =
-      makeLabel(this, "creditLine", QStringLiteral("Velaro developers \u00b7 open source sailing tools"));
-  m_poweredByLine = makeLabel(this, "poweredByLine", QStringLiteral("Powered by"));
+  m_creditLine = makeLabel(this, "creditLine", tr("Velaro developers \u00b7 open source sailing tools"));
+  m_poweredByLine = makeLabel(this, "poweredByLine", tr("Powered by"));
   m_yearLine = makeLabel(this, "yearLine", QStringLiteral("Velaro 2009"));
   showProgress(QString(), 0, 1);
 }
@@ -130,7 +129,7 @@ void SplashForm::setTitles(const QString& caption, const QString& subcaption) {
 
 void SplashForm::showProgress(const QString& fileName, int k, int count) {
   if (!fileName.isEmpty()) {
-    setStatus(QStringLiteral("LOADING  %1  (%2/%3)").arg(fileName).arg(k).arg(count));
+    setStatus(tr("LOADING  %1  (%2/%3)").arg(fileName).arg(k).arg(count));
   }
   QPixmap bar(kProgressWidth, kProgressHeight);
   bar.fill(QColor(40, 40, 90));

@@ -35,23 +35,13 @@ int rowOf(const QMouseEvent* event) {
 }  // namespace
 
 TimeBarHint hintFor(Language language, const QString& timeText, int y) {
-  const QString time = u'(' + timeText + u')';
   TimeBarHint hint;
   hint.y = y;
-  if (isJapanese(language)) {
-    hint.text = QStringList{QStringLiteral("クリックで時間を瞬時に変更します"),
-                            QStringLiteral("(白はUpWind、灰色はDownWind )"), time}
-                    .join(QStringLiteral("\r\n"));
-    hint.width = 220;
-    hint.height = 43;
-  } else {
-    hint.text =
-        QStringList{QStringLiteral("Click to change the time."), time,
-                    QStringLiteral("(White zone = UpWind   )"), QStringLiteral("(Gray zone   = DownWind )")}
-            .join(QStringLiteral("\r\n"));
-    hint.width = 180;
-    hint.height = 55;
-  }
+  hint.text = hintLines(TimeBarWidget::tr("Click to change the time.\n(%1)\n"
+                                          "(White zone = UpWind   )\n(Gray zone   = DownWind )")
+                            .arg(timeText));
+  hint.width = isJapanese(language) ? 220 : 180;
+  hint.height = isJapanese(language) ? 43 : 55;
   return hint;
 }
 

@@ -33,7 +33,7 @@ TransportPanel::TransportPanel(QWidget* parent) : QWidget(parent) {
       named(new QPushButton(QStringLiteral("+")), "stepForwardButton", this, QRect(35, 17, 24, 16));
   m_stepBackwardButton = named(new QPushButton(QStringLiteral("-")), "stepBackwardButton", this,
                                QRect(35, 17 + 2 * kRowHeight, 24, 16));
-  auto* caption = named(new QLabel(QStringLiteral("GO/STOP")), "goStopLabel", this, QRect(2, 0, 66, 14));
+  auto* caption = named(new QLabel(tr("GO/STOP")), "goStopLabel", this, QRect(2, 0, 66, 14));
   caption->setAlignment(Qt::AlignHCenter);
 
   connect(m_forwardButton, &QPushButton::clicked, this, [this] { emit transportChosen(Transport::Forward); });

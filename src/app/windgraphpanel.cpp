@@ -1,6 +1,7 @@
 #include "app/windgraphpanel.h"
 
 #include "app/controls.h"
+#include "app/shellhints.h"
 #include "render/windgraphimage.h"
 
 #include <QEvent>
@@ -15,6 +16,18 @@ WindGraphPanel::WindGraphPanel(QWidget* parent) : QWidget(parent) {
   m_windGraph->setMouseTracking(true);
   m_windGraph->installEventFilter(this);
   hide();
+}
+
+bool WindGraphPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
+    emit hovered();
+    if (const std::optional<Hint> hint = ShellHints::windGraph(installedLanguage(), m_replayMode == 1)) {
+      emit hintRequested(*hint);
+    }
+  } else if (event->type() == QEvent::Leave) {
+    emit hintEnded();
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void WindGraphPanel::showRace(const LoadedRace& loaded) {
@@ -32,13 +45,6 @@ void WindGraphPanel::showTimeMarker(int barTop) {
   }
   m_barTop = barTop;
   m_windGraph->setPixmap(QPixmap::fromImage(WindGraphWithTime(m_graph, barTop)));
-}
-
-bool WindGraphPanel::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_windGraph && event->type() == QEvent::MouseMove) {
-    emit hovered();
-  }
-  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace velaro

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/hintbox.h"
 #include "core/loadpipeline.h"
 
 #include <QImage>
@@ -21,9 +22,15 @@ class WindGraphPanel : public QWidget {
   void showTimeMarker(int barTop);
   int timeMarkerTop() const { return m_barTop; }
 
+  // ReplayMode: 1 the live scene (the graph has a hint), 0 the whole-race view.
+  void setReplayMode(int ReplayMode) { m_replayMode = ReplayMode; }
+
  signals:
   // The pointer is over the graph.
   void hovered();
+  // The hint of the graph under the pointer (only over the live scene).
+  void hintRequested(const Hint& hint);
+  void hintEnded();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -32,6 +39,7 @@ class WindGraphPanel : public QWidget {
   QLabel* m_windGraph = nullptr;
   QImage m_graph;
   int m_barTop = -1;
+  int m_replayMode = 1;
 };
 
 }  // namespace velaro

@@ -1,7 +1,11 @@
 #include "app/mainwindow.h"
 #include "app/boatlistpanel.h"
+#include "app/hintbox.h"
 #include "app/mapview.h"
+#include "app/scoreboard.h"
+#include "app/windgraphpanel.h"
 #include "fakeplatform.h"
+#include "languageonscreen.h"
 #include "support/gpxmaker.h"
 
 #include <QAbstractButton>
@@ -13,8 +17,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -81,6 +88,15 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_GE(index, 0);
     combo->setCurrentIndex(index);
     w.onRaceChosen(index);
+  }
+
+  // The pointer comes over a control, or moves over a panel at a point.
+  static void hover(QWidget* widget, QPoint at = QPoint(2, 2)) {
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(widget, &enter);
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &move);
   }
 
   static void click(MainWindow& w, const char* button) {
@@ -230,6 +246,24 @@ TEST_F(MainWindowTest, AttachmentsOpenDirectlyOrFromTheList) {
   click(*w, "attachmentsButton");
   EXPECT_FALSE(list->isVisible());
   EXPECT_EQ(m_platform.opened.size(), 3);
+  // So does a click on the list's empty space.
+  click(*w, "attachmentsButton");
+  ASSERT_TRUE(list->isVisible());
+  const QPoint empty(5, list->viewport()->height() - 2);
+  ASSERT_EQ(list->itemAt(empty), nullptr);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(empty),
+                      QPointF(list->viewport()->mapToGlobal(empty)), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(list->viewport(), &release);
+  EXPECT_FALSE(list->isVisible());
+  EXPECT_EQ(m_platform.opened.size(), 3);
+
+  // The button's hint names the attachments, one a line (the box shows CR LF as one break).
+  hover(w->findChild<QWidget*>(QStringLiteral("attachmentsButton")));
+  auto* hint = w->findChild<HintBox*>();
+  EXPECT_TRUE(hint->isVisible());
+  EXPECT_EQ(hint->text(), QStringLiteral("Show following attachment file\none.pdf\ntwo.html\nthree.txt"));
+  EXPECT_EQ(hint->width(), 200);
 }
 
 TEST_F(MainWindowTest, HelpPrefersTheLanguageOnScreen) {
@@ -249,20 +283,75 @@ TEST_F(MainWindowTest, HelpPrefersTheLanguageOnScreen) {
   click(*w, "japaneseFlag");
   click(*w, "helpButton");
   EXPECT_TRUE(m_platform.opened[2].toLocalFile().endsWith(QStringLiteral("help/index.html")));
+
+  // The logo opens the page about the program the same way.
+  auto* logo = w->findChild<QLabel*>(QStringLiteral("logo"));
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(logo->mapToGlobal(QPoint(5, 5))),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(logo, &release);
+  EXPECT_EQ(m_platform.opened.size(), 3);
+  write(QStringLiteral("help-e/about.html"), "<html/>");
+  QCoreApplication::sendEvent(logo, &release);
+  ASSERT_EQ(m_platform.opened.size(), 4);
+  EXPECT_TRUE(m_platform.opened[3].toLocalFile().endsWith(QStringLiteral("help-e/about.html")));
+  w->setLanguage(Language::EnglishFixed);
 }
 
-TEST_F(MainWindowTest, LanguageFlagsSwitchEveryCaption) {
+TEST_F(MainWindowTest, LanguageFlagsSwitchEveryCaptionAndHintAtOnce) {
   auto w = makeWindow();
   w->show();
   w->setLanguage(Language::Japanese);
   auto* show = w->findChild<QPushButton*>(QStringLiteral("showRaceButton"));
   auto* japanese = w->findChild<QPushButton*>(QStringLiteral("japaneseFlag"));
   auto* english = w->findChild<QPushButton*>(QStringLiteral("englishFlag"));
+  auto* hint = w->findChild<HintBox*>();
+  const auto text = [&](const char* name) {
+    QObject* control = w->findChild<QObject*>(QString::fromLatin1(name));
+    if (auto* group = qobject_cast<QGroupBox*>(control)) {
+      return group->title();
+    }
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+      return label->text();
+    }
+    return qobject_cast<QAbstractButton*>(control)->text();
+  };
+  const std::vector<std::pair<const char*, QString>> captions = {
+      {"boatListHeader", QStringLiteral("     Boat Name ")},
+      {"raceFileLabel", QStringLiteral("Race File Name")},
+      {"orientationGroup", QStringLiteral("Orientation")},
+      {"northUpButton", QStringLiteral("NorthWd")},
+      {"windUpButton", QStringLiteral("WindWd")},
+      {"autoNextBox", QStringLiteral("AutoNext")},
+      {"showRaceButton", QStringLiteral("SHOW")},
+      {"trackPageButton", QStringLiteral("Track")},
+      {"graphPageButton", QStringLiteral("Graph")},
+      {"tablePageButton", QStringLiteral("Table")},
+      {"autoTraceBox", QStringLiteral("Auto Trace")},
+      {"laylineBox", QStringLiteral("Layline")},
+      {"referenceLineBox", QStringLiteral("Comp Ht")},
+      {"boatNamesBox", QStringLiteral("Boat Name")},
+      {"bigBoatsBox", QStringLiteral("Boat Size")},
+      {"hintsBox", QStringLiteral("Tips")},
+      {"attachmentsButton", QStringLiteral("Attachment")},
+      {"retouchButton", QStringLiteral("Retouch")}};
   EXPECT_EQ(show->text(), QStringLiteral("表示"));
+  EXPECT_EQ(text("northUpButton"), QStringLiteral("北が上"));
+  EXPECT_EQ(text("boatListHeader"), QStringLiteral("       艇　名          　         艇　名"));
+  for (const auto& [name, english] : captions) {
+    EXPECT_NE(text(name), english) << name;
+  }
+  hover(w->findChild<QWidget*>(QStringLiteral("autoNextBox")));
+  EXPECT_EQ(hint->text(), QStringLiteral("ファイルを順次自動切換えします"));
+  EXPECT_EQ(hint->width(), 220);
   EXPECT_TRUE(english->isVisible());
   EXPECT_FALSE(japanese->isVisible());
   click(*w, "englishFlag");
-  EXPECT_EQ(show->text(), QStringLiteral("SHOW"));
+  for (const auto& [name, english] : captions) {
+    EXPECT_EQ(text(name), english) << name;
+  }
+  hover(w->findChild<QWidget*>(QStringLiteral("autoNextBox")));
+  EXPECT_EQ(hint->text(), QStringLiteral("Auto changer on/off"));
+  EXPECT_EQ(hint->width(), 180);
   EXPECT_TRUE(japanese->isVisible());
   EXPECT_FALSE(english->isVisible());
   // English because the system is not Japanese: no way to switch.
@@ -360,8 +449,9 @@ class ExportTest : public MainWindowTest {
     auto w = makeWindow();
     EXPECT_TRUE(m_documents.isValid());
     w->setDocumentsFolder(m_documents.path());
-    w->setQuestionSink([this](const QString&, const QString&) {
+    w->setQuestionSink([this](const QString&, const QString& text) {
       ++m_questions;
+      m_question = text;
       return m_answer;
     });
     EXPECT_TRUE(w->startUp());
@@ -373,6 +463,7 @@ class ExportTest : public MainWindowTest {
 
   QTemporaryDir m_documents;
   int m_questions = 0;
+  QString m_question;
   bool m_answer = true;
 };
 
@@ -613,6 +704,13 @@ TEST_F(ExportTest, KmlAsksAboutBoatsOutOfFocusOnlyWhenThereAreSome) {
   QTest::mouseClick(w->findChild<QCheckBox*>(QStringLiteral("boatBox2")), Qt::LeftButton);
   w->exportKml(Qt::RightButton);
   EXPECT_EQ(m_questions, 1);
+  EXPECT_EQ(m_question, QStringLiteral("Hide Unfocused Boat ?"));
+  {
+    const LanguageOnScreen japanese(Language::Japanese);
+    w->exportKml(Qt::RightButton);
+    EXPECT_EQ(m_question, QStringLiteral("フォーカスの外れた艇を隠しますか？\n"
+                                         "（いいえの場合はフォーカスの外れた艇を細線で表示します）"));
+  }
   QFile kml(document("VLRMap5.kml"));
   ASSERT_TRUE(kml.open(QIODevice::ReadOnly));
   const QByteArray text = kml.readAll();
@@ -650,6 +748,61 @@ TEST_F(MainWindowTest, ASecondLoadDuringALoadIsRefused) {
   EXPECT_FALSE(w->isLoading());
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
   EXPECT_TRUE(m_messages.empty());
+}
+
+}  // namespace
+}  // namespace velaro
+
+namespace velaro {
+namespace {
+
+TEST_F(MainWindowTest, HintsComeAndGoWithThePointer) {
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  w->show();
+  auto* hint = w->findChild<HintBox*>();
+  auto* controls = w->findChild<QWidget*>(QStringLiteral("raceControlPanel"));
+
+  // SHOW places its hint above itself; the AutoNext hint then appears there.
+  hover(w->findChild<QWidget*>(QStringLiteral("showRaceButton")));
+  ASSERT_TRUE(hint->isVisible());
+  const QPoint showHintAt(controls->x() + 183 + 73 - 180, controls->y() + 28 - 37);
+  EXPECT_EQ(hint->pos(), showHintAt);
+  hover(w->findChild<QWidget*>(QStringLiteral("autoNextBox")));
+  EXPECT_EQ(hint->pos(), showHintAt);
+  EXPECT_EQ(hint->text(), QStringLiteral("Auto changer on/off"));
+
+  // The empty part of the control panel takes every hint away.
+  const QPoint empty(150, 3);
+  ASSERT_EQ(controls->childAt(empty), nullptr);
+  hover(controls, empty);
+  EXPECT_FALSE(hint->isVisible());
+  // Over a control the panel's own moves do not.
+  hover(w->findChild<QWidget*>(QStringLiteral("bigBoatsBox")));
+  hover(controls, QPoint(170, 121));
+  EXPECT_TRUE(hint->isVisible());
+  hover(w->findChild<QWidget*>(QStringLiteral("overviewPanel")), QPoint(200, 190));
+  EXPECT_FALSE(hint->isVisible());
+
+  // The wind graph's hint belongs to the live scene.
+  auto* windGraph = w->findChild<WindGraphPanel*>();
+  windGraph->setReplayMode(0);
+  hover(w->findChild<QWidget*>(QStringLiteral("windGraph")));
+  EXPECT_FALSE(hint->isVisible());
+  windGraph->setReplayMode(1);
+  hover(w->findChild<QWidget*>(QStringLiteral("windGraph")));
+  EXPECT_TRUE(hint->isVisible());
+  EXPECT_EQ(hint->text(), QStringLiteral("TWD graph can be ON/OFF when click map."));
+
+  // The score board jumps out of the pointer's way, and back.
+  auto* board = w->findChild<ScoreBoard*>();
+  const int right = w->mapWidth() - board->width() - 5;
+  EXPECT_EQ(board->x(), right);
+  QEnterEvent enter(QPointF(3, 3), QPointF(3, 3), QPointF(3, 3));
+  QCoreApplication::sendEvent(board, &enter);
+  EXPECT_EQ(board->x(), 5);
+  QCoreApplication::sendEvent(board, &enter);
+  EXPECT_EQ(board->x(), right);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "app/racecontrolpanel.h"
+#include "app/controls.h"
 #include "app/hintbox.h"
+#include "languageonscreen.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -126,9 +128,7 @@ TEST(RaceControlPanel, GoogleEarthTellsTheMouseButtonsApartAndHintsBesideItself)
   auto* panel = new RaceControlPanel(&window);
   panel->move(535, 345);
   auto* hint = new HintBox(&window);
-  QObject::connect(panel, &RaceControlPanel::hintRequested,
-                   [&](const QString& text, const QRect& rect) { hint->showHint(text, rect, panel); });
-  QObject::connect(panel, &RaceControlPanel::hintEnded, hint, &HintBox::hideHint);
+  hint->follow(panel);
   QSignalSpy exports(panel, &RaceControlPanel::kmlExportRequested);
   window.show();
   QWidget* button = child(*panel, "googleEarthButton");
@@ -144,10 +144,19 @@ TEST(RaceControlPanel, GoogleEarthTellsTheMouseButtonsApartAndHintsBesideItself)
   QCoreApplication::sendEvent(button, &enter);
   EXPECT_TRUE(hint->isVisible());
   // In window coordinates: 190 wide, ending 5 pixels left of the button, at
-  // least 60 high (more where the font needs it for four lines).
+  // least 60 high (more when the font's lines need it).
   EXPECT_EQ(hint->geometry().topLeft(), QPoint(535 + 169 - 195, 345 + 153));
   EXPECT_EQ(hint->width(), 190);
   EXPECT_GE(hint->height(), 60);
+  EXPECT_EQ(hint->text(), QStringLiteral("    Show Google Earth\nLeft Button => All Race\n"
+                                         "Right Button => Present Scene\n(△Button to Restart)"));
+  {
+    const LanguageOnScreen japanese(Language::Japanese);
+    panel->setLanguage(Language::Japanese);
+    QCoreApplication::sendEvent(button, &enter);
+    EXPECT_TRUE(hint->text().startsWith(QStringLiteral("  Google Earthを表示します\n左ｸﾘｯｸ → 全レース")));
+    EXPECT_EQ(hint->width(), 250);
+  }
   QEvent leave(QEvent::Leave);
   QCoreApplication::sendEvent(button, &leave);
   EXPECT_FALSE(hint->isVisible());
@@ -168,6 +177,19 @@ TEST(RaceControlPanel, TheVisibleFlagOffersTheOtherLanguage) {
   panel.setLanguage(Language::EnglishFixed);
   EXPECT_FALSE(japanese->isVisible());
   EXPECT_FALSE(english->isVisible());
+}
+
+TEST(RaceControlPanel, EveryCaptionFitsItsControlInBothLanguages) {
+  for (const Language language : {Language::EnglishFixed, Language::Japanese}) {
+    const LanguageOnScreen onScreen(language);
+    QWidget window;
+    window.setFont(windowFont(window.font(), window.logicalDpiY()));
+    auto* panel = new RaceControlPanel(&window);
+    for (QWidget* control : panel->findChildren<QWidget*>()) {
+      EXPECT_LE(captionWidth(control, control->font()), control->width())
+          << control->objectName().toStdString() << (isJapanese(language) ? " in Japanese" : " in English");
+    }
+  }
 }
 
 }  // namespace

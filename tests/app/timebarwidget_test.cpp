@@ -1,4 +1,5 @@
 #include "app/timebarwidget.h"
+#include "languageonscreen.h"
 
 #include "core/replay/replayclock.h"
 
@@ -285,6 +286,7 @@ TEST(TimeBarWidget, HintsInBothLanguages) {
   EXPECT_EQ(hintFor(Language::English, QStringLiteral("x"), 0).text,
             hintFor(Language::EnglishFixed, "x", 0).text);
 
+  const LanguageOnScreen japanese(Language::Japanese);
   const TimeBarHint ja = hintFor(Language::Japanese, QStringLiteral("2009/07/19 12:28:40"), 12);
   EXPECT_EQ(ja.text, QStringLiteral("クリックで時間を瞬時に変更します\r\n(白はUpWind、灰色はDownWind )\r\n"
                                     "(2009/07/19 12:28:40)"));

@@ -468,14 +468,6 @@ TEST(KmlSceneBoats, TakenFromTheLiveScene) {
 TEST(KmlWindow, QuestionAndHint) {
   EXPECT_FALSE(kmlAskHideUnfocused(0));
   EXPECT_TRUE(kmlAskHideUnfocused(1));
-  EXPECT_QEQ(kmlQuestionText(false), QStringLiteral("Hide Unfocused Boat ?"));
-  EXPECT_QEQ(kmlQuestionText(true),
-             QStringLiteral("フォーカスの外れた艇を隠しますか？\r\n"
-                            "（いいえの場合はフォーカスの外れた艇を細線で表示します）"));
-  EXPECT_QEQ(kmlHintText(false), QStringLiteral("    Show Google Earth\r\nLeft Button => All Race\r\n"
-                                                "Right Button => Present Scene\r\n(△Button to Restart)"));
-  EXPECT_TRUE(
-      kmlHintText(true).startsWith(QStringLiteral("  Google Earthを表示します\r\n左ｸﾘｯｸ → 全レース")));
   EXPECT_EQ(kmlHintRect(QPoint(900, 400), false), QRect(705, 400, 190, 60));
   EXPECT_EQ(kmlHintRect(QPoint(900, 400), true), QRect(645, 400, 250, 60));
 }

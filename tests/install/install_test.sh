@@ -15,7 +15,8 @@ fail() {
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for f in bin/velaro bin/velaro-cli share/velaro/demo/raceadmin/racefile.st share/velaro/demo/help-e/index.html \
-  share/velaro/ya/buoi.png share/applications/io.github.velaro.Velaro.desktop \
+  share/velaro/ya/buoi.png share/velaro/translations/velaro_ja.qm share/velaro/demo/help/about.html \
+  share/velaro/demo/help-e/about.html share/applications/io.github.velaro.Velaro.desktop \
   share/metainfo/io.github.velaro.Velaro.metainfo.xml share/icons/hicolor/scalable/apps/io.github.velaro.Velaro.svg; do
   [ -e "$prefix/$f" ] || fail "$f is not installed"
 done

@@ -370,26 +370,6 @@ QByteArray ExportPresentScene(const Race& race, double sceneTime, const std::vec
   return w.bytes();
 }
 
-QString kmlQuestionText(bool japanese) {
-  if (japanese) {
-    return QStringLiteral(
-        "フォーカスの外れた艇を隠しますか？\r\n（いいえの場合はフォーカスの外れた艇を細線で表示します）");
-  }
-  return QStringLiteral("Hide Unfocused Boat ?");
-}
-
-QString kmlHintText(bool japanese) {
-  const QStringList lines =
-      japanese
-          ? QStringList{QStringLiteral("  Google Earthを表示します"), QStringLiteral("左ｸﾘｯｸ → 全レース"),
-                        QStringLiteral("右ｸﾘｯｸ → 現在表示中のシーン"),
-                        QStringLiteral("(再開するには△ボタンを押してください)")}
-          : QStringList{QStringLiteral("    Show Google Earth"), QStringLiteral("Left Button => All Race"),
-                        QStringLiteral("Right Button => Present Scene"),
-                        QStringLiteral("(△Button to Restart)")};
-  return lines.join(QStringLiteral("\r\n"));
-}
-
 QRect kmlHintRect(QPoint buttonTopLeft, bool japanese) {
   const int width = japanese ? 250 : 190;
   constexpr int kHeight = 60;

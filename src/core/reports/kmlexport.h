@@ -80,10 +80,6 @@ QString cdataText(const QString& text);
 inline bool kmlAskHideUnfocused(int unfocusedCount) {
   return unfocusedCount > 0;
 }
-QString kmlQuestionText(bool japanese);
-// The hint of the button, shown whether hints are on or not; lines joined by
-// CR LF.
-QString kmlHintText(bool japanese);
 // Where the hint box goes: its right edge 5 pixels left of the button, its
 // top level with the button's. buttonTopLeft is in the window's coordinates.
 QRect kmlHintRect(QPoint buttonTopLeft, bool japanese);

@@ -1,0 +1,211 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>velaro::BoatListPanel</name>
+    <message>
+        <source>     Boat Name </source>
+        <translation>       艇&#x3000;名          &#x3000;         艇&#x3000;名</translation>
+    </message>
+</context>
+<context>
+    <name>velaro::MainWindow</name>
+    <message>
+        <source>Hide Unfocused Boat ?</source>
+        <translation>フォーカスの外れた艇を隠しますか？
+（いいえの場合はフォーカスの外れた艇を細線で表示します）</translation>
+    </message>
+</context>
+<context>
+    <name>velaro::RaceControlPanel</name>
+    <message>
+        <source>Race File Name</source>
+        <translation> レースファイル名</translation>
+    </message>
+    <message>
+        <source>AutoNext</source>
+        <translation>自動切換</translation>
+    </message>
+    <message>
+        <source>EXIT</source>
+        <translation>EXIT</translation>
+    </message>
+    <message>
+        <source>SHOW</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Page</translation>
+    </message>
+    <message>
+        <source>Track</source>
+        <translation>軌跡</translation>
+    </message>
+    <message>
+        <source>Graph</source>
+        <translation>ｸﾞﾗﾌ</translation>
+    </message>
+    <message>
+        <source>Table</source>
+        <translation>数表</translation>
+    </message>
+    <message>
+        <source>Orientation</source>
+        <translation>表示方位</translation>
+    </message>
+    <message>
+        <source>NorthWd</source>
+        <translation>北が上</translation>
+    </message>
+    <message>
+        <source>WindWd</source>
+        <translation>風向</translation>
+    </message>
+    <message>
+        <source>Auto Trace</source>
+        <translation>軌跡追尾</translation>
+    </message>
+    <message>
+        <source>Layline</source>
+        <translation>レイライン</translation>
+    </message>
+    <message>
+        <source>Comp Ht</source>
+        <translation>比較線</translation>
+    </message>
+    <message>
+        <source>Boat Name</source>
+        <translation>艇名表示</translation>
+    </message>
+    <message>
+        <source>Boat Size</source>
+        <translation>艇拡大</translation>
+    </message>
+    <message>
+        <source>Tips</source>
+        <translation>操作説明</translation>
+    </message>
+    <message>
+        <source>Retouch</source>
+        <translation>画像処理</translation>
+    </message>
+    <message>
+        <source>Google Earth</source>
+        <translation>Google Earth</translation>
+    </message>
+    <message>
+        <source>Attachment</source>
+        <translation>添付資料表示</translation>
+    </message>
+    <message>
+        <source>Sea Color</source>
+        <translation>Sea Color</translation>
+    </message>
+    <message>
+        <source>AUTO</source>
+        <translation>AUTO</translation>
+    </message>
+    <message>
+        <source>ZOOM</source>
+        <translation>ZOOM</translation>
+    </message>
+    <message>
+        <source>SPEED</source>
+        <translation>SPEED</translation>
+    </message>
+    <message>
+        <source>    Show Google Earth
+Left Button =&gt; All Race
+Right Button =&gt; Present Scene
+(△Button to Restart)</source>
+        <translation>  Google Earthを表示します
+左ｸﾘｯｸ → 全レース
+右ｸﾘｯｸ → 現在表示中のシーン
+(再開するには△ボタンを押してください)</translation>
+    </message>
+</context>
+<context>
+    <name>velaro::ShellHints</name>
+    <message>
+        <source>Auto changer on/off</source>
+        <translation>ファイルを順次自動切換えします</translation>
+    </message>
+    <message>
+        <source>Choose race file at left box
+then click here to show it.</source>
+        <translation>左のボックスでレースを選び
+このボタンでそれを表示します</translation>
+    </message>
+    <message>
+        <source>Enlarge Disp Boat Size</source>
+        <translation>艇の表示サイズを拡大/縮小します</translation>
+    </message>
+    <message>
+        <source>    Show Help</source>
+        <translation>  HELPを表示します</translation>
+    </message>
+    <message>
+        <source>TWD graph can be ON/OFF when click map.</source>
+        <translation>地図画面をクリックすると風向グラフ表示をON/OFFできます</translation>
+    </message>
+    <message>
+        <source>Show following attachment file</source>
+        <translation>下記の添付ファイルを表示します</translation>
+    </message>
+    <message>
+        <source>
+&lt;Velaro&gt;
+yacht racing browser
+
+Replays GPS race logs.
+
+Free; no warranty.
+
+&lt;Click: about Velaro&gt;</source>
+        <translation>
+&lt;Velaro&gt;
+yacht racing browser
+
+GPSログでレースを再生
+
+フリーソフト・無保証
+
+&lt;クリックで概要表示&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>velaro::SplashForm</name>
+    <message>
+        <source>Velaro developers · open source sailing tools</source>
+        <translation>Velaro 開発者 · オープンソースのセーリングツール</translation>
+    </message>
+    <message>
+        <source>Powered by</source>
+        <translation>Powered by</translation>
+    </message>
+    <message>
+        <source>LOADING  %1  (%2/%3)</source>
+        <translation>読込中  %1  (%2/%3)</translation>
+    </message>
+</context>
+<context>
+    <name>velaro::TimeBarWidget</name>
+    <message>
+        <source>Click to change the time.
+(%1)
+(White zone = UpWind   )
+(Gray zone   = DownWind )</source>
+        <translation>クリックで時間を瞬時に変更します
+(白はUpWind、灰色はDownWind )
+(%1)</translation>
+    </message>
+</context>
+<context>
+    <name>velaro::TransportPanel</name>
+    <message>
+        <source>GO/STOP</source>
+        <translation>GO/STOP</translation>
+    </message>
+</context>
+</TS>
