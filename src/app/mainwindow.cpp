@@ -415,7 +415,7 @@ void MainWindow::exportVideo() {
     frames.setWholeRace(m_mapInteraction->state());
   }
   const std::optional<QString> error = m_documents.exportVideo(
-      [&](const QString& path) { return writeVideoWithProgress(frames, path, this, m_language); });
+      [&](const QString& path) { return writeVideoWithProgress(frames, path, this); });
   if (frameTimerRan) {
     m_frameTimer->start(ReplayClock::kFrameIntervalMs);
   }

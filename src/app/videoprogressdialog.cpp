@@ -1,17 +1,16 @@
 #include "app/videoprogressdialog.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProgressDialog>
 
 namespace velaro {
 
-VideoOutcome writeVideoWithProgress(ReplayFrames& frames, const QString& path, QWidget* parent,
-                                    Language language) {
-  const bool ja = isJapanese(language);
-  const QString name = QFileInfo(path).fileName();
-  QProgressDialog dialog(
-      ja ? QStringLiteral("%1 を書き出しています").arg(name) : QStringLiteral("Writing %1").arg(name),
-      ja ? QStringLiteral("キャンセル") : QStringLiteral("Cancel"), 0, frames.count(), parent);
+VideoOutcome writeVideoWithProgress(ReplayFrames& frames, const QString& path, QWidget* parent) {
+  const QString text =
+      QCoreApplication::translate("velaro::VideoProgress", "Writing %1").arg(QFileInfo(path).fileName());
+  QProgressDialog dialog(text, QCoreApplication::translate("velaro::VideoProgress", "Cancel"), 0,
+                         frames.count(), parent);
   dialog.setObjectName(QStringLiteral("videoProgress"));
   dialog.setWindowTitle(QStringLiteral("Velaro"));
   dialog.setWindowModality(Qt::WindowModal);

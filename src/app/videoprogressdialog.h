@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/captions.h"
 #include "render/scene/replayframes.h"
 #include "video/replayvideo.h"
 
@@ -12,9 +11,9 @@ namespace velaro {
 
 // Writes the frames as a video at path while a progress dialog over parent
 // (object name "videoProgress") shows how far it got. Its Cancel button
-// stops the video and removes what was written. The dialog is window-modal:
+// stops the video and removes what was written; its texts are in the
+// language on screen. The dialog is window-modal:
 // the window takes no input meanwhile, but repaints.
-VideoOutcome writeVideoWithProgress(ReplayFrames& frames, const QString& path, QWidget* parent,
-                                    Language language);
+VideoOutcome writeVideoWithProgress(ReplayFrames& frames, const QString& path, QWidget* parent);
 
 }  // namespace velaro
