@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 
+#include "benchapp.h"
 #include "benchnoise.h"
 
 #include <benchmark/benchmark.h>
@@ -29,20 +30,6 @@ constexpr double kStartLat = 2100;  // 35 N
 constexpr double kStartLon = 8340;  // 139 E
 const double kCosLat = std::cos(kStartLat / 60 * std::numbers::pi / 180);
 const QSize kFullHd(1920, 1080);
-
-// Text needs the font database of a GUI application; the benchmark program
-// has no main of its own, so the first scene makes one.
-void ensureGuiApplication() {
-  static int argc = 1;
-  static char name[] = "velaro_bench";
-  static char* argv[] = {name, nullptr};
-  if (QGuiApplication::instance() == nullptr) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-      qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    new QGuiApplication(argc, argv);
-  }
-}
 
 // A windward-leeward course sailed three times round by boats of slightly
 // different speeds, tacking and gybing across the course; a shore to the

@@ -297,4 +297,15 @@ GPSログでレースを再生
         <translation>GO/STOP</translation>
     </message>
 </context>
+<context>
+    <name>velaro::VideoProgress</name>
+    <message>
+        <source>Writing %1</source>
+        <translation>%1 を書き出しています</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
 </TS>

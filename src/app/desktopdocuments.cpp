@@ -83,6 +83,23 @@ std::optional<QString> DesktopDocuments::exportPicture(const QImage& picture) {
   return std::nullopt;
 }
 
+std::optional<QString> DesktopDocuments::exportVideo(
+    const std::function<VideoOutcome(const QString& path)>& write) {
+  const QString path = QDir(m_documentsFolder).filePath(QString::fromLatin1(kVideoFileName));
+  if (auto error = makeDocumentsFolder(path)) {
+    return error;
+  }
+  const VideoOutcome outcome = write(path);
+  if (outcome.stopped) {
+    return std::nullopt;
+  }
+  if (!outcome.written) {
+    return outcome.error;
+  }
+  m_platform.openUrl(QUrl::fromLocalFile(path));
+  return std::nullopt;
+}
+
 std::optional<QString> DesktopDocuments::exportKml(const Race& race, KmlOptions options,
                                                    const SceneState* scene, double sceneTime) {
   // The races folder's own pictures, else the program's; the races folder is

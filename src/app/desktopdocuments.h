@@ -6,12 +6,14 @@
 #include "core/racefolders.h"
 #include "core/reports/kmlexport.h"
 #include "core/scene/scenestate.h"
+#include "video/replayvideo.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QImage>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -46,6 +48,10 @@ class DesktopDocuments {
   // over an earlier one and opened; the error text when it cannot be written
   // (the earlier file stays as it was and nothing opens).
   std::optional<QString> exportPicture(const QImage& picture);
+  // The replay as "NoName.mp4", made by write at the path it is given,
+  // over an earlier one, and opened. The error text when it cannot be
+  // written (nothing opens then); nothing opens either when write stopped.
+  std::optional<QString> exportVideo(const std::function<VideoOutcome(const QString& path)>& write);
   // The globe viewer's file of the whole race, or of the scene at sceneTime
   // when a scene is given, written and opened. The icon pictures are drawn
   // beside the races first.

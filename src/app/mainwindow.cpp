@@ -12,6 +12,7 @@
 #include "app/scoreboard.h"
 #include "app/stopwatchwidget.h"
 #include "app/timebarwidget.h"
+#include "app/videoprogressdialog.h"
 #include "app/windgraphpanel.h"
 #include "app/windowlayout.h"
 #include "app/windowpanels.h"
@@ -97,6 +98,7 @@ void MainWindow::connectPanels() {
           [this](const QString& name) { m_documents.openAttachment(name); });
   connect(controls, &RaceControlPanel::kmlExportRequested, this, &MainWindow::exportKml);
   connect(controls, &RaceControlPanel::retouchClicked, m_pages, &PageSwitcher::retouch);
+  connect(controls, &RaceControlPanel::retouchRightClicked, this, &MainWindow::exportVideo);
   connect(controls, &RaceControlPanel::languageChosen, this, &MainWindow::setLanguage);
 
   connect(m_panels.timeBar, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
@@ -163,8 +165,9 @@ void MainWindow::showMessage(const QString& text, bool error) {
 }
 
 bool MainWindow::LoadRace() {
-  // A load lets pending events run; a second request meanwhile is refused.
-  if (m_loading) {
+  // A load lets pending events run; a second request meanwhile is refused,
+  // and so is one while a video is written from the race on screen.
+  if (m_loading || m_exportingVideo) {
     m_platform.beep();
     return false;
   }
@@ -313,6 +316,43 @@ void MainWindow::onBoatFocusChanged() {
 
 void MainWindow::highlightBoat(int boat) {
   m_pages->highlightBoat(boat);
+}
+
+// The frames are what the map shows now, the live scene (the same switches,
+// focus, zoom and orientation) or the whole-race view at its centre and
+// zoom, the sea following the sun when the window's does; the map's size is
+// rounded up to even, which the colour planes need.
+void MainWindow::exportVideo() {
+  if (!m_haveRace || m_exportingVideo) {
+    return;
+  }
+  m_exportingVideo = true;
+  const bool frameTimerRan = m_frameTimer->isActive();
+  const bool secondTimerRan = m_secondTimer->isActive();
+  m_frameTimer->stop();
+  m_secondTimer->stop();
+  SceneOptions options = m_replayScreen.scene().options();
+  options.mapArea = QSize((mapWidth() + 1) / 2 * 2, (mapHeight() + 1) / 2 * 2);
+  options.HoverBoat = 0;
+  ReplayTake take;
+  take.from = m_loaded.race.TimeAxisStart;
+  take.to = m_loaded.race.TimeAxisEnd;
+  take.speed = m_clock.ReplaySpeed();
+  ReplayFrames frames(m_loaded, options, take);
+  frames.setFollowSun(m_panels.controls->autoBrightness());
+  if (m_mapInteraction->state().isWholeRace()) {
+    frames.setWholeRace(m_mapInteraction->state());
+  }
+  const std::optional<QString> error = m_documents.exportVideo(
+      [&](const QString& path) { return writeVideoWithProgress(frames, path, this); });
+  if (frameTimerRan) {
+    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
+  }
+  if (secondTimerRan) {
+    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
+  }
+  m_exportingVideo = false;
+  reportError(error);
 }
 
 void MainWindow::updateSceneOptions() {

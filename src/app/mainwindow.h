@@ -97,6 +97,11 @@ class MainWindow : public QWidget {
   void endHovers();
   // "Retouch": the picture the map shows saved and opened.
   void retouch() { m_pages->retouch(); }
+  // "Retouch" with the right button: the whole race played at the present
+  // speed as "NoName.mp4" in the documents folder, opened when done. A
+  // progress dialog can cancel it; the replay holds meanwhile and then goes
+  // on as it was.
+  void exportVideo();
   // The graph picture as last drawn.
   const QImage& graphPicture() const { return m_pages->graphPicture(); }
 
@@ -141,6 +146,8 @@ class MainWindow : public QWidget {
   LoadedRace m_loaded;
   bool m_haveRace = false;
   bool m_loading = false;
+  // A video is being written from the race on screen: no other starts.
+  bool m_exportingVideo = false;
   bool m_firstLoadDone = false;
   bool m_lastLoadHadNoBoats = false;
 

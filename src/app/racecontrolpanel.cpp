@@ -172,6 +172,9 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   connect(m_attachmentsButton, &QPushButton::clicked, this, &RaceControlPanel::onAttachmentsClicked);
   connect(m_attachmentList, &QListWidget::itemClicked, this, &RaceControlPanel::onAttachmentItemClicked);
   connect(m_retouchButton, &QPushButton::clicked, this, &RaceControlPanel::retouchClicked);
+  m_retouchButton->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(m_retouchButton, &QWidget::customContextMenuRequested, this,
+          &RaceControlPanel::retouchRightClicked);
   connect(m_japaneseFlag, &QPushButton::clicked, this, [this] { emit languageChosen(Language::Japanese); });
   connect(m_englishFlag, &QPushButton::clicked, this, [this] { emit languageChosen(Language::English); });
   connect(m_hintsBox, &QCheckBox::toggled, this, &RaceControlPanel::hintsSwitched);

@@ -131,6 +131,8 @@ class RaceControlPanel : public QWidget {
   void attachmentChosen(const QString& name);
   void kmlExportRequested(Qt::MouseButton button);
   void retouchClicked();
+  // "Retouch" with the right button (or the menu key): the replay as a video.
+  void retouchRightClicked();
   void languageChosen(Language language);
   // A hint for a control under the pointer.
   void hintRequested(const Hint& hint);

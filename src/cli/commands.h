@@ -9,6 +9,7 @@ namespace velaro::cli {
 // returns the process exit code: 0 done, 1 failed on input, 2 bad usage.
 int runInfo(const QStringList& args, QTextStream& out, QTextStream& err);
 int runFixes(const QStringList& args, QTextStream& out, QTextStream& err);
+int runVideo(const QStringList& args, QTextStream& out, QTextStream& err);
 int runRender(const QStringList& args, QTextStream& out, QTextStream& err);
 int runTable(const QStringList& args, QTextStream& out, QTextStream& err);
 int runGraph(const QStringList& args, QTextStream& out, QTextStream& err);

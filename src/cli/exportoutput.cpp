@@ -10,9 +10,11 @@
 namespace velaro::cli {
 
 // Loads a race as the window would and reports why when it cannot.
-std::optional<LoadedRace> loadRaceForExport(const QString& raceFileArg, QTextStream& err) {
+std::optional<LoadedRace> loadRaceForExport(const QString& raceFileArg, QTextStream& err, QSize mapArea) {
   const RaceLocation where = locateRace(raceFileArg);
-  LoadResult result = LoadRacePipeline(where.path, where.folders, LoadOptions{});
+  LoadOptions options;
+  options.mapArea = mapArea;
+  LoadResult result = LoadRacePipeline(where.path, where.folders, options);
   if (result.loaded) {
     return std::move(result.loaded);
   }

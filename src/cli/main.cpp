@@ -19,6 +19,9 @@ void printUsage(QTextStream& err) {
          "  fixes LOGFILE         every fix a GPS log holds, UTC, decimal degrees\n"
          "  render RACEFILE --time SECONDS [--size WxH] [--north-up] [--label-level N] -o FILE.png\n"
          "                        the live scene of that moment as a picture\n"
+         "  video RACEFILE [--from SECONDS] [--to SECONDS] [--speed X] [--fps N] [--size WxH]\n"
+         "        [--north-up] [--whole-race] -o FILE.mp4|FILE.webm\n"
+         "                        the replay as a video, 30X and 30 frames a second unless told\n"
          "  graph RACEFILE [--size WxH] -o FILE.png\n"
          "                        the graph page: course, wind and speed against time\n"
          "                        (render and graph write BMP when FILE ends in .bmp)\n"
@@ -56,6 +59,7 @@ int main(int argc, char** argv) {
       {QStringLiteral("graph"), velaro::cli::runGraph},
       {QStringLiteral("manoeuvres"), velaro::cli::runManoeuvres},
       {QStringLiteral("starts"), velaro::cli::runStarts},
+      {QStringLiteral("video"), velaro::cli::runVideo},
   };
   const QString name = args.takeFirst();
   const auto it = commands.find(name);

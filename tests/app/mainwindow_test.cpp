@@ -12,6 +12,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,7 +24,9 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -623,6 +626,76 @@ TEST_F(ExportTest, AFailedRetouchIsReportedAndKeepsTheEarlierPicture) {
   EXPECT_EQ(kept.readAll(), earlier);
   EXPECT_EQ(m_platform.opened.size(), 1);
   QFile::setPermissions(document("NoName.bmp"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+QByteArray fileBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Retouch with the right button writes the replay as a video while a
+// progress dialog shows; the replay holds meanwhile and goes on as it was.
+// Cancel keeps an earlier video; a folder that cannot hold it is reported.
+TEST_F(ExportTest, RetouchRightClickWritesTheReplayAsAVideoAndOpensIt) {
+  auto w = startedWindow();
+  auto* frameTimer = w->findChild<QTimer*>(QStringLiteral("frameTimer"));
+  auto* retouch = w->findChild<QPushButton*>(QStringLiteral("retouchButton"));
+  ASSERT_NE(retouch, nullptr);
+  const auto rightClick = [&] {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), retouch->mapToGlobal(QPoint(4, 4)));
+    QCoreApplication::sendEvent(retouch, &event);
+  };
+  // The whole race at 600X: a few dozen frames.
+  w->findChild<QScrollBar*>(QStringLiteral("speedSlider"))->setValue(100);
+  w->play(Transport::Forward);
+  const double sceneTime = w->clock().SceneTime();
+  bool dialogSeen = false;
+  bool timerRanMeanwhile = true;
+  QTimer::singleShot(0, w.get(), [&] {
+    dialogSeen = w->findChild<QProgressDialog*>(QStringLiteral("videoProgress")) != nullptr;
+    timerRanMeanwhile = frameTimer->isActive();
+  });
+  rightClick();
+  ASSERT_TRUE(m_messages.empty()) << m_messages[0].text.toStdString();
+  EXPECT_TRUE(dialogSeen);
+  EXPECT_FALSE(timerRanMeanwhile);
+  EXPECT_TRUE(frameTimer->isActive());
+  EXPECT_EQ(w->clock().SceneTime(), sceneTime);
+  ASSERT_EQ(m_platform.opened.size(), 1);
+  EXPECT_EQ(m_platform.opened[0].toLocalFile(), document("NoName.mp4"));
+  const QByteArray video = fileBytes(document("NoName.mp4"));
+  EXPECT_EQ(video.mid(4, 4), QByteArray("ftyp"));
+  EXPECT_EQ(QDir(m_documents.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"NoName.mp4"});
+
+  w->play(Transport::Stop);
+  {
+    QFile older(document("NoName.mp4"));
+    ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+    ASSERT_EQ(older.write("older video"), 11);
+  }
+  QTimer::singleShot(0, w.get(), [&] {
+    if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("videoProgress"))) {
+      dialog->cancel();
+    }
+  });
+  rightClick();
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_FALSE(frameTimer->isActive());
+  EXPECT_EQ(m_platform.opened.size(), 1);
+  EXPECT_EQ(fileBytes(document("NoName.mp4")), QByteArray("older video"));
+  EXPECT_EQ(QDir(m_documents.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"NoName.mp4"});
+
+  // Root writes into read-only folders: a folder that is a regular file
+  // stops everyone.
+  const QString notAFolder = document("Videos");
+  ASSERT_TRUE(QFile(notAFolder).open(QIODevice::WriteOnly));
+  w->setDocumentsFolder(notAFolder);
+  rightClick();
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].error);
+  EXPECT_TRUE(m_messages[0].text.startsWith(notAFolder + QStringLiteral("/NoName.mp4")))
+      << m_messages[0].text.toStdString();
+  EXPECT_EQ(m_platform.opened.size(), 1);
 }
 
 TEST_F(ExportTest, KmlAsksAboutBoatsOutOfFocusOnlyWhenThereAreSome) {

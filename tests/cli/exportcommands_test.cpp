@@ -17,38 +17,23 @@
 
 #include <gtest/gtest.h>
 
+#include "support/clirun.h"
+
 namespace velaro {
 namespace {
 
-const QString kCli = QStringLiteral(VELARO_BINARY_DIR "/src/cli/velaro-cli");
+using testing::CliRun;
+using testing::kCliPath;
+using testing::runCli;
+
 const QString kDemo = QStringLiteral(VELARO_SOURCE_DIR "/data/demo");
-
-struct CliRun {
-  int exitCode = -1;
-  QByteArray out;
-  QString err;
-};
-
-CliRun runCli(const QStringList& args) {
-  QProcess p;
-  p.start(kCli, args);
-  CliRun r;
-  if (!p.waitForFinished(120000)) {
-    ADD_FAILURE() << "velaro-cli did not finish";
-    return r;
-  }
-  r.exitCode = p.exitCode();
-  r.out = p.readAllStandardOutput();
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
-}
 
 using testing::copyTree;
 
 class ExportCommands : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!QFileInfo(kCli).isExecutable()) {
+    if (!QFileInfo(kCliPath).isExecutable()) {
       GTEST_SKIP() << "velaro-cli is not built";
     }
     if (!QFileInfo::exists(kDemo + QStringLiteral("/raceadmin/enoshima-spring.txt"))) {
