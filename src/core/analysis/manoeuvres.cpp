@@ -10,6 +10,8 @@
 // to the wind across the change.
 #include "core/analysis/manoeuvres.h"
 
+#include "core/orderedwork.h"
+
 #include "core/analysis/mapgeometry.h"
 #include "core/analysis/starts.h"
 #include "core/analysis/trackgrid.h"
@@ -303,7 +305,10 @@ std::vector<Manoeuvre> FindManoeuvres(const Race& race, const CourseResults& res
   // table huge.
   const WindTable wind(race, std::max(first, -kSearchMarginSeconds) - 1,
                        std::min(last, kMaxRaceSeconds + kSearchMarginSeconds) + 1);
-  for (int b = 0; b < race.BoatCount(); ++b) {
+  // Boats are independent: each is sampled and searched on a thread of its
+  // own, and the lists are joined in boat order.
+  std::vector<std::vector<Manoeuvre>> perBoat(std::max(0, race.BoatCount()));
+  const auto findFor = [&](int b) {
     // From the start (the gun when the boat's start is not known) to the
     // finish, or the end of the log; the start is sought on the same
     // sampled track.
@@ -311,7 +316,7 @@ std::vector<Manoeuvre> FindManoeuvres(const Race& race, const CourseResults& res
     const TrackGrid grid(race.boats[b], origin, cosCentreLat, -kSearchMarginSeconds,
                          finish + kSearchMarginSeconds);
     if (grid.empty()) {
-      continue;
+      return;
     }
     double from = 0;
     if (line) {
@@ -321,7 +326,17 @@ std::vector<Manoeuvre> FindManoeuvres(const Race& race, const CourseResults& res
       }
     }
     const double to = std::min(grid.lastTime(), finish);
-    findBoatManoeuvres(results, b, grid, wind, from, to, out);
+    findBoatManoeuvres(results, b, grid, wind, from, to, perBoat[b]);
+  };
+  {
+    const int count = static_cast<int>(perBoat.size());
+    OrderedWork work(count, std::min(count, OrderedWork::defaultThreads()), findFor);
+    for (int b = 0; b < count; ++b) {
+      work.waitFor(b);
+    }
+  }
+  for (std::vector<Manoeuvre>& boat : perBoat) {
+    out.insert(out.end(), boat.begin(), boat.end());
   }
   return out;
 }
