@@ -15,6 +15,7 @@
 #include "app/videoexport.h"
 #include "app/windgraphpanel.h"
 #include "app/windowlayout.h"
+#include "app/windowload.h"
 #include "app/windowpanels.h"
 #include "core/replay/lightflasher.h"
 #include "core/scene/scenestate.h"
@@ -22,8 +23,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
-
-#include <algorithm>
 
 namespace velaro {
 
@@ -183,14 +182,10 @@ bool MainWindow::LoadRace() {
   LoadOptions options;
   options.previous = m_haveRace ? m_loaded.race.carryOver() : RaceCarryOver{};
   options.coverShown = m_coverShown;
-  options.mapArea = QSize(std::max(1, mapWidth()), std::max(1, mapHeight()));
-  LoadCallbacks callbacks;
-  callbacks.yield = [] { QCoreApplication::processEvents(); };
-  callbacks.beep = [this] { m_platform.beep(); };
-  if (!m_firstLoadDone && m_splash) {
-    SplashForm::followLoad(m_splash, callbacks);
-  }
-  LoadResult load = LoadRacePipeline(m_selection.SelectedRacePath, m_folders, options, callbacks);
+  options.mapArea = QSize(mapWidth(), mapHeight());
+  // The splash follows only the first load.
+  LoadResult load = loadInWindow(m_selection.SelectedRacePath, m_folders, options, m_platform,
+                                 m_firstLoadDone ? nullptr : m_splash);
 
   bool replaced = false;
   if (load.failure == LoadFailure::ReadError) {
