@@ -12,9 +12,10 @@
 #include "app/scoreboard.h"
 #include "app/stopwatchwidget.h"
 #include "app/timebarwidget.h"
-#include "app/videoprogressdialog.h"
+#include "app/videoexport.h"
 #include "app/windgraphpanel.h"
 #include "app/windowlayout.h"
+#include "app/windowload.h"
 #include "app/windowpanels.h"
 #include "core/replay/lightflasher.h"
 #include "core/scene/scenestate.h"
@@ -22,8 +23,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
-
-#include <algorithm>
 
 namespace velaro {
 
@@ -60,6 +59,11 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
       {&m_replayScreen, &m_clock, m_frameTimer, m_mapInteraction,
        [this] { return QSize(mapWidth(), mapHeight()); }},
       this);
+  m_replay = new ReplayDriver(
+      {m_panels.controls, m_panels.stopwatch, m_panels.timeBar, m_panels.overview, m_panels.hints},
+      {&m_clock, m_frameTimer, m_secondTimer, &m_replayScreen, m_mapInteraction, m_pages, &m_selection,
+       &m_folders, [this] { return mapWidth(); }},
+      m_platform, this);
   connectPanels();
   m_lightTimer->start();
 }
@@ -91,8 +95,8 @@ void MainWindow::connectPanels() {
   connect(controls, &RaceControlPanel::displayChanged, this, &MainWindow::updateSceneOptions);
   connect(controls, &RaceControlPanel::speedMoved, this,
           [this](int position) { m_panels.controls->setSpeedText(m_clock.speedSliderMoved(position)); });
-  connect(controls, &RaceControlPanel::transportChosen, this, &MainWindow::play);
-  connect(controls, &RaceControlPanel::stepRequested, this, &MainWindow::step);
+  connect(controls, &RaceControlPanel::transportChosen, m_replay, &ReplayDriver::play);
+  connect(controls, &RaceControlPanel::stepRequested, m_replay, &ReplayDriver::step);
   connect(controls, &RaceControlPanel::attachmentsClicked, this, [this] { m_platform.beep(); });
   connect(controls, &RaceControlPanel::attachmentChosen, this,
           [this](const QString& name) { m_documents.openAttachment(name); });
@@ -101,34 +105,28 @@ void MainWindow::connectPanels() {
   connect(controls, &RaceControlPanel::retouchRightClicked, this, &MainWindow::exportVideo);
   connect(controls, &RaceControlPanel::languageChosen, this, &MainWindow::setLanguage);
 
-  connect(m_panels.timeBar, &TimeBarWidget::jumpRequested, this, &MainWindow::timeBarJump);
-  connect(m_panels.timeBar, &TimeBarWidget::startRequested, this, [this](double) {
-    m_clock.rewindToStart();
-    redrawMap();
-  });
-  connect(m_panels.timeBar, &TimeBarWidget::previewRequested, this, &MainWindow::timeBarPreview);
+  ReplayDriver* replay = m_replay;
+  connect(m_panels.timeBar, &TimeBarWidget::jumpRequested, replay, &ReplayDriver::timeBarJump);
+  connect(m_panels.timeBar, &TimeBarWidget::startRequested, replay, &ReplayDriver::rewindToStart);
+  connect(m_panels.timeBar, &TimeBarWidget::previewRequested, replay, &ReplayDriver::timeBarPreview);
   connect(m_panels.timeBar, &TimeBarWidget::previewEnded, this, &MainWindow::endHovers);
-  connect(controls, &RaceControlPanel::autoTraceClicked, this, &MainWindow::onAutoTraceClicked);
+  connect(controls, &RaceControlPanel::autoTraceClicked, replay, &ReplayDriver::onAutoTraceClicked);
+  connect(replay, &ReplayDriver::viewSwitched, this, &MainWindow::updateSceneOptions);
+  connect(replay, &ReplayDriver::nextRaceSelected, this, &MainWindow::LoadRace);
 
   connect(m_pages, &PageSwitcher::pageChanged, m_mapInteraction, &MapInteraction::setPage);
   connect(m_pages, &PageSwitcher::pageChanged, m_boatListHover, &BoatListHover::setPage);
-  connect(m_pages, &PageSwitcher::trackShown, this, &MainWindow::onTrackShown);
+  connect(m_pages, &PageSwitcher::trackShown, replay, &ReplayDriver::resumeTrack);
   connect(m_pages, &PageSwitcher::failed, this, [this](const QString& error) { showMessage(error, true); });
 
   MapInteraction* pointer = m_mapInteraction;
   connect(m_panels.map, &MapView::mouseLeft, this, &MainWindow::showRaceCaption);
-  connect(pointer, &MapInteraction::redrawRequested, this, &MainWindow::redrawMap);
+  connect(pointer, &MapInteraction::redrawRequested, replay, &ReplayDriver::redrawMap);
   connect(pointer, &MapInteraction::captionChanged, this, &QWidget::setWindowTitle);
-  connect(pointer, &MapInteraction::sceneFlagsChanged, this, [this] {
-    // A stopped live scene shows the new labels at once; a playing one at
-    // its next frame.
-    if (!m_frameTimer->isActive() && page() == 1 && !m_mapInteraction->state().isWholeRace()) {
-      redrawMap();
-    }
-  });
-  connect(m_frameTimer, &QTimer::timeout, this, &MainWindow::onFrameTick);
-  connect(m_secondTimer, &QTimer::timeout, this, &MainWindow::onSecondTick);
-  connect(m_lightTimer, &QTimer::timeout, this, &MainWindow::onLightTick);
+  connect(pointer, &MapInteraction::sceneFlagsChanged, replay, &ReplayDriver::redrawStoppedScene);
+  connect(m_frameTimer, &QTimer::timeout, replay, &ReplayDriver::onFrameTick);
+  connect(m_secondTimer, &QTimer::timeout, replay, &ReplayDriver::onSecondTick);
+  connect(m_lightTimer, &QTimer::timeout, replay, &ReplayDriver::onLightTick);
 }
 
 bool MainWindow::startUp() {
@@ -154,6 +152,7 @@ bool MainWindow::startUp() {
 void MainWindow::setLanguage(Language language) {
   m_language = language;
   m_mapInteraction->setLanguage(language);
+  m_replay->setLanguage(language);
   installLanguage(language);
   m_panels.controls->setLanguage(language);
 }
@@ -183,14 +182,10 @@ bool MainWindow::LoadRace() {
   LoadOptions options;
   options.previous = m_haveRace ? m_loaded.race.carryOver() : RaceCarryOver{};
   options.coverShown = m_coverShown;
-  options.mapArea = QSize(std::max(1, mapWidth()), std::max(1, mapHeight()));
-  LoadCallbacks callbacks;
-  callbacks.yield = [] { QCoreApplication::processEvents(); };
-  callbacks.beep = [this] { m_platform.beep(); };
-  if (!m_firstLoadDone && m_splash) {
-    SplashForm::followLoad(m_splash, callbacks);
-  }
-  LoadResult load = LoadRacePipeline(m_selection.SelectedRacePath, m_folders, options, callbacks);
+  options.mapArea = QSize(mapWidth(), mapHeight());
+  // The splash follows only the first load.
+  LoadResult load = loadInWindow(m_selection.SelectedRacePath, m_folders, options, m_platform,
+                                 m_firstLoadDone ? nullptr : m_splash);
 
   bool replaced = false;
   if (load.failure == LoadFailure::ReadError) {
@@ -224,6 +219,7 @@ void MainWindow::applyRaceToPanels() {
   const Race& race = m_loaded.race;
   m_pages->setRace(&m_loaded);
   m_mapInteraction->setRace(&m_loaded);
+  m_replay->setRace(&m_loaded);
   m_panels.controls->showRace(race.NorthUp > 0, race.Attachment,
                               QFileInfo(m_selection.SelectedRacePath).fileName());
   m_panels.boatList->setBoats(m_loaded);
@@ -299,14 +295,6 @@ void MainWindow::choosePage(Page page) {
   m_pages->choose(page);
 }
 
-void MainWindow::onTrackShown() {
-  redrawMap();
-  if (m_clock.timersRunning()) {
-    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
-    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
-  }
-}
-
 void MainWindow::onBoatFocusChanged() {
   updateSceneOptions();
   if (page() == 2) {
@@ -318,39 +306,17 @@ void MainWindow::highlightBoat(int boat) {
   m_pages->highlightBoat(boat);
 }
 
-// The frames are what the map shows now, the live scene (the same switches,
-// focus, zoom and orientation) or the whole-race view at its centre and
-// zoom, the sea following the sun when the window's does; the map's size is
-// rounded up to even, which the colour planes need.
 void MainWindow::exportVideo() {
   if (!m_haveRace || m_exportingVideo) {
     return;
   }
   m_exportingVideo = true;
-  const bool frameTimerRan = m_frameTimer->isActive();
-  const bool secondTimerRan = m_secondTimer->isActive();
-  m_frameTimer->stop();
-  m_secondTimer->stop();
-  SceneOptions options = m_replayScreen.scene().options();
-  options.mapArea = QSize((mapWidth() + 1) / 2 * 2, (mapHeight() + 1) / 2 * 2);
-  options.HoverBoat = 0;
-  ReplayTake take;
-  take.from = m_loaded.race.TimeAxisStart;
-  take.to = m_loaded.race.TimeAxisEnd;
-  take.speed = m_clock.ReplaySpeed();
-  ReplayFrames frames(m_loaded, options, take);
-  frames.setFollowSun(m_panels.controls->autoBrightness());
-  if (m_mapInteraction->state().isWholeRace()) {
-    frames.setWholeRace(m_mapInteraction->state());
-  }
-  const std::optional<QString> error = m_documents.exportVideo(
-      [&](const QString& path) { return writeVideoWithProgress(frames, path, this); });
-  if (frameTimerRan) {
-    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
-  }
-  if (secondTimerRan) {
-    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
-  }
+  const std::optional<QString> error = m_replay->holdWhile([this] {
+    const VideoShot shot{m_replayScreen.scene().options(), QSize(mapWidth(), mapHeight()),
+                         m_clock.ReplaySpeed(), m_panels.controls->autoBrightness(),
+                         &m_mapInteraction->state()};
+    return exportReplayVideo(m_documents, m_loaded, shot, this);
+  });
   m_exportingVideo = false;
   reportError(error);
 }
@@ -362,127 +328,12 @@ void MainWindow::updateSceneOptions() {
   m_replayScreen.updateOptions(QSize(mapWidth(), mapHeight()), height());
   m_panels.windGraph->setReplayMode(replayMode());
   if (!m_frameTimer->isActive() && page() == 1) {
-    redrawMap();
+    m_replay->redrawMap();
   }
-}
-
-void MainWindow::redrawMap() {
-  if (m_haveRace && page() == 1) {
-    m_replayScreen.showMap(m_mapInteraction->state(), m_clock.SceneTime());
-  }
-}
-
-void MainWindow::onAutoTraceClicked(bool checked) {
-  m_platform.beep();
-  m_platform.beep();
-  if (!m_haveRace) {
-    return;
-  }
-  MapViewState& view = m_mapInteraction->state();
-  if (checked) {
-    view.enterLive();
-    play(Transport::Forward);
-    updateSceneOptions();
-    return;
-  }
-  play(Transport::Stop);
-  view.enterWholeRace(m_loaded.geometry);
-  updateSceneOptions();
-}
-
-void MainWindow::showClockAtSceneTime() {
-  m_panels.overview->setClockText(clockTextAt(m_loaded.race.RaceStart, m_clock.SceneTime()));
-}
-
-void MainWindow::onFrameTick() {
-  FrameTickInput input;
-  input.Page = page();
-  input.AutoNext = m_panels.controls->autoNext() ? 1 : 0;
-  input.RaceFileCount = static_cast<int>(m_selection.raceFiles.size());
-  input.CurrentRace = m_selection.CurrentRace;
-  input.AutoBrightness = m_panels.controls->autoBrightness() ? 1 : 0;
-  input.MouseOnTimeBar = m_panels.timeBar->mouseOnTimeBar();
-  input.raceFileExists = [this](int race) { return m_selection.raceFileExists(m_folders, race); };
-  const FrameOutcome out = m_clock.frameTick(input);
-  if (!out.ran) {
-    return;
-  }
-  m_selection.CurrentRace = out.CurrentRace;
-  if (out.loadRace) {
-    m_selection.selectListed(m_folders, out.CurrentRace);
-    LoadRace();
-    return;
-  }
-  m_replayScreen.showFrameOutcome(out);
-  m_panels.stopwatch->frame(m_clock.SceneTime());
-  if (out.playGun) {
-    m_platform.playGun();
-  }
-}
-
-void MainWindow::onSecondTick() {
-  const SecondOutcome out = m_clock.secondTick(page(), m_replayScreen.scene().boatMotions());
-  if (!out.ran) {
-    return;
-  }
-  if (out.startFrameTimer && !m_frameTimer->isActive()) {
-    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
-  }
-  m_replayScreen.showSecondOutcome(out);
-  if (out.beep) {
-    m_platform.beep();
-  }
-}
-
-void MainWindow::onLightTick() {
-  m_replayScreen.lightTimerTick();
 }
 
 int MainWindow::replayMode() const {
   return m_mapInteraction->state().isWholeRace() ? 0 : 1;
-}
-
-void MainWindow::play(Transport transport) {
-  m_clock.press(transport);
-  m_panels.controls->showTransport(transport);
-  if (transport == Transport::Stop) {
-    m_frameTimer->stop();
-    m_secondTimer->stop();
-  } else {
-    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
-    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
-  }
-}
-
-void MainWindow::step(int direction) {
-  if (!m_haveRace) {
-    return;
-  }
-  // A single step stops the replay where the step leaves it.
-  play(Transport::Stop);
-  const Race& r = m_loaded.race;
-  const double t = m_clock.SceneTime();
-  m_clock.setSceneTime(direction > 0 ? SceneRenderer::stepPlus(t, r.TimeAxisStart, r.TimeAxisEnd)
-                                     : SceneRenderer::stepMinus(t, r.TimeAxisStart, r.TimeAxisEnd));
-  redrawMap();
-  showClockAtSceneTime();
-}
-
-void MainWindow::timeBarJump(double t) {
-  const MapViewState& view = m_mapInteraction->state();
-  const JumpOutcome o = m_clock.timeBarClick(t, page(), view.isWholeRace() ? 0 : 1);
-  if (o.ran) {
-    m_replayScreen.showJump(o, view);
-  }
-}
-
-void MainWindow::timeBarPreview(double t) {
-  m_replayScreen.showPreview(t);
-  const TimeBarPreview& preview = m_panels.timeBar->preview();
-  if (m_panels.controls->hintsOn() && page() == 1) {
-    const TimeBarHint hint = hintFor(m_language, preview.clockText, preview.y);
-    m_panels.hints->showHint(hint.text, hint.rectFor(mapWidth()));
-  }
 }
 
 void MainWindow::endHovers() {
@@ -492,7 +343,7 @@ void MainWindow::endHovers() {
   m_panels.controls->show();
   showRaceCaption();
   if (m_haveRace) {
-    showClockAtSceneTime();
+    m_replay->showClockAtSceneTime();
   }
 }
 

@@ -5,6 +5,7 @@
 #include "app/desktopdocuments.h"
 #include "app/pageswitcher.h"
 #include "app/racecontrolpanel.h"
+#include "app/replaydriver.h"
 #include "app/replayscreen.h"
 #include "app/splashform.h"
 #include "app/windowpanels.h"
@@ -77,18 +78,18 @@ class MainWindow : public QWidget {
   void onRaceChosen(int index);
   void onShowClicked();
   void choosePage(Page page);
-  void play(Transport transport);
+  void play(Transport transport) { m_replay->play(transport); }
   // One step of the replay forward (direction > 0) or backward.
-  void step(int direction);
+  void step(int direction) { m_replay->step(direction); }
   // "Auto Trace" clicked: back to the live scene, or the whole-race view.
-  void onAutoTraceClicked(bool checked);
+  void onAutoTraceClicked(bool checked) { m_replay->onAutoTraceClicked(checked); }
   const MapInteraction& mapInteraction() const { return *m_mapInteraction; }
   MapInteraction& mapInteraction() { return *m_mapInteraction; }
   // Left click exports the whole race, right click the present scene.
   void exportKml(Qt::MouseButton button);
-  void onFrameTick();
-  void onSecondTick();
-  void onLightTick();
+  void onFrameTick() { m_replay->onFrameTick(); }
+  void onSecondTick() { m_replay->onSecondTick(); }
+  void onLightTick() { m_replay->onLightTick(); }
   // 1 while the map shows the live scene ("Auto Trace" checked), 0 for the
   // view of the whole race.
   int replayMode() const;
@@ -119,19 +120,9 @@ class MainWindow : public QWidget {
   void showMessage(const QString& text, bool error);
   void applyRaceToPanels();
   void updateSceneOptions();
-  void showClockAtSceneTime();
-  void timeBarJump(double t);
-  void timeBarPreview(double t);
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();
   void onBoatFocusChanged();
-  // The map as it was left when the Track page comes back: playing, stopped
-  // or the whole-race view.
-  void onTrackShown();
-  // The live scene or the whole-race view at the replay time, whichever the
-  // map shows; nothing on the Graph and Table pages, where the map keeps the
-  // graph.
-  void redrawMap();
 
   RaceFolders m_folders;
   Platform& m_platform;
@@ -162,6 +153,7 @@ class MainWindow : public QWidget {
   MapInteraction* m_mapInteraction = nullptr;
   BoatListHover* m_boatListHover = nullptr;
   PageSwitcher* m_pages = nullptr;
+  ReplayDriver* m_replay = nullptr;
   StopwatchWidget* m_stopwatch = nullptr;
   QTimer* m_frameTimer = nullptr;
   QTimer* m_secondTimer = nullptr;

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "app/captions.h"
+#include "core/loadpipeline.h"
+#include "core/racecatalogue.h"
+#include "core/racefolders.h"
+#include "core/replay/replayclock.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+class QTimer;
+
+namespace velaro {
+
+class HintBox;
+class MapInteraction;
+class OverviewPanel;
+class PageSwitcher;
+class Platform;
+class RaceControlPanel;
+class ReplayScreen;
+class StopwatchWidget;
+class TimeBarWidget;
+
+// The replay's transport: play, stop and single steps, the "Auto Trace"
+// switch between the live scene and the whole-race view, the frame, second
+// and light ticks, and the time bar's jumps and previews. The window owns
+// the clock and the timers; this drives them and shows what they say.
+class ReplayDriver : public QObject {
+  Q_OBJECT
+
+ public:
+  struct Panels {
+    RaceControlPanel* controls = nullptr;
+    StopwatchWidget* stopwatch = nullptr;
+    TimeBarWidget* timeBar = nullptr;
+    OverviewPanel* overview = nullptr;
+    HintBox* hints = nullptr;
+  };
+  // What the transport drives and reads: the window's clock and timers, the
+  // replay on screen, the view the map shows, the page shown, the race list
+  // a race's end moves along, and the map's present width.
+  struct Replay {
+    ReplayClock* clock = nullptr;
+    QTimer* frameTimer = nullptr;
+    QTimer* secondTimer = nullptr;
+    ReplayScreen* screen = nullptr;
+    MapInteraction* map = nullptr;
+    const PageSwitcher* pages = nullptr;
+    RaceSelection* selection = nullptr;
+    const RaceFolders* folders = nullptr;
+    std::function<int()> mapWidth;
+  };
+
+  ReplayDriver(const Panels& panels, Replay replay, Platform& platform, QObject* parent);
+
+  // The race on screen (it must outlive the next call); none before the
+  // first load completed.
+  void setRace(const LoadedRace* loaded) { m_loaded = loaded; }
+  // The language of the time bar's hint.
+  void setLanguage(Language language) { m_language = language; }
+
+  void play(Transport transport);
+  // One step of the replay forward (direction > 0) or backward.
+  void step(int direction);
+  // "Auto Trace" clicked: back to the live scene, or the whole-race view.
+  void onAutoTraceClicked(bool checked);
+  void onFrameTick();
+  void onSecondTick();
+  void onLightTick();
+
+  void timeBarJump(double t);
+  void timeBarPreview(double t);
+  // The time bar's start: the replay from the beginning.
+  void rewindToStart();
+
+  // The live scene or the whole-race view at the replay time, whichever the
+  // map shows; nothing on the Graph and Table pages, where the map keeps the
+  // graph.
+  void redrawMap();
+  // The map as it was left when the Track page comes back: playing, stopped
+  // or the whole-race view.
+  void resumeTrack();
+  // The live scene's labels changed: a stopped live scene shows them at
+  // once, a playing one at its next frame.
+  void redrawStoppedScene();
+  void showClockAtSceneTime();
+  // Runs work with the replay held; the timers that ran go on afterwards.
+  std::optional<QString> holdWhile(const std::function<std::optional<QString>()>& work);
+
+ signals:
+  // The race ended and AutoNext selected the next one: load it.
+  void nextRaceSelected();
+  // "Auto Trace" switched the map between the live scene and the whole
+  // race: the scene's options follow.
+  void viewSwitched();
+
+ private:
+  int page() const;
+
+  Panels m_panels;
+  Replay m_replay;
+  Platform& m_platform;
+  const LoadedRace* m_loaded = nullptr;
+  Language m_language = Language::EnglishFixed;
+};
+
+}  // namespace velaro
