@@ -1,5 +1,7 @@
 #include "app/replayscreen.h"
 
+#include "app/hintbox.h"
+
 #include "app/boatlistpanel.h"
 #include "app/compasspanel.h"
 #include "app/flagpanel.h"
@@ -136,6 +138,7 @@ void ReplayScreen::showFrameOutcome(const FrameOutcome& out) {
     showFrame(out.sceneTime);
   }
   m_panels.scoreBoard->apply(out.resultsCleared, out.revealedBoats, out.board);
+  keepHintOnTop();
   if (out.clockText) {
     m_panels.overview->setClockText(*out.clockText);
   }
@@ -146,6 +149,15 @@ void ReplayScreen::showSecondOutcome(const SecondOutcome& out) {
   m_scene.options().AvgSpeedDown = out.averages.AvgSpeedDown;
   m_panels.scoreBoard->apply(out.resultsCleared, {}, out.board);
   m_panels.flags->showFlags(out.flagPanelVisible, out.blueFlagVisible);
+  keepHintOnTop();
+}
+
+void ReplayScreen::keepHintOnTop() {
+  // The score board and the flags come to the front as they change; a hint
+  // on show stays in front of them.
+  if (m_panels.hints && !m_panels.hints->isHidden()) {
+    m_panels.hints->raise();
+  }
 }
 
 void ReplayScreen::showJump(const JumpOutcome& jump, const MapViewState& view) {

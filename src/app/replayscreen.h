@@ -20,6 +20,8 @@ class TimeBarWidget;
 class WindGraphPanel;
 
 // The panels the replay shows itself on.
+class HintBox;
+
 struct ReplayPanels {
   MapView* map = nullptr;
   TimeBarWidget* timeBar = nullptr;
@@ -30,6 +32,8 @@ struct ReplayPanels {
   ScoreBoard* scoreBoard = nullptr;
   FlagPanel* flags = nullptr;
   WindGraphPanel* windGraph = nullptr;
+  // Kept in front of the panels the replay brings forward.
+  HintBox* hints = nullptr;
 };
 
 // The replay on screen: renders the scene for a moment and shows it on the
@@ -80,6 +84,7 @@ class ReplayScreen {
   SceneOptions& sceneOptions() { return m_scene.options(); }
 
  private:
+  void keepHintOnTop();
   // The scene's picture as the map shows it: with the track highlight.
   void showOnMap(const QImage& picture);
 

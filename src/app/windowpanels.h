@@ -7,14 +7,12 @@ class QWidget;
 
 namespace velaro {
 
-class HintBox;
 class StopwatchWidget;
 
-// The window's panels: those the replay shows itself on, the stopwatch over
-// the map and the hint box over everything.
+// The window's panels: those the replay shows itself on (the hint box over
+// everything among them) and the stopwatch over the map.
 struct WindowPanels : ReplayPanels {
   StopwatchWidget* stopwatch = nullptr;
-  HintBox* hints = nullptr;
 
   // Makes every panel on window, in the order that stacks them as designed;
   // the stopwatch waits hidden for the first race.

@@ -387,6 +387,20 @@ TEST_F(MainWindowTest, TheReplayPlaysAfterALoad) {
   EXPECT_EQ(w->clock().SceneTime(), stopped);
 }
 
+// The flags and the score board come to the front as they change; a hint on
+// show stays in front of them.
+TEST_F(MainWindowTest, AHintStaysInFrontOfTheFlags) {
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  auto* hint = w->findChild<HintBox*>(QStringLiteral("hintBox"));
+  auto* flags = w->findChild<QWidget*>(QStringLiteral("flagPanel"));
+  ASSERT_TRUE(hint && flags);
+  hint->showHint(QStringLiteral("tip"), QRect(0, 0, 100, 20));
+  flags->raise();
+  w->onSecondTick();
+  EXPECT_GT(w->children().indexOf(hint), w->children().indexOf(flags));
+}
+
 // The boat list's hover: the hint in the live scene, the track highlight
 // (over a copy of the picture) once Auto Trace is off; the stopwatch over the
 // map's corner on the Track page; the light timer running from the start.
