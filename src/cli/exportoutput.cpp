@@ -4,6 +4,8 @@
 
 #include "core/reports/filewrite.h"
 
+#include <QBuffer>
+
 namespace velaro::cli {
 
 // Loads a race as the window would and reports why when it cannot.
@@ -32,6 +34,20 @@ int deliverExport(const QByteArray& bytes, const QString& outPath, QTextStream& 
       return 1;
     }
     return 0;
+  }
+  if (const std::optional<WriteError> error = writeFileBytes(outPath, bytes)) {
+    err << "velaro-cli: " << error->toString() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+int deliverImage(const QImage& image, const QString& outPath, const char* format, QTextStream& err) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, format)) {
+    err << "velaro-cli: " << outPath << ": the picture could not be encoded as " << format << '\n';
+    return 1;
   }
   if (const std::optional<WriteError> error = writeFileBytes(outPath, bytes)) {
     err << "velaro-cli: " << error->toString() << '\n';

@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/exportoutput.h"
 #include "cli/raceargs.h"
 
 #include "core/loadpipeline.h"
@@ -119,9 +120,8 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
   o.AvgSpeedUp = averages.AvgSpeedUp;
   o.AvgSpeedDown = averages.AvgSpeedDown;
   const QImage& picture = renderer.render(*time);
-  if (!picture.save(outFile, "PNG")) {
-    err << "velaro-cli: " << outFile << ": cannot write the picture\n";
-    return 1;
+  if (const int rc = deliverImage(picture, outFile, "PNG", err); rc != 0) {
+    return rc;
   }
   const SceneState& s = renderer.state();
   out << outFile << ": " << size.width() << 'x' << size.height() << ", t " << *time << " s, " << s.activeCount
