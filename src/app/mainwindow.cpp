@@ -353,6 +353,12 @@ bool MainWindow::LoadRace() {
   }
   m_loading = true;
   m_lastLoadHadNoBoats = false;
+  const QString raceName = QFileInfo(m_selectedRacePath).fileName();
+  QElapsedTimer loadTimer;
+  loadTimer.start();
+  if (m_loadLog) {
+    m_loadLog(QStringLiteral("load %1: started").arg(raceName));
+  }
   Timer1->stop();
   Timer2->stop();
   hintbox->hide();
@@ -382,6 +388,15 @@ bool MainWindow::LoadRace() {
   LoadResult load = LoadRacePipeline(m_selectedRacePath, m_folders, options, callbacks);
 
   bool replaced = false;
+  if (m_loadLog) {
+    m_loadLog(load.loaded ? QStringLiteral("load %1: done, %2 boats, %3 ms")
+                                .arg(raceName)
+                                .arg(load.loaded->race.BoatCount())
+                                .arg(loadTimer.elapsed())
+                          : QStringLiteral("load %1: failed: %2")
+                                .arg(raceName, load.error ? load.error->toString()
+                                                          : QStringLiteral("GPS file not exists.")));
+  }
   if (load.failure == LoadFailure::ReadError) {
     showMessage(load.error ? load.error->toString() : QStringLiteral("The race could not be read."), true);
   } else if (!load.loaded) {

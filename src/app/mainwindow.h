@@ -56,6 +56,11 @@ class MainWindow : public QWidget {
   using MessageSink = std::function<void(const QString& caption, const QString& text, bool error)>;
   void setMessageSink(MessageSink sink) { m_messageSink = std::move(sink); }
 
+  // Told one line as each load starts and ends (file, outcome, boats,
+  // milliseconds); unset, loads are not logged.
+  using LoadLog = std::function<void(const QString& line)>;
+  void setLoadLog(LoadLog log) { m_loadLog = std::move(log); }
+
   const Race& race() const { return m_loaded.race; }
   const LoadedRace& loaded() const { return m_loaded; }
   const QStringList& raceFiles() const { return m_raceFiles; }
@@ -131,6 +136,7 @@ class MainWindow : public QWidget {
   Platform& m_platform;
   QPointer<SplashForm> m_splash;
   MessageSink m_messageSink;
+  LoadLog m_loadLog;
 
   LoadedRace m_loaded;
   bool m_haveRace = false;
