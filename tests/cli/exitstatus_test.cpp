@@ -112,14 +112,12 @@ TEST_F(ExitStatus, FailedWritesNameTheReasonAndKeepTheEarlierFile) {
     full = m_dir.filePath(QStringLiteral("full"));
     ASSERT_EQ(mknod(QFile::encodeName(full).constData(), S_IFCHR | 0666, makedev(1, 7)), 0);
   }
-  for (const QString& command : {QStringLiteral("table"), QStringLiteral("kml")}) {
-    const CliResult r = runCli({command, kDemoRace, QStringLiteral("-o"), full});
-    EXPECT_EQ(r.exitCode, 1) << command.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("No space left on device"))) << r.err.toStdString();
-    struct stat st {};
-    ASSERT_EQ(stat(QFile::encodeName(full).constData(), &st), 0);
-    EXPECT_TRUE(S_ISCHR(st.st_mode)) << command.toStdString();
-  }
+  const CliResult toDevice = runCli({QStringLiteral("table"), kDemoRace, QStringLiteral("-o"), full});
+  EXPECT_EQ(toDevice.exitCode, 1);
+  EXPECT_TRUE(toDevice.err.contains(QStringLiteral("No space left on device"))) << toDevice.err.toStdString();
+  struct stat st {};
+  ASSERT_EQ(stat(QFile::encodeName(full).constData(), &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
 
   // A disk that fills during the write (a file size limit binds root too).
   const QString earlier = m_dir.filePath(QStringLiteral("NoName.csv"));
