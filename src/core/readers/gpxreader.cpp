@@ -289,28 +289,37 @@ TrackReadResult readGpx(QByteArrayView bytes, const TrackReadOptions& options) {
     }
 
     // The point runs to its closing tag; a missing closing tag ends it at
-    // the next point or the end of the document.
+    // the next point or the end of the document. A point that runs into the
+    // end of the file was cut off (a logger that lost power, a copy that
+    // stopped) and is no fix.
     const char* body = name + 5;
     const char* stop = end;
     const char* resume = end;
+    bool ended = false;
     for (const char* q = findChar(body, end, '<'); q != nullptr; q = findChar(q + 1, end, '<')) {
       if (startsWithCi(q + 1, end, "/trkpt>")) {
         stop = q;
         resume = q + 8;
+        ended = true;
         break;
       }
       if (isGpxEndTag(q, end)) {
         stop = q;
         resume = q;
+        ended = true;
         break;
       }
       if (startsWithCi(q + 1, end, "trkpt")) {
         stop = q;
         resume = q;
+        ended = true;
         break;
       }
     }
     p = resume;
+    if (!ended) {
+      break;
+    }
 
     const char* tagEnd = findChar(body, stop, '>');
     const std::string_view startTag(body, static_cast<size_t>((tagEnd ? tagEnd : stop) - body));
