@@ -85,10 +85,17 @@ TEST_F(ExitStatus, ErrorsExitNonZeroOnStandardErrorAndSuccessIsQuiet) {
     EXPECT_TRUE(r.out.isEmpty()) << file.toStdString();
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("velaro-cli: ") + file)) << r.err.toStdString();
   }
-  for (const QString& command : {QStringLiteral("info"), QStringLiteral("table"), QStringLiteral("kml")}) {
-    const CliResult r = runCli({command, m_dir.filePath(QStringLiteral("raceadmin/none.txt"))});
-    EXPECT_EQ(r.exitCode, 1) << command.toStdString();
-    EXPECT_FALSE(r.err.isEmpty()) << command.toStdString();
+  // A missing race file, and one without a boat.
+  ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("raceadmin")));
+  const QString empty = m_dir.filePath(QStringLiteral("raceadmin/empty.txt"));
+  ASSERT_TRUE(QFile(empty).open(QIODevice::WriteOnly));
+  for (const QString& race : {m_dir.filePath(QStringLiteral("raceadmin/none.txt")), empty}) {
+    for (const QString& command : {QStringLiteral("info"), QStringLiteral("table"), QStringLiteral("kml")}) {
+      const CliResult r = runCli({command, race});
+      EXPECT_EQ(r.exitCode, 1) << command.toStdString();
+      EXPECT_TRUE(r.err.startsWith(QStringLiteral("velaro-cli: "))) << command.toStdString();
+      EXPECT_FALSE(r.out.contains("no boat")) << command.toStdString();
+    }
   }
   EXPECT_EQ(runCli({QStringLiteral("no-such-command")}).exitCode, 2);
 
