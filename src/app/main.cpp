@@ -91,6 +91,14 @@ int main(int argc, char** argv) {
     window.raise();
     window.activateWindow();
   });
+  // --log-loads: one line on standard error as each load starts and ends, for
+  // long unattended runs.
+  if (QApplication::arguments().contains(QStringLiteral("--log-loads"))) {
+    window.setLoadLog([](const QString& line) {
+      std::fprintf(stderr, "velaro: %s\n", qUtf8Printable(line));
+      std::fflush(stderr);
+    });
+  }
   if (!window.startUp()) {
     if (splash) {
       splash->close();

@@ -22,6 +22,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 namespace velaro {
@@ -173,6 +174,12 @@ bool MainWindow::LoadRace() {
   m_loading = true;
   m_mapInteraction->setActive(false);
   m_lastLoadHadNoBoats = false;
+  const QString raceName = QFileInfo(m_selection.SelectedRacePath).fileName();
+  QElapsedTimer loadTimer;
+  loadTimer.start();
+  if (m_loadLog) {
+    m_loadLog(QStringLiteral("load %1: started").arg(raceName));
+  }
   m_frameTimer->stop();
   m_secondTimer->stop();
   m_panels.hints->hideHint();
@@ -188,6 +195,15 @@ bool MainWindow::LoadRace() {
                                  m_firstLoadDone ? nullptr : m_splash);
 
   bool replaced = false;
+  if (m_loadLog) {
+    m_loadLog(load.loaded ? QStringLiteral("load %1: done, %2 boats, %3 ms")
+                                .arg(raceName)
+                                .arg(load.loaded->race.BoatCount())
+                                .arg(loadTimer.elapsed())
+                          : QStringLiteral("load %1: failed: %2")
+                                .arg(raceName, load.error ? load.error->toString()
+                                                          : QStringLiteral("GPS file not exists.")));
+  }
   if (load.failure == LoadFailure::ReadError) {
     showMessage(load.error ? load.error->toString() : QStringLiteral("The race could not be read."), true);
   } else if (!load.loaded) {

@@ -53,6 +53,11 @@ class MainWindow : public QWidget {
   // The Yes/No question about boats out of focus; tests replace it.
   void setQuestionSink(QuestionSink sink) { m_questionSink = std::move(sink); }
 
+  // Told one line as each load starts and ends (file, outcome, boats,
+  // milliseconds); unset, loads are not logged.
+  using LoadLog = std::function<void(const QString& line)>;
+  void setLoadLog(LoadLog log) { m_loadLog = std::move(log); }
+
   const Race& race() const { return m_loaded.race; }
   const LoadedRace& loaded() const { return m_loaded; }
   const QStringList& raceFiles() const { return m_selection.raceFiles; }
@@ -133,6 +138,7 @@ class MainWindow : public QWidget {
   MessageSink m_messageSink = messageBoxSink(this);
   QuestionSink m_questionSink = questionBoxSink(this);
   DesktopDocuments m_documents;
+  LoadLog m_loadLog;
 
   LoadedRace m_loaded;
   bool m_haveRace = false;

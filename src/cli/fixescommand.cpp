@@ -50,6 +50,10 @@ int runFixes(const QStringList& args, QTextStream& out, QTextStream& err) {
     err << "velaro-cli: " << read.error->toString() << '\n';
     return 1;
   }
+  if (read.fixes.empty()) {
+    err << "velaro-cli: " << path << ": no track points found\n";
+    return 1;
+  }
   out << "time,lat,lon\n";
   for (const RawFix& fix : read.fixes) {
     out << isoTime(fix.timeUtc) << ',' << QString::number(fix.lat / 60, 'f', 7) << ','

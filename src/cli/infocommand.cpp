@@ -140,7 +140,7 @@ int runInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
     return 1;
   }
   if (!load.loaded) {
-    out << "analysis: no boat has a usable GPS log\n";
+    err << "velaro-cli: " << where.path << ": no boat has a usable GPS log\n";
     return 1;
   }
   printAnalysis(*load.loaded, out);

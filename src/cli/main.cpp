@@ -3,12 +3,17 @@
 #include "cli/commands.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QTextStream>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -42,6 +47,16 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
+  // Without a desktop session there is no runtime folder; Qt would warn on
+  // standard error and make one in /tmp. A private one, removed at exit,
+  // keeps standard error for our own messages.
+  std::optional<QTemporaryDir> runtimeDir;
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    runtimeDir.emplace();
+    if (runtimeDir->isValid()) {
+      qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir->path()));
+    }
+  }
   QGuiApplication app(argc, argv);
   QTextStream out(stdout);
   QTextStream err(stderr);
@@ -68,8 +83,14 @@ int main(int argc, char** argv) {
     printUsage(err);
     return 2;
   }
-  const int rc = it->second(args, out, err);
+  int rc = it->second(args, out, err);
+  // Output that did not reach standard output (a full disk, a closed pipe)
+  // is a failure, whatever the command thought.
   out.flush();
+  if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    err << "velaro-cli: cannot write to standard output: " << qt_error_string(errno) << '\n';
+    rc = rc != 0 ? rc : 1;
+  }
   err.flush();
   return rc;
 }

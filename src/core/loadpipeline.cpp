@@ -6,6 +6,8 @@
 #include "core/readers/racefilereader.h"
 #include "core/readers/windreader.h"
 
+#include <QFileInfo>
+
 namespace velaro {
 
 namespace {
@@ -36,6 +38,9 @@ LoadResult LoadRacePipeline(const QString& raceFilePath, const RaceFolders& fold
   }
   if (read.missing || read.race.BoatCount() < 1) {
     return failed(LoadFailure::NoBoats);
+  }
+  if (auto conflict = checkRaceForReplay(read, QFileInfo(raceFilePath).fileName())) {
+    return failed(LoadFailure::ReadError, std::move(conflict));
   }
   LoadedRace loaded;
   Race& race = loaded.race;

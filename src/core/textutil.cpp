@@ -40,6 +40,12 @@ bool isValidUtf8(QByteArrayView bytes) {
 }
 
 QString decodeText(QByteArrayView bytes) {
+  const bool utf16le = bytes.startsWith("\xFF\xFE");
+  if (utf16le || bytes.startsWith("\xFE\xFF")) {
+    QStringDecoder utf16(utf16le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                         QStringDecoder::Flag::Stateless);
+    return utf16.decode(bytes.sliced(2));
+  }
   if (bytes.startsWith("\xEF\xBB\xBF")) {
     bytes = bytes.sliced(3);
   }

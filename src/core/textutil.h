@@ -27,7 +27,8 @@ struct FieldList {
 FieldList SplitFields(const QString& line, QChar separator);
 
 // Text files are UTF-8 when the bytes are valid UTF-8, otherwise Shift_JIS
-// (files written on Japanese Windows). A UTF-8 byte order mark is dropped.
+// (files written on Japanese Windows). A UTF-8 byte order mark is dropped;
+// a UTF-16 one (Notepad's "Unicode") selects UTF-16 of that byte order.
 QString decodeText(QByteArrayView bytes);
 bool isValidUtf8(QByteArrayView bytes);
 

@@ -360,11 +360,14 @@ TrackReadResult readGpx(QByteArrayView bytes, const TrackReadOptions& options) {
     }
 
     // The point runs to its closing tag; a missing closing tag ends it at
-    // the next point or the end of the document. The same pass finds the
-    // first <time> after the start tag and the tag that ends its text.
+    // the next point or the end of the document. A point that runs into the
+    // end of the file was cut off (a logger that lost power, a copy that
+    // stopped) and is no fix. The same pass finds the first <time> after the
+    // start tag and the tag that ends its text.
     const char* body = name + 5;
     const char* stop = end;
     const char* resume = end;
+    bool ended = false;
     const char* firstClose = findChar(body, end, '>');
     const char* timeOpen = nullptr;
     const char* timeClose = nullptr;
@@ -375,16 +378,19 @@ TrackReadResult readGpx(QByteArrayView bytes, const TrackReadOptions& options) {
       if (startsWithCi(q + 1, end, "/trkpt>")) {
         stop = q;
         resume = q + 8;
+        ended = true;
         break;
       }
       if (isGpxEndTag(q, end)) {
         stop = q;
         resume = q;
+        ended = true;
         break;
       }
       if (startsWithCi(q + 1, end, "trkpt")) {
         stop = q;
         resume = q;
+        ended = true;
         break;
       }
       if (timeOpen == nullptr && firstClose != nullptr && q > firstClose &&
@@ -393,6 +399,9 @@ TrackReadResult readGpx(QByteArrayView bytes, const TrackReadOptions& options) {
       }
     }
     p = resume;
+    if (!ended) {
+      break;
+    }
 
     const char* tagEnd = firstClose != nullptr && firstClose < stop ? firstClose : nullptr;
     const std::string_view startTag(body, static_cast<size_t>((tagEnd ? tagEnd : stop) - body));

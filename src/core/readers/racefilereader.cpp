@@ -1,5 +1,6 @@
 #include "core/readers/racefilereader.h"
 
+#include "core/analysis/courseresults.h"
 #include "core/datetime.h"
 #include "core/textutil.h"
 
@@ -164,6 +165,7 @@ RaceFileResult parseRaceFile(QByteArrayView bytes, const QString& fileName, cons
       }
     } else if (key == QLatin1String("CRS")) {
       race.Course = f.fields.mid(1, kMaxCourseItems);
+      result.courseLine = lineIndex + 1;
     } else if (key == QLatin1String("AT")) {
       if (race.AttachmentCount() < kMaxAttachments && exists(kAttachmentFolder, f.at(1))) {
         race.Attachment.append(f.at(1));
@@ -188,11 +190,13 @@ RaceFileResult parseRaceFile(QByteArrayView bytes, const QString& fileName, cons
       const double v = r.dateTime(1);
       if (!r.error()) {
         race.RaceStart = v;
+        result.startLine = lineIndex + 1;
       }
     } else if (key == QLatin1String("FT")) {
       const double v = r.dateTime(1);
       if (!r.error()) {
         race.RaceFinish = v;
+        result.finishLine = lineIndex + 1;
       }
     } else if (key == QLatin1String("TD")) {
       const int v = r.integer(1);
@@ -235,8 +239,36 @@ RaceFileResult parseRaceFile(QByteArrayView bytes, const QString& fileName, cons
   return result;
 }
 
+std::optional<ReadError> checkRaceForReplay(const RaceFileResult& read, const QString& fileName) {
+  const Race& race = read.race;
+  if (race.RaceFinish < race.RaceStart) {
+    const int line = read.finishLine > 0 ? read.finishLine : read.startLine;
+    return ReadError{fileName, line, -1, formatDateTime(race.RaceFinish),
+                     QStringLiteral("the finish (FT) is before the start (ST)")};
+  }
+  for (const QString& text : race.Course) {
+    const CourseItem item = parseCourseItem(text);
+    const bool line = item.kind == CourseItem::Kind::Line;
+    const int count = line ? race.LineCount() : race.MarkCount();
+    if (item.number < 1 || item.number > count) {
+      return ReadError{fileName, read.courseLine, -1, text,
+                       line ? QStringLiteral("the course (CRS) names a line that no LN record defines")
+                            : QStringLiteral("the course (CRS) names a mark that no MK record defines")};
+    }
+  }
+  return std::nullopt;
+}
+
 RaceFileResult ReadRaceFile(const QString& path, const RaceFolders& folders, RaceFileOptions options) {
   const QFileInfo info(path);
+  if (info.isDir()) {
+    RaceFileResult result;
+    applyCarryOver(result.race, options.previous);
+    result.race.raceFilePath = path;
+    result.error =
+        ReadError{info.fileName(), 0, -1, QString(), QStringLiteral("is a folder, not a race file")};
+    return result;
+  }
   if (!info.isFile()) {
     RaceFileResult result;
     applyCarryOver(result.race, options.previous);

@@ -26,6 +26,11 @@ struct RaceFileResult {
   Race race;
   std::optional<ReadError> error;
   bool missing = false;  // the race file does not exist: nothing was read
+  // Lines of the records that set the start, the finish and the course (0
+  // when the file has none), for messages about how they fit together.
+  int startLine = 0;
+  int finishLine = 0;
+  int courseLine = 0;
 };
 
 // Reads a race file into a new race description. The race keeps what the
@@ -35,6 +40,12 @@ RaceFileResult ReadRaceFile(const QString& path, const RaceFolders& folders, Rac
 // The same on bytes already read; fileName names the file in errors and in
 // the default caption.
 RaceFileResult parseRaceFile(QByteArrayView bytes, const QString& fileName, const RaceFileOptions& options);
+
+// What a race file read without error may still get wrong for a replay: a
+// finish before the start, or a course item naming a mark or line the file
+// does not define. Checked before a load, not by the reader, which keeps
+// every record as written.
+std::optional<ReadError> checkRaceForReplay(const RaceFileResult& read, const QString& fileName);
 
 // Fills the values derived from the records (UTC times, time axis, wind axis,
 // boat list rows, titles).

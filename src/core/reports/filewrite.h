@@ -19,6 +19,7 @@ struct WriteError {
 // Replaces the file at path with bytes. The new contents go to a temporary
 // file beside it first, so a failed write leaves the previous file whole. A
 // file marked read-only is refused even where the user could override it.
+// An existing device or pipe is written in place.
 std::optional<WriteError> writeFileBytes(const QString& path, const QByteArray& bytes);
 
 }  // namespace velaro
