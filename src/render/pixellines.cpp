@@ -7,10 +7,6 @@
 
 namespace velaro {
 
-namespace {
-
-// Bresenham from a to b on a picture of w x h pixels whose rows start at
-// bits with stride bytes each; pixels outside the picture are skipped.
 void bresenham(uchar* bits, qsizetype stride, int w, int h, QPoint a, QPoint b, QRgb rgb) {
   const double left = -2, top = -2, right = w + 2, bottom = h + 2;
   const double dx = double(b.x()) - a.x();
@@ -63,8 +59,6 @@ void bresenham(uchar* bits, qsizetype stride, int w, int h, QPoint a, QPoint b, 
     }
   }
 }
-
-}  // namespace
 
 bool isPixelSurface(const QImage& image) {
   return image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32;

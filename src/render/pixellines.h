@@ -14,6 +14,10 @@ namespace velaro {
 // to a box just around the picture first, so far-off ends cost nothing.
 // Pictures in other formats are left alone; callers check isPixelSurface().
 bool isPixelSurface(const QImage& image);
+// Bresenham from a to b on a picture of w x h pixels whose rows start at
+// bits with stride bytes each, cut to a box just around the picture first;
+// pixels outside the picture are skipped.
+void bresenham(uchar* bits, qsizetype stride, int w, int h, QPoint a, QPoint b, QRgb rgb);
 void pixelLine(QImage& image, QPoint a, QPoint b, QRgb colour);
 // A polyline fed point by point: each point joined to the one before, a
 // single point setting one pixel. A curve sampled densely in time crosses

@@ -1,5 +1,7 @@
 #include "render/scene/pixellines.h"
 
+#include "render/pixellines.h"
+
 #include "core/datetime.h"
 
 #include <algorithm>
@@ -78,32 +80,7 @@ bool cutToBox(QPointF& a, QPointF& b, double left, double top, double right, dou
 }  // namespace
 
 void PixelTarget::line(QPoint a, QPoint b) const {
-  int x0 = a.x();
-  int y0 = a.y();
-  const int x1 = b.x();
-  const int y1 = b.y();
-  const int ex = std::abs(x1 - x0);
-  const int ey = -std::abs(y1 - y0);
-  const int sx = x0 < x1 ? 1 : -1;
-  const int sy = y0 < y1 ? 1 : -1;
-  int err = ex + ey;
-  for (;;) {
-    if (x0 >= 0 && x0 < width && y0 >= 0 && y0 < height) {
-      reinterpret_cast<QRgb*>(bits + y0 * stride)[x0] = rgb;
-    }
-    if (x0 == x1 && y0 == y1) {
-      break;
-    }
-    const int e2 = 2 * err;
-    if (e2 >= ey) {
-      err += ey;
-      x0 += sx;
-    }
-    if (e2 <= ex) {
-      err += ex;
-      y0 += sy;
-    }
-  }
+  bresenham(bits, stride, width, height, a, b, rgb);
 }
 
 namespace {
