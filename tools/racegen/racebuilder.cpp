@@ -179,6 +179,7 @@ BoatLog makeLog(const SimBoat& boat, const CourseLayout& course, const LocalFram
       log.fixes.push_back({gunUnix + f.t, p.lat / 60.0, p.lon / 60.0, eleBase + rng.normal(0, 2.5),
                            part * 1000 / fixesPerSecond});
       log.fixSeconds.push_back(f.t);
+      log.fixErrors.push_back(noise);
       local.push_back(pos + noise);
     }
   }

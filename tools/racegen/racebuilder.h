@@ -71,6 +71,9 @@ struct BoatLog {
   std::vector<LogFix> fixes;    // as written
   std::vector<int> fixSeconds;  // true seconds from the gun of each fix (the whole second it lies in)
   std::vector<int> outliers;    // indices into fixes
+  // Each fix's GPS error, metres east and north of where the boat was: what
+  // no analysis of the log alone can take out.
+  std::vector<Vec> fixErrors;
 };
 
 struct GeneratedRace {
