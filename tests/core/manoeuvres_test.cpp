@@ -118,8 +118,12 @@ TEST(Manoeuvres, TackAndGybeFoundSpikeDriftAndRoundingIgnored) {
   Helm run(0, -10, -20, 160);
   run.sail(170, 160, 5).sail(8, 200, 4.5).sail(120, 200, 5);
   Helm rounding = run;
-  race.boats = {beat.boat, run.boat, rounding.boat};
-  const CourseResults results = resultsFor(race, {kNotPassed, kNotPassed, 152});
+  // A run wandering 6 degrees either side of dead downwind at an even speed:
+  // the wind is known to a few degrees only, so this is no gybe.
+  Helm wander(0, -10, -20, 186);
+  wander.sail(60, 186, 5).sail(60, 174, 5).sail(60, 186, 5);
+  race.boats = {beat.boat, run.boat, rounding.boat, wander.boat};
+  const CourseResults results = resultsFor(race, {kNotPassed, kNotPassed, 152, kNotPassed});
 
   const std::vector<Manoeuvre> found = FindManoeuvres(race, results, kCos);
   ASSERT_EQ(found.size(), 2u);

@@ -43,6 +43,10 @@ constexpr double kMaxChangeSeconds = 40;
 // degrees off on a boat sailing close to the wind or by the lee.
 constexpr double kMinTackTurn = 30;
 constexpr double kMinGybeTurn = 6;
+// A small turn across dead downwind that costs no speed at all is a course
+// wandering about a wind known only to a few degrees, not a gybe.
+constexpr double kQuietGybeTurn = 15;
+constexpr double kQuietGybeSpeedShare = 0.97;
 
 double wrap180(double a) {
   a = std::fmod(a, 360);
@@ -238,6 +242,10 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
         m.regainSeconds = loss.regainTime - crossing;
       }
       m.metresLost = loss.metresLost;
+      if (m.kind == ManoeuvreKind::Gybe && turned < kQuietGybeTurn &&
+          loss.lowestSpeed >= kQuietGybeSpeedShare * loss.speedBefore) {
+        continue;
+      }
     }
     // Through the wind and straight back: neither counts.
     if (!boatOut.empty() && boatOut.back().kind == m.kind &&
