@@ -12,8 +12,21 @@
 #include <QMessageBox>
 #include <QScreen>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's heap counters (its allocator header is not shipped
+// with every compiler).
+extern "C" {
+std::size_t __sanitizer_get_current_allocated_bytes();
+std::size_t __sanitizer_get_heap_size();
+std::size_t __sanitizer_get_free_bytes();
+std::size_t __sanitizer_get_unmapped_bytes();
+void __asan_print_accumulated_stats();
+}
+#endif
 
 namespace {
 
@@ -96,6 +109,18 @@ int main(int argc, char** argv) {
   if (QApplication::arguments().contains(QStringLiteral("--log-loads"))) {
     window.setLoadLog([](const QString& line) {
       std::fprintf(stderr, "velaro: %s\n", qUtf8Printable(line));
+#if defined(__SANITIZE_ADDRESS__)
+      // The sanitizer's own count of the heap, to tell the program's memory
+      // from what the sanitizer keeps around it.
+      std::fprintf(stderr, "velaro: heap: %zu kB live, %zu kB held, %zu kB free, %zu kB unmapped\n",
+                   __sanitizer_get_current_allocated_bytes() / 1024, __sanitizer_get_heap_size() / 1024,
+                   __sanitizer_get_free_bytes() / 1024, __sanitizer_get_unmapped_bytes() / 1024);
+      // Its full account, the store of allocation stacks among it, once a
+      // load is over.
+      if (line.contains(QStringLiteral(": done, "))) {
+        __asan_print_accumulated_stats();
+      }
+#endif
       std::fflush(stderr);
     });
   }
