@@ -17,6 +17,7 @@
 #include <cstring>
 
 #if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
 // The sanitizer runtime's heap counters (its allocator header is not shipped
 // with every compiler).
 extern "C" {
@@ -24,7 +25,6 @@ std::size_t __sanitizer_get_current_allocated_bytes();
 std::size_t __sanitizer_get_heap_size();
 std::size_t __sanitizer_get_free_bytes();
 std::size_t __sanitizer_get_unmapped_bytes();
-void __asan_print_accumulated_stats();
 }
 #endif
 

@@ -1,29 +1,12 @@
 #include "cli/commands.h"
 #include "cli/exportoutput.h"
+#include "cli/raceargs.h"
 
 #include "core/analysis/manoeuvres.h"
 #include "core/analysis/starts.h"
 #include "core/reports/manoeuvrereport.h"
 
 namespace velaro::cli {
-
-namespace {
-
-// RACEFILE [-o FILE.csv]; false on anything else.
-bool parseRaceAndOutput(const QStringList& args, QString& raceFile, QString& outPath) {
-  for (int i = 0; i < args.size(); ++i) {
-    if (args[i] == QLatin1String("-o") && i + 1 < args.size()) {
-      outPath = args[++i];
-    } else if (raceFile.isEmpty() && !args[i].startsWith(u'-')) {
-      raceFile = args[i];
-    } else {
-      return false;
-    }
-  }
-  return !raceFile.isEmpty();
-}
-
-}  // namespace
 
 int runManoeuvres(const QStringList& args, QTextStream& out, QTextStream& err) {
   QString raceFile;

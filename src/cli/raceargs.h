@@ -3,6 +3,7 @@
 #include "core/racefolders.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace velaro::cli {
 
@@ -14,5 +15,9 @@ struct RaceLocation {
 // A race file is named by its path; its races folder is the parent of the
 // raceadmin/ folder that holds it (the file's own folder's parent).
 RaceLocation locateRace(const QString& raceFileArg);
+
+// The arguments of a report command, RACEFILE [-o FILE]; false on anything
+// else or without a race file.
+bool parseRaceAndOutput(const QStringList& args, QString& raceFile, QString& outPath);
 
 }  // namespace velaro::cli

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/exportoutput.h"
+#include "cli/raceargs.h"
 
 #include "core/reports/performancetable.h"
 
@@ -8,17 +9,7 @@ namespace velaro::cli {
 int runTable(const QStringList& args, QTextStream& out, QTextStream& err) {
   QString raceFile;
   QString outPath;
-  for (int i = 0; i < args.size(); ++i) {
-    if (args[i] == QLatin1String("-o") && i + 1 < args.size()) {
-      outPath = args[++i];
-    } else if (raceFile.isEmpty() && !args[i].startsWith(u'-')) {
-      raceFile = args[i];
-    } else {
-      raceFile.clear();
-      break;
-    }
-  }
-  if (raceFile.isEmpty()) {
+  if (!parseRaceAndOutput(args, raceFile, outPath)) {
     err << "usage: velaro-cli table RACEFILE [-o FILE.csv]\n";
     return 2;
   }
