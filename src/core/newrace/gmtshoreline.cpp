@@ -1,0 +1,9 @@
+#include "core/newrace/gmtshoreline.h"
+
+namespace velaro {
+
+std::vector<std::vector<GeoPoint>> gmtShoreline(double, double, double, double) {
+  return {};
+}
+
+}  // namespace velaro
