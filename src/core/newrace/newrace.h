@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/newrace/raceinference.h"
 #include "core/race.h"
 #include "core/readerror.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 
 #include <functional>
 #include <map>
@@ -18,8 +21,8 @@ namespace velaro {
 // estimate.
 struct NewRaceRequest {
   QStringList logPaths;
-  QString name;        // race file name without .txt; empty: made from the date and the first boat
-  QString title;       // T1; empty: made from the place and date
+  QString name;        // race file name without .txt; empty: "yyyy-MM-dd-HHmm" of the local gun
+  QString title;       // T1; empty: made from the date and time of the gun
   QString startText;   // local "yyyy/MM/dd HH:mm:ss" or "HH:mm[:ss]" on the race's day; empty: estimated
   QString finishText;  // the same for the finish
   std::optional<double> windDirTrue;
@@ -59,6 +62,33 @@ struct NewRaceFiles {
   QStringList notes;
   std::optional<ReadError> error;
 };
+
+// A local time as the user writes it: "yyyy/MM/dd HH:mm[:ss]", or
+// "HH:mm[:ss]" on the race's own day (no date).
+struct LocalTimeText {
+  std::optional<QDate> date;
+  QTime time;
+};
+std::optional<LocalTimeText> parseLocalTimeText(const QString& text);
+
+// What the race file says beyond the inferred race.
+struct RaceFileEntries {
+  QString raceName;     // without .txt
+  QString windLogName;  // inside winddat/, used when the race has a wind log
+  QString title;        // T1; empty: made from the date and time of the gun
+  int utcOffsetHours = 0;
+  double magVariationDeg = 0;  // east positive
+  struct BoatEntry {
+    QString fileName;  // inside gpsdat/
+    QString boatName;
+  };
+  std::vector<BoatEntry> boats;
+};
+
+// The race file ("raceadmin/<name>.txt") and, when the race has a wind log,
+// the wind log ("winddat/<windLogName>"), UTF-8 with CR LF line ends. Winds
+// are written in magnetic degrees, times in local time.
+std::map<QString, QByteArray> composeRaceFiles(const InferredRace& race, const RaceFileEntries& entries);
 
 // Reads the logs and makes every file of the race; touches no folder.
 // racesFolder is read only to choose names that do not clash with its races.
