@@ -16,5 +16,6 @@ int runGraph(const QStringList& args, QTextStream& out, QTextStream& err);
 int runKml(const QStringList& args, QTextStream& out, QTextStream& err);
 int runManoeuvres(const QStringList& args, QTextStream& out, QTextStream& err);
 int runStarts(const QStringList& args, QTextStream& out, QTextStream& err);
+int runNewRace(const QStringList& args, QTextStream& out, QTextStream& err);
 
 }  // namespace velaro::cli

@@ -36,7 +36,10 @@ void printUsage(QTextStream& err) {
          "  kml RACEFILE [--scene SECONDS] [--hide-unfocused] [-o FILE.kml]\n"
          "                        the race for a globe viewer; --scene: the present scene\n"
          "  manoeuvres RACEFILE [-o FILE.csv]  every tack and gybe with its loss (CSV)\n"
-         "  starts RACEFILE [-o FILE.csv]      every boat's start (CSV)\n";
+         "  starts RACEFILE [-o FILE.csv]      every boat's start (CSV)\n"
+         "  new-race LOG... -o RACESFOLDER [--name NAME] [--title TEXT] [--start TIME] [--finish TIME]\n"
+         "        [--wind DEG] [--utc-offset H] [--mark LAT,LON]... [--course L1,MK1,...]\n"
+         "                        a race made from GPS logs, added to a races folder\n";
 }
 
 }  // namespace
@@ -75,6 +78,7 @@ int main(int argc, char** argv) {
       {QStringLiteral("manoeuvres"), velaro::cli::runManoeuvres},
       {QStringLiteral("starts"), velaro::cli::runStarts},
       {QStringLiteral("video"), velaro::cli::runVideo},
+      {QStringLiteral("new-race"), velaro::cli::runNewRace},
   };
   const QString name = args.takeFirst();
   const auto it = commands.find(name);

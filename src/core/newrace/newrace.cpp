@@ -538,8 +538,9 @@ NewRaceFiles makeNewRaceFiles(const NewRaceRequest& request, const QString& race
           result.files[relative] = bytes;
         }
       }
-      result.estimates << QStringLiteral("coastline: %1 sheets%2")
+      result.estimates << QStringLiteral("coastline: %1 %2%3")
                               .arg(sheets.size())
+                              .arg(sheets.size() == 1 ? "sheet" : "sheets")
                               .arg(kept > 0 ? QStringLiteral(" (%1 already in the folder, kept)").arg(kept)
                                             : QString());
     }
