@@ -478,6 +478,47 @@ TEST(ReadCoastline, ReadsTheRacesFolder) {
   EXPECT_TRUE(empty.coastline.polylines.empty());
 }
 
+TEST(ReadCoastline, SheetsWithoutAClassicFileFallBackToWorldSheetsAnywhere) {
+  const struct {
+    double lat, lon;
+    QString classic, world;
+  } cases[] = {{39.45 * 60, -0.3 * 60, "59-101", "w59_-1"},     // Valencia
+               {-33.85 * 60, 151.2 * 60, "-5151", "w-51_151"},  // Sydney
+               {35.0 * 60, 139.5 * 60, "5239", "w52_139"}};
+  for (const auto& c : cases) {
+    // A line leaving the window, and eleven points in all, so the filter runs.
+    QByteArray sheet;
+    for (int i = 0; i < 11; ++i) {
+      sheet += (i % 4 ? "" : "R,") + QByteArray::number(c.lat + (i == 2 ? 9 : 0.1 * i)) + "," +
+               QByteArray::number(c.lon - 0.5) + "\r\n";
+    }
+    FakeFolder folder;
+    folder.files[c.world + ".cst"] = sheet;
+    folder.files[c.world + ".lh"] = kLight;
+    const CoastlineResult r = ReadCoastline(extentAround(c.lat, c.lon, 1, 1), folder.source());
+    ASSERT_FALSE(r.error) << c.world.toStdString();
+    EXPECT_EQ(r.MapName, QStringList{c.classic});
+    EXPECT_EQ(folder.asked,
+              (QStringList{c.classic + ".cst", c.world + ".cst", c.classic + ".lh", c.world + ".lh"}));
+    EXPECT_EQ(polylineSizes(r.coastline), (std::vector<int>{2, 1, 4, 3})) << c.world.toStdString();
+    EXPECT_EQ(r.coastline.polylines[0][1], (GeoPoint{c.lat + 0.1, c.lon - 0.5}));  // no shift
+    EXPECT_EQ(r.lights.size(), 1u);
+  }
+}
+
+TEST(ReadCoastline, AClassicSheetHidesTheWorldSheetOfTheSamePlace) {
+  QFile demo(QStringLiteral(VELARO_SOURCE_DIR "/data/demo/coastline/5239.cst"));
+  ASSERT_TRUE(demo.open(QIODevice::ReadOnly));
+  FakeFolder folder;
+  folder.files["5239.cst"] = demo.readAll();
+  const CoastlineResult before = ReadCoastline(extentAround(2116, 8370, 6, 6), folder.source());
+  folder.files["w52_139.cst"] = "R,2116,8370\r\n2117,8371\r\n";
+  const CoastlineResult r = ReadCoastline(extentAround(2116, 8370, 6, 6), folder.source());
+  ASSERT_GT(before.coastline.pointCount(), 10);
+  EXPECT_EQ(r.coastline.polylines, before.coastline.polylines);
+  EXPECT_FALSE(folder.asked.contains(QStringLiteral("w52_139.cst")));
+}
+
 TEST(CoastlineSheet, SurvivesGarbageAndTruncation) {
   QByteArray garbage;
   for (int i = 0; i < 8192; ++i) {

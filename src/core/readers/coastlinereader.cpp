@@ -16,8 +16,6 @@ namespace velaro {
 
 namespace {
 
-constexpr double kSheetLatMinutes = 40;
-constexpr double kSheetLonMinutes = 60;
 constexpr double kBlockLatMinutes = 5;
 constexpr double kBlockLonMinutes = 7.5;
 // Block positions are in ten-thousandths of the block's side.
@@ -180,9 +178,13 @@ QString sheetName(int row, int column) {
   return QString::number(row) + QString::number(static_cast<qint64>(column) - 100);
 }
 
-QStringList chooseSheets(const CoastlineWindow& window) {
+QString worldSheetName(int row, int column) {
+  return QStringLiteral("w%1_%2").arg(row).arg(column);
+}
+
+std::vector<SheetCell> sheetCells(const CoastlineWindow& window) {
   if (isOverview(window)) {
-    return {QString::fromLatin1(kOverviewSheetName)};
+    return {};
   }
   for (const double edge : {window.south / kSheetLatMinutes, window.north / kSheetLatMinutes,
                             window.west / kSheetLonMinutes, window.east / kSheetLonMinutes}) {
@@ -190,15 +192,26 @@ QStringList chooseSheets(const CoastlineWindow& window) {
       return {};
     }
   }
-  QStringList names;
+  std::vector<SheetCell> cells;
   const int lastRow = sheetRow(window.north);
   const int lastColumn = sheetColumn(window.east);
   for (int row = sheetRow(window.south); row <= lastRow; ++row) {
     for (int column = sheetColumn(window.west); column <= lastColumn; ++column) {
-      if (names.size() < kMaxMapNames) {
-        names.append(sheetName(row, column));
+      if (std::ssize(cells) < kMaxMapNames) {
+        cells.push_back({row, column});
       }
     }
+  }
+  return cells;
+}
+
+QStringList chooseSheets(const CoastlineWindow& window) {
+  if (isOverview(window)) {
+    return {QString::fromLatin1(kOverviewSheetName)};
+  }
+  QStringList names;
+  for (const SheetCell& cell : sheetCells(window)) {
+    names.append(sheetName(cell.row, cell.column));
   }
   return names;
 }
@@ -394,8 +407,7 @@ CoastlineResult ReadCoastline(const CoastlineExtent& extent, const CoastlineFile
   const CoastlineWindow window = coastlineWindow(extent);
   result.MapName = chooseSheets(window);
 
-  auto readLights = [&](const QString& fileName) {
-    const CoastlineFile file = files(fileName);
+  auto readLights = [&](const QString& fileName, const CoastlineFile& file) {
     if (file.error) {
       result.error = file.error;
       return false;
@@ -426,22 +438,41 @@ CoastlineResult ReadCoastline(const CoastlineExtent& extent, const CoastlineFile
       }
       result.coastline = std::move(sheet.coastline);
     }
-    readLights(QString::fromLatin1(kOverviewLightsFile));
+    const QString lhName = QString::fromLatin1(kOverviewLightsFile);
+    readLights(lhName, files(lhName));
     return result;
   }
 
+  // The classic file of a sheet, or its world file when there is none.
+  struct SheetFile {
+    QString name;
+    CoastlineFile file;
+    bool world = false;
+  };
+  auto sheetFile = [&](const SheetCell& cell, const QString& extension) {
+    SheetFile f{sheetName(cell.row, cell.column) + extension, {}, false};
+    f.file = files(f.name);
+    if (!f.file.bytes && !f.file.error) {
+      f = {worldSheetName(cell.row, cell.column) + extension, {}, true};
+      f.file = files(f.name);
+    }
+    return f;
+  };
+
+  const std::vector<SheetCell> cells = sheetCells(window);
   result.datumShift = DatumShift(window.centreLat, window.centreLon);
-  for (const QString& name : result.MapName) {
-    const QString cstName = name + QStringLiteral(".cst");
-    const CoastlineFile file = files(cstName);
-    if (file.error) {
-      result.error = file.error;
+  for (const SheetCell& cell : cells) {
+    const SheetFile cst = sheetFile(cell, QStringLiteral(".cst"));
+    if (cst.file.error) {
+      result.error = cst.file.error;
       return result;
     }
-    if (!file.bytes) {
+    if (!cst.file.bytes) {
       continue;
     }
-    CoastlineSheetResult sheet = parseCoastlineSheet(*file.bytes, cstName, window, result.datumShift);
+    CoastlineSheetResult sheet =
+        cst.world ? parseOverviewSheet(*cst.file.bytes, cst.name)
+                  : parseCoastlineSheet(*cst.file.bytes, cst.name, window, result.datumShift);
     if (sheet.error) {
       result.error = sheet.error;
       return result;
@@ -449,8 +480,9 @@ CoastlineResult ReadCoastline(const CoastlineExtent& extent, const CoastlineFile
     append(result.coastline, std::move(sheet.coastline));
   }
   result.coastline = filterCoastline(result.coastline, window);
-  for (const QString& name : result.MapName) {
-    if (!readLights(name + QStringLiteral(".lh"))) {
+  for (const SheetCell& cell : cells) {
+    const SheetFile lights = sheetFile(cell, QStringLiteral(".lh"));
+    if (!readLights(lights.name, lights.file)) {
       return result;
     }
   }

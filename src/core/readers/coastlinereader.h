@@ -13,6 +13,27 @@
 #include <optional>
 #include <vector>
 
+// Coastline sheets cover the globe in a grid of 40' of latitude by 60' of
+// longitude. A sheet has two possible files in the coastline folder:
+//
+// - the classic sheet "<row><column - 100>.cst" (for example 5239.cst), fixed
+//   columns relative to 5' x 7.5' blocks in the Tokyo datum, shifted to WGS 84
+//   on reading. Its name and block headers hold row and column as two digits
+//   each, so it serves only 6.7 N to 66.7 N and 110 E to 200 E, and elsewhere
+//   the name is ambiguous ("-5151", "59-101");
+// - the world sheet "w<row>_<column>.cst" with signed decimal numbers (Sydney:
+//   w-51_151.cst; Valencia: w59_-1.cst), one name per sheet anywhere: "lat,lon"
+//   lines in minutes of arc, WGS 84, "R,lat,lon" starting a polyline, like the
+//   overview sheet.
+//
+// For each sheet of the window the classic file is read when it exists; only a
+// sheet without one is read from its world file, so a folder of classic sheets
+// reads the same whatever world sheets lie beside them. Lights
+// follow the same rule with .lh. Sheet names in MapName stay the classic ones.
+// World points pass through the same window filter; they carry no datum
+// shift. A window wider than 50' still reads only the overview pair
+// toba.cst / toba.lh, which one races folder shares among all its races.
+
 namespace velaro {
 
 // The race extent and centre as the map geometry computes them from the fixes
@@ -57,9 +78,22 @@ CoastlineWindow coastlineWindow(const CoastlineExtent& extent);
 
 // Sheet grid: a sheet is 40' of latitude by 60' of longitude. Its name is the
 // row followed by the column - 100 (row 53, column 139: "5339").
+inline constexpr double kSheetLatMinutes = 40;
+inline constexpr double kSheetLonMinutes = 60;
 int sheetRow(double lat);
 int sheetColumn(double lon);
 QString sheetName(int row, int column);
+// The unambiguous name of the same sheet: "w<row>_<column>" (w59_-1).
+QString worldSheetName(int row, int column);
+
+struct SheetCell {
+  int row = 0;
+  int column = 0;
+  friend bool operator==(const SheetCell&, const SheetCell&) = default;
+};
+// The grid sheets the window crosses, row by row from the south-west; none for
+// the overview or for a window that is no place on the globe.
+std::vector<SheetCell> sheetCells(const CoastlineWindow& window);
 
 // The sheets covering the window, row by row from the south-west; just the
 // overview sheet "TOBA" when the window is wider than 50'. At most
@@ -114,7 +148,8 @@ struct CoastlineResult {
 };
 
 // Chooses the sheets for the race extent and reads their coastlines and
-// lights. Missing files are skipped without an error.
+// lights, each from the classic file or else the world file of the sheet.
+// Missing files are skipped without an error.
 CoastlineResult ReadCoastline(const CoastlineExtent& extent, const CoastlineFileSource& files);
 CoastlineResult ReadCoastline(const RaceFolders& folders, const CoastlineExtent& extent);
 
