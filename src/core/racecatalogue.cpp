@@ -28,6 +28,14 @@ QString findIgnoringCase(const QDir& dir, const QString& name) {
   return {};
 }
 
+bool sameFolder(const RaceFolders& a, const RaceFolders& b) {
+  if (a.root() == b.root()) {
+    return true;
+  }
+  const QString canonical = QFileInfo(a.root()).canonicalFilePath();
+  return !canonical.isEmpty() && canonical == QFileInfo(b.root()).canonicalFilePath();
+}
+
 }  // namespace
 
 QStringList ListRaceFiles(const RaceFolders& folders) {
@@ -84,10 +92,47 @@ int findCurrentRace(const QStringList& raceFiles, const QString& selectedPath) {
 RaceSelection RaceSelection::open(const RaceFolders& folders) {
   RaceSelection selection;
   selection.raceFiles = ListRaceFiles(folders);
+  selection.raceFolders.assign(selection.raceFiles.size(), folders);
   selection.SelectedRacePath = chooseFirstRace(folders, selection.raceFiles);
+  selection.selectedFolders = folders;
   selection.CurrentRace = findCurrentRace(selection.raceFiles, selection.SelectedRacePath);
   selection.ChosenRaceIndex = selection.CurrentRace;
   return selection;
+}
+
+void RaceSelection::listMore(const RaceFolders& folders) {
+  if (!raceFolders.empty() && sameFolder(raceFolders.front(), folders) &&
+      !sameFolder(raceFolders.back(), folders)) {
+    return;
+  }
+  const QString selectedName = QFileInfo(SelectedRacePath).fileName();
+  const bool selectedHere = CurrentRace > 0 && sameFolder(selectedFolders, folders);
+  // Races of folders are kept together at the end, so a new listing replaces them.
+  qsizetype kept = raceFiles.size();
+  while (kept > 0 && sameFolder(raceFolders[kept - 1], folders)) {
+    --kept;
+  }
+  raceFiles.resize(kept);
+  raceFolders.resize(kept);
+  const QStringList more = ListRaceFiles(folders);
+  raceFiles += more;
+  raceFolders.insert(raceFolders.end(), more.size(), folders);
+  if (selectedHere) {
+    CurrentRace = placeOf(folders, selectedName);
+  }
+}
+
+int RaceSelection::placeOf(const RaceFolders& folders, const QString& name) const {
+  for (qsizetype i = 0; i < raceFiles.size(); ++i) {
+    if (raceFiles[i].compare(name, Qt::CaseInsensitive) == 0 && sameFolder(raceFolders[i], folders)) {
+      return static_cast<int>(i) + 1;
+    }
+  }
+  return 0;
+}
+
+const RaceFolders& RaceSelection::folderOf(const RaceFolders& folders, int race) const {
+  return race >= 1 && race <= static_cast<int>(raceFolders.size()) ? raceFolders[race - 1] : folders;
 }
 
 bool RaceSelection::isSelected(const QString& text) const {
@@ -96,18 +141,32 @@ bool RaceSelection::isSelected(const QString& text) const {
 }
 
 void RaceSelection::selectNamed(const RaceFolders& folders, const QString& text, int selectorIndex) {
-  SelectedRacePath = folders.folder(QString::fromLatin1(kRaceAdminFolder)) + u'/' + text.trimmed();
+  const QString name = text.trimmed();
   CurrentRace = ChosenRaceIndex > 0 ? ChosenRaceIndex : selectorIndex + 1;
+  const bool listedThere = CurrentRace >= 1 && CurrentRace <= raceFiles.size() &&
+                           raceFiles[CurrentRace - 1].compare(name, Qt::CaseInsensitive) == 0;
+  selectedFolders = listedThere ? folderOf(folders, CurrentRace) : folders;
+  SelectedRacePath = selectedFolders.folder(QString::fromLatin1(kRaceAdminFolder)) + u'/' + name;
+}
+
+void RaceSelection::selectIn(const RaceFolders& folders, const QString& name) {
+  CurrentRace = placeOf(folders, name);
+  selectedFolders = folders;
+  SelectedRacePath = folders.folder(QString::fromLatin1(kRaceAdminFolder)) + u'/' + name;
 }
 
 void RaceSelection::selectListed(const RaceFolders& folders, int race) {
   CurrentRace = race;
-  SelectedRacePath = folders.folder(QString::fromLatin1(kRaceAdminFolder)) + u'/' + raceFiles[race - 1];
+  selectedFolders = folderOf(folders, race);
+  SelectedRacePath =
+      selectedFolders.folder(QString::fromLatin1(kRaceAdminFolder)) + u'/' + raceFiles[race - 1];
 }
 
 bool RaceSelection::raceFileExists(const RaceFolders& folders, int race) const {
   return race >= 1 && race <= raceFiles.size() &&
-         folders.existingFile(QString::fromLatin1(kRaceAdminFolder), raceFiles[race - 1]).has_value();
+         folderOf(folders, race)
+             .existingFile(QString::fromLatin1(kRaceAdminFolder), raceFiles[race - 1])
+             .has_value();
 }
 
 }  // namespace velaro

@@ -65,6 +65,41 @@ TEST_F(CatalogueTest, MissingNameFallsBackToTheFirstRace) {
   EXPECT_TRUE(chooseFirstRace(folders(), ListRaceFiles(folders())).endsWith(QStringLiteral("/a.txt")));
 }
 
+// The races of a second folder follow the folder's own, each read in its
+// own folder, listed again as races are added; the first folder is never
+// listed twice.
+TEST_F(CatalogueTest, AnotherFoldersRacesFollowAndAreReadWhereTheyLive) {
+  write(QStringLiteral("a.txt"));
+  write(QStringLiteral("b.txt"));
+  QTemporaryDir mine;
+  ASSERT_TRUE(QDir(mine.path()).mkpath(QStringLiteral("raceadmin")));
+  const RaceFolders more(mine.path());
+  const auto writeMine = [&](const char* name) {
+    QFile f(QDir(mine.path()).filePath(QStringLiteral("raceadmin/") + QString::fromLatin1(name)));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  };
+  writeMine("b.txt");
+  RaceSelection s = RaceSelection::open(folders());
+  s.listMore(more);
+  s.listMore(folders());
+  EXPECT_EQ(s.raceFiles, QStringList({"a.txt", "b.txt", "b.txt"}));
+  EXPECT_EQ(s.placeOf(more, QStringLiteral("B.TXT")), 3);
+  EXPECT_EQ(s.placeOf(folders(), QStringLiteral("b.txt")), 2);
+
+  s.selectListed(folders(), 3);
+  EXPECT_EQ(s.SelectedRacePath, more.folder(QStringLiteral("raceadmin")) + QStringLiteral("/b.txt"));
+  EXPECT_EQ(s.selectedFolders.root(), more.root());
+  EXPECT_TRUE(s.raceFileExists(folders(), 3));
+
+  // A race added before the selected one: the selection keeps its race.
+  writeMine("a.txt");
+  s.listMore(more);
+  EXPECT_EQ(s.raceFiles, QStringList({"a.txt", "b.txt", "a.txt", "b.txt"}));
+  EXPECT_EQ(s.CurrentRace, 4);
+  s.selectIn(more, QStringLiteral("a.txt"));
+  EXPECT_EQ(s.CurrentRace, 3);
+}
+
 TEST(FindCurrentRace, ComparesWholeFileNames) {
   const QStringList files = {"a.txt", "ba.txt", "Cup.txt"};
   EXPECT_EQ(findCurrentRace(files, QStringLiteral("/r/raceadmin/ba.txt")), 2);
