@@ -1,5 +1,6 @@
 #include "app/singleinstance.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -22,10 +23,23 @@ SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(pa
   connect(&m_server, &QLocalServer::newConnection, this, [this] {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
       connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-      socket->write("ok");
-      socket->flush();
-      socket->disconnectFromServer();
-      emit activationRequested();
+      // The request is the list of files, which may arrive in pieces.
+      connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+        QDataStream in(socket);
+        in.startTransaction();
+        QStringList files;
+        in >> files;
+        if (!in.commitTransaction()) {
+          return;
+        }
+        socket->write("ok");
+        socket->flush();
+        socket->disconnectFromServer();
+        emit activationRequested();
+        if (!files.isEmpty()) {
+          emit filesReceived(files);
+        }
+      });
     }
   });
 }
@@ -47,12 +61,16 @@ bool SingleInstance::tryBecomePrimary() {
   return true;
 }
 
-bool SingleInstance::notifyPrimary(int timeoutMs) {
+bool SingleInstance::sendFiles(const QStringList& files, int timeoutMs) {
   QLocalSocket socket;
   socket.connectToServer(userScopedName(m_key));
   if (!socket.waitForConnected(timeoutMs)) {
     return false;
   }
+  QDataStream out(&socket);
+  out << files;
+  // What flush leaves unwritten goes out while the answer is awaited.
+  socket.flush();
   socket.waitForReadyRead(timeoutMs);
   return socket.readAll() == "ok";
 }

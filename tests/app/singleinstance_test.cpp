@@ -28,6 +28,18 @@ TEST(SingleInstance, SecondCopyIsRefusedAndWakesTheFirst) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   }
   EXPECT_EQ(activations, 1);
+
+  // A second start with logs hands them over.
+  QStringList received;
+  QObject::connect(&first, &SingleInstance::filesReceived,
+                   [&received](const QStringList& files) { received = files; });
+  second.sendFiles({QStringLiteral("/logs/a.gpx"), QStringLiteral("/logs/b é.gpx")}, 50);
+  deadline.setRemainingTime(3000);
+  while (received.isEmpty() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  EXPECT_EQ(received, QStringList({"/logs/a.gpx", "/logs/b é.gpx"}));
+  EXPECT_EQ(activations, 2);
 }
 
 TEST(SingleInstance, TheLockIsFreeAgainWhenTheFirstCopyEnds) {
