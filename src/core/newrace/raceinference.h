@@ -38,6 +38,9 @@ struct InferredRace {
   QStringList course;                 // CRS items
   int beatAngle = 45;                 // LL: half the tacking angle
   int runAngle = 150;                 // LL: the course off the wind when running
+  // Per log, in the order given: seconds to add to its times (BN's offset),
+  // non-zero for a logger whose clock was found to run wrong.
+  std::vector<int> timeOffsets;
   GeoPoint centre;                    // middle of the fleet's tracks
   double spanMinutes = 0;             // largest extent of the tracks, minutes of arc
   // One line per estimate with how sure it is: "wind 262 deg from 31 tacks,
