@@ -65,6 +65,44 @@ SHIFT+左ｸﾘｯｸで１艇のみ常時強調表示します
     </message>
 </context>
 <context>
+    <name>velaro::LogsToRace</name>
+    <message>
+        <source>A race is being made from logs; try again when it is shown.</source>
+        <translation>ログからレースを作成中です。表示されてから、もう一度お試しください。</translation>
+    </message>
+    <message>
+        <source>Not a GPS log (gpx, gdb, mps, trl, dtr, trk): %1</source>
+        <translation>GPSログ（gpx, gdb, mps, trl, dtr, trk）ではありません: %1</translation>
+    </message>
+    <message>
+        <source>No race was made: %1</source>
+        <translation>レースを作成できませんでした: %1</translation>
+    </message>
+    <message>
+        <source>Made %1 from %2 logs:</source>
+        <translation>%2個のログから %1 を作成しました:</translation>
+    </message>
+    <message>
+        <source>Left out, not GPS logs: %1</source>
+        <translation>GPSログではないため除外: %1</translation>
+    </message>
+    <message>
+        <source>Open GPS logs as a new race</source>
+        <translation>GPSログを開いて新しいレースにする</translation>
+    </message>
+    <message>
+        <source>GPS logs (%1)</source>
+        <translation>GPSログ (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>velaro::MainWindow</name>
+    <message>
+        <source>New race</source>
+        <translation>新しいレース</translation>
+    </message>
+</context>
+<context>
     <name>velaro::MapInteraction</name>
     <message>
         <source>Red wake boats are faster than avg boats</source>
@@ -92,6 +130,10 @@ Shiftを押している間は距離方位計測ﾓｰﾄﾞになります
 </context>
 <context>
     <name>velaro::RaceControlPanel</name>
+    <message>
+        <source>Open GPS logs as a new race...</source>
+        <translation>GPSログを開いて新しいレースにする...</translation>
+    </message>
     <message>
         <source>Race File Name</source>
         <translation> レースファイル名</translation>

@@ -39,8 +39,8 @@ void DesktopDocuments::openHelp(Language language, const QString& page) {
   openFileIfExists(QFileInfo(first).isFile() ? first : second);
 }
 
-void DesktopDocuments::openAttachment(const QString& name) {
-  if (auto path = m_folders.existingFile(QString::fromLatin1(kAttachmentFolder), name)) {
+void DesktopDocuments::openAttachment(const RaceFolders& raceFolders, const QString& name) {
+  if (auto path = raceFolders.existingFile(QString::fromLatin1(kAttachmentFolder), name)) {
     m_platform.openUrl(QUrl::fromLocalFile(*path));
   }
 }

@@ -37,8 +37,9 @@ class DesktopDocuments {
   // A help page (the entry page unless named) of the language on screen, or
   // the other language's when only that one exists; nothing when neither does.
   void openHelp(Language language, const QString& page = QStringLiteral("index.html"));
-  // An attachment of the race by file name; nothing when the file is missing.
-  void openAttachment(const QString& name);
+  // An attachment of the race by file name, in the races folder the race
+  // lives in; nothing when the file is missing.
+  void openAttachment(const RaceFolders& raceFolders, const QString& name);
   // Writes a file into the documents folder, beeps and opens it. The error
   // text when the folder or the file cannot be written (nothing opens then).
   std::optional<QString> writeAndOpen(const QString& fileName, const QByteArray& bytes);

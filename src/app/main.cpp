@@ -40,9 +40,12 @@ bool answerWithoutWindow(int argc, char** argv) {
     }
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::printf(
-          "usage: velaro [--races DIR]\n"
+          "usage: velaro [--races DIR] [LOG...]\n"
           "Replays sailing races from the boats' GPS logs.\n"
           "\n"
+          "  LOG...        GPS logs (gpx, gdb, mps, trl, dtr, trk) of one race: they are made\n"
+          "                into a race in the user's data folder (~/.local/share/Velaro/races),\n"
+          "                which is then shown; a running Velaro makes it in its window\n"
           "  --races DIR   the races folder (raceadmin/, gpsdat/, winddat/, coastline/, ...);\n"
           "                without it, the program's folder when it holds raceadmin/, else the\n"
           "                demo races installed with the program\n"
@@ -66,10 +69,15 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Velaro"));
   QApplication::setApplicationDisplayName(QStringLiteral("Velaro"));
 
-  // Only one copy runs; a second start brings the first to the front.
+  const QStringList logs = velaro::logArguments(QApplication::arguments());
+  // Only one copy runs; a second start brings the first to the front, which
+  // makes the race of the logs given.
   velaro::SingleInstance instance;
   if (!instance.tryBecomePrimary()) {
-    instance.notifyPrimary();
+    if (!instance.sendFiles(logs) && !logs.isEmpty()) {
+      std::fprintf(stderr, "velaro: the running Velaro did not take the logs\n");
+      return 1;
+    }
     return 0;
   }
 
@@ -97,6 +105,7 @@ int main(int argc, char** argv) {
 
   velaro::DesktopPlatform platform;
   velaro::MainWindow window(folders, platform, splash);
+  window.setUserRacesFolder(velaro::userRacesFolder());
   const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
   window.setGeometry(work);
   QObject::connect(&instance, &velaro::SingleInstance::activationRequested, &window, [&window] {
@@ -104,6 +113,8 @@ int main(int argc, char** argv) {
     window.raise();
     window.activateWindow();
   });
+  QObject::connect(&instance, &velaro::SingleInstance::filesReceived, &window,
+                   &velaro::MainWindow::openLogsAsRace);
   // --log-loads: one line on standard error as each load starts and ends, for
   // long unattended runs.
   if (QApplication::arguments().contains(QStringLiteral("--log-loads"))) {
@@ -124,7 +135,8 @@ int main(int argc, char** argv) {
       std::fflush(stderr);
     });
   }
-  if (!window.startUp()) {
+  // Logs to make a race of keep the window open without a race to show first.
+  if (!window.startUp() && logs.isEmpty()) {
     if (splash) {
       splash->close();
     }
@@ -133,5 +145,8 @@ int main(int argc, char** argv) {
   window.show();
   window.raise();
   window.activateWindow();
+  if (!logs.isEmpty()) {
+    window.openLogsAsRace(logs);
+  }
   return app.exec();
 }

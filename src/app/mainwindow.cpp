@@ -5,6 +5,7 @@
 #include "app/compasspanel.h"
 #include "app/controls.h"
 #include "app/hintbox.h"
+#include "app/logstorace.h"
 #include "app/mapinteraction.h"
 #include "app/mapview.h"
 #include "app/overviewpanel.h"
@@ -24,6 +25,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QShortcut>
 
 namespace velaro {
 
@@ -66,6 +69,9 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
        &m_folders, [this] { return mapWidth(); }},
       m_platform, this);
   connectPanels();
+  auto* openLogs = new QShortcut(QKeySequence::Open, this);
+  openLogs->setObjectName(QStringLiteral("openLogsShortcut"));
+  connect(openLogs, &QShortcut::activated, this, &MainWindow::chooseLogsAsRace);
   m_lightTimer->start();
 }
 
@@ -100,7 +106,8 @@ void MainWindow::connectPanels() {
   connect(controls, &RaceControlPanel::stepRequested, m_replay, &ReplayDriver::step);
   connect(controls, &RaceControlPanel::attachmentsClicked, this, [this] { m_platform.beep(); });
   connect(controls, &RaceControlPanel::attachmentChosen, this,
-          [this](const QString& name) { m_documents.openAttachment(name); });
+          [this](const QString& name) { m_documents.openAttachment(selectedRaceFolders(), name); });
+  connect(controls, &RaceControlPanel::openLogsRequested, this, &MainWindow::chooseLogsAsRace);
   connect(controls, &RaceControlPanel::kmlExportRequested, this, &MainWindow::exportKml);
   connect(controls, &RaceControlPanel::retouchClicked, m_pages, &PageSwitcher::retouch);
   connect(controls, &RaceControlPanel::retouchRightClicked, this, &MainWindow::exportVideo);
@@ -137,6 +144,9 @@ bool MainWindow::startUp() {
   setLanguage(languageForSystemLocale());
   m_platform.playGun();
   m_selection = RaceSelection::open(m_folders);
+  if (!m_userRaces.root().isEmpty()) {
+    m_selection.listMore(m_userRaces);
+  }
   m_panels.controls->setRaceFiles(m_selection.raceFiles);
   if (m_selection.CurrentRace > 0) {
     m_panels.controls->setChosenRace(m_selection.CurrentRace - 1);
@@ -159,8 +169,12 @@ void MainWindow::setLanguage(Language language) {
 }
 
 void MainWindow::showMessage(const QString& text, bool error) {
+  showMessage(QStringLiteral("Velaro"), text, error);
+}
+
+void MainWindow::showMessage(const QString& caption, const QString& text, bool error) {
   if (m_messageSink) {
-    m_messageSink(QStringLiteral("Velaro"), text, error);
+    m_messageSink(caption, text, error);
   }
 }
 
@@ -191,7 +205,7 @@ bool MainWindow::LoadRace() {
   options.coverShown = m_coverShown;
   options.mapArea = QSize(mapWidth(), mapHeight());
   // The splash follows only the first load.
-  LoadResult load = loadInWindow(m_selection.SelectedRacePath, m_folders, options, m_platform,
+  LoadResult load = loadInWindow(m_selection.SelectedRacePath, selectedRaceFolders(), options, m_platform,
                                  m_firstLoadDone ? nullptr : m_splash);
 
   bool replaced = false;
@@ -254,6 +268,10 @@ void MainWindow::applyRaceToPanels() {
   m_pages->redrawGraph();
 }
 
+const RaceFolders& MainWindow::selectedRaceFolders() const {
+  return m_selection.selectedFolders.root().isEmpty() ? m_folders : m_selection.selectedFolders;
+}
+
 void MainWindow::showRaceCaption() {
   setWindowTitle(m_loaded.race.RaceCaption.isEmpty() ? QStringLiteral("Velaro") : m_loaded.race.RaceCaption);
 }
@@ -303,7 +321,73 @@ void MainWindow::onShowClicked() {
   if (!LoadRace() && m_haveRace) {
     // The race on screen stays; so do its path and catalogue position.
     m_selection.SelectedRacePath = previous.SelectedRacePath;
+    m_selection.selectedFolders = previous.selectedFolders;
     m_selection.CurrentRace = previous.CurrentRace;
+  }
+}
+
+void MainWindow::setUserRacesFolder(const QString& folder) {
+  m_userRaces = RaceFolders(folder);
+  delete m_logsToRace;
+  m_logsToRace = new LogsToRace(folder, this);
+  m_logsToRace->acceptDrops(this);
+  connect(m_logsToRace, &LogsToRace::busyChanged, this, [](bool busy) {
+    if (busy) {
+      QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    } else {
+      QGuiApplication::restoreOverrideCursor();
+    }
+  });
+  connect(m_logsToRace, &LogsToRace::refused, this, [this](const QString& text, bool error) {
+    m_platform.beep();
+    showMessage(text, error);
+  });
+  connect(m_logsToRace, &LogsToRace::raceMade, this, &MainWindow::showNewRace);
+}
+
+void MainWindow::openLogsAsRace(const QStringList& paths) {
+  if (m_logsToRace) {
+    m_logsToRace->open(paths);
+  }
+}
+
+void MainWindow::chooseLogsAsRace() {
+  if (m_logsToRace) {
+    m_logsToRace->chooseAndOpen(this);
+  }
+}
+
+bool MainWindow::isMakingRace() const {
+  return m_logsToRace && m_logsToRace->isBusy();
+}
+
+void MainWindow::showNewRace(const QString& raceFileName, const QString& summary) {
+  // A load or a video in hand ends first.
+  if (m_loading || m_exportingVideo) {
+    QTimer::singleShot(200, this, [this, raceFileName, summary] { showNewRace(raceFileName, summary); });
+    return;
+  }
+  m_selection.listMore(m_userRaces);
+  m_panels.controls->setRaceFiles(m_selection.raceFiles);
+  const RaceSelection previous = m_selection;
+  m_selection.selectIn(m_userRaces, raceFileName);
+  // The new race is shown on the Track page, as SHOW shows a race.
+  if (page() != 1) {
+    m_panels.controls->checkTrackPage();
+    choosePage(Page::Track);
+  }
+  const bool shown = LoadRace();
+  if (!shown && m_haveRace) {
+    m_selection.SelectedRacePath = previous.SelectedRacePath;
+    m_selection.selectedFolders = previous.selectedFolders;
+    m_selection.CurrentRace = previous.CurrentRace;
+  }
+  m_selection.ChosenRaceIndex = m_selection.CurrentRace;
+  if (m_selection.CurrentRace > 0) {
+    m_panels.controls->setChosenRace(m_selection.CurrentRace - 1);
+  }
+  if (shown) {
+    showMessage(tr("New race"), summary, false);
   }
 }
 

@@ -22,6 +22,7 @@
 namespace velaro {
 
 class BoatListHover;
+class LogsToRace;
 class MapInteraction;
 class Platform;
 
@@ -40,6 +41,19 @@ class MainWindow : public QWidget {
   // catalogue, first race, first load. False when the program must end
   // (no boat could be loaded at start-up).
   bool startUp();
+
+  // The races folder that races made from logs go to, listed in the race
+  // selector after the races folder's own; set before startUp. Unset, the
+  // window makes no races.
+  void setUserRacesFolder(const QString& folder);
+  // Makes a race of the logs among paths off the window's thread, then
+  // shows it as SHOW would and tells what was estimated. While one is made
+  // the pointer shows the window busy and another request is refused.
+  void openLogsAsRace(const QStringList& paths);
+  // The file dialog for logs to make a race of (Ctrl+O, or the race
+  // selector's context menu).
+  void chooseLogsAsRace();
+  bool isMakingRace() const;
 
   // Loads SelectedRacePath; the race on screen is replaced only when the new
   // race loaded completely. False when nothing was replaced.
@@ -123,13 +137,21 @@ class MainWindow : public QWidget {
  private:
   void connectPanels();
   void showMessage(const QString& text, bool error);
+  void showMessage(const QString& caption, const QString& text, bool error);
+  // The race just made in the user's races folder: listed, selected and
+  // loaded; the summary shown once it is on screen.
+  void showNewRace(const QString& raceFileName, const QString& summary);
   void applyRaceToPanels();
   void updateSceneOptions();
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();
+  // The races folder of the selected race: its logs, wind, coastline and
+  // attachments are there.
+  const RaceFolders& selectedRaceFolders() const;
   void onBoatFocusChanged();
 
   RaceFolders m_folders;
+  RaceFolders m_userRaces;
   Platform& m_platform;
   QPointer<SplashForm> m_splash;
   // The cover picture keeps the default titles away for the whole run, also
@@ -160,6 +182,7 @@ class MainWindow : public QWidget {
   BoatListHover* m_boatListHover = nullptr;
   PageSwitcher* m_pages = nullptr;
   ReplayDriver* m_replay = nullptr;
+  LogsToRace* m_logsToRace = nullptr;
   StopwatchWidget* m_stopwatch = nullptr;
   QTimer* m_frameTimer = nullptr;
   QTimer* m_secondTimer = nullptr;

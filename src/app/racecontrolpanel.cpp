@@ -8,6 +8,8 @@
 #include "render/flags.h"
 #include "render/seacolour.h"
 
+#include <QKeySequence>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
 
@@ -144,6 +146,8 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   showSeaSwatch();
 
   connect(m_raceSelector, &QComboBox::activated, this, &RaceControlPanel::raceChosen);
+  m_raceSelector->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(m_raceSelector, &QWidget::customContextMenuRequested, this, &RaceControlPanel::showSelectorMenu);
   connect(m_showRaceButton, &QPushButton::clicked, this, &RaceControlPanel::showClicked);
   connect(m_exitButton, &QPushButton::clicked, this, &RaceControlPanel::exitClicked);
   connect(m_trackPageButton, &QRadioButton::clicked, this, [this] { choosePage(Page::Track); });
@@ -269,14 +273,30 @@ void RaceControlPanel::showSeaSwatch() {
   m_seaSwatch->setPixmap(QPixmap::fromImage(SeaSwatch(m_seaSwatch->size(), seaBrightness())));
 }
 
+void RaceControlPanel::showSelectorMenu(const QPoint& at) {
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("raceSelectorMenu"));
+  QAction* openLogs = menu.addAction(tr("Open GPS logs as a new race..."));
+  openLogs->setShortcut(QKeySequence::Open);
+  if (menu.exec(m_raceSelector->mapToGlobal(at)) == openLogs) {
+    emit openLogsRequested();
+  }
+}
+
 void RaceControlPanel::showRace(bool northUp, const QStringList& attachments, const QString& fileName) {
   setNorthUp(northUp);
   setAttachments(attachments);
   setChosenRaceText(fileName);
-  m_trackPageButton->setChecked(true);
+  checkTrackPage();
   m_boatNamesBox->setChecked(true);
   m_autoTraceBox->setChecked(true);
   resetZoom(100);
+}
+
+void RaceControlPanel::checkTrackPage() {
+  m_trackPageButton->setChecked(true);
+  m_raceSelector->setEnabled(true);
+  m_showRaceButton->setEnabled(true);
 }
 
 void RaceControlPanel::applyTo(SceneOptions& o) const {

@@ -50,7 +50,8 @@ class RaceControlPanel : public QWidget {
   explicit RaceControlPanel(QWidget* parent = nullptr);
 
   // Back to the switches every race starts with: the race's orientation,
-  // its attachments, its file name in the selector, the Track page, boat
+  // its attachments, its file name in the selector, the Track page with the
+  // race choice open, boat
   // names on, the view following the boats and the zoom slider at its end.
   void showRace(bool northUp, const QStringList& attachments, const QString& fileName);
   // The display switches and sliders as scene options.
@@ -68,8 +69,9 @@ class RaceControlPanel : public QWidget {
   // HintsOn: the hints switch, checked and hidden.
   bool hintsOn() const { return m_hintsBox->isChecked(); }
 
-  // Checks the Track page without sending pageChosen (a load starts on it).
-  void checkTrackPage() { m_trackPageButton->setChecked(true); }
+  // Checks the Track page, where the race choice is open, without sending
+  // pageChosen (a load starts on it).
+  void checkTrackPage();
 
   bool northUp() const { return m_northUpButton->isChecked(); }
   void setNorthUp(bool northUp);
@@ -133,6 +135,8 @@ class RaceControlPanel : public QWidget {
   void retouchClicked();
   // "Retouch" with the right button (or the menu key): the replay as a video.
   void retouchRightClicked();
+  // "Open GPS logs as a new race..." from the race selector's context menu.
+  void openLogsRequested();
   void languageChosen(Language language);
   // A hint for a control under the pointer.
   void hintRequested(const Hint& hint);
@@ -148,6 +152,7 @@ class RaceControlPanel : public QWidget {
 
  private:
   void choosePage(Page page);
+  void showSelectorMenu(const QPoint& at);
   // Every replay button puts the view back on the boats, as a click on
   // "Auto Trace" would, before it does its own work.
   void checkAutoTrace();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace velaro {
 
@@ -33,6 +34,24 @@ QString chooseRacesFolder(const QStringList& arguments, const QString& programFo
     }
   }
   return demoFolders.isEmpty() ? QString() : QDir::cleanPath(QDir(demoFolders.last()).absolutePath());
+}
+
+QStringList logArguments(const QStringList& arguments) {
+  QStringList files;
+  for (int i = 1; i < arguments.size(); ++i) {
+    const QString& a = arguments[i];
+    if (a == QLatin1String("--races")) {
+      ++i;
+    } else if (!a.startsWith(u'-')) {
+      files.append(QFileInfo(a).absoluteFilePath());
+    }
+  }
+  return files;
+}
+
+QString userRacesFolder() {
+  return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+      .filePath(QStringLiteral("races"));
 }
 
 }  // namespace velaro

@@ -11,4 +11,13 @@ namespace velaro {
 QString chooseRacesFolder(const QStringList& arguments, const QString& programFolder,
                           const QStringList& demoFolders);
 
+// The files named on the command line (every argument after the program's
+// name that is neither an option nor the folder of --races), as absolute
+// paths: the logs to make a race of.
+QStringList logArguments(const QStringList& arguments);
+
+// Where the races made from logs go: "races" in the user's data folder
+// ($XDG_DATA_HOME/Velaro/races, normally ~/.local/share/Velaro/races).
+QString userRacesFolder();
+
 }  // namespace velaro

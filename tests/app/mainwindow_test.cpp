@@ -3,6 +3,7 @@
 #include "app/hintbox.h"
 #include "app/manoeuvrehint.h"
 #include "app/mapview.h"
+#include "app/racesfolder.h"
 #include "app/scoreboard.h"
 #include "app/windgraphpanel.h"
 #include "fakeplatform.h"
@@ -14,7 +15,9 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +25,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProgressDialog>
@@ -822,6 +826,137 @@ TEST_F(MainWindowTest, HintsComeAndGoWithThePointer) {
   EXPECT_EQ(board->x(), 5);
   QCoreApplication::sendEvent(board, &enter);
   EXPECT_EQ(board->x(), right);
+}
+
+}  // namespace
+}  // namespace velaro
+
+namespace velaro {
+namespace {
+
+// Races made from logs go to the user's data folder: here a temporary one.
+class LogsToRaceTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    ASSERT_TRUE(m_data.isValid() && m_logs.isValid());
+    m_oldDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path()));
+    m_userRaces = userRacesFolder();
+  }
+  void TearDown() override { qputenv("XDG_DATA_HOME", m_oldDataHome); }
+
+  std::unique_ptr<MainWindow> startedWindow() {
+    auto w = makeWindow();
+    w->setUserRacesFolder(m_userRaces);
+    EXPECT_TRUE(w->startUp());
+    return w;
+  }
+  // Three boats of one demo race, in three formats.
+  QStringList demoLogs() const {
+    QStringList logs;
+    for (const char* name : {"jpn3371.gpx", "jpn2700.gdb", "jpn4677.trl"}) {
+      logs.append(QDir(m_logs.path()).filePath(QString::fromLatin1(name)));
+      EXPECT_TRUE(QFile::copy(QStringLiteral(VELARO_SOURCE_DIR "/data/demo/gpsdat/enoshima-spring-") + name,
+                              logs.back()));
+    }
+    return logs;
+  }
+  static void drop(MainWindow& w, const QStringList& files) {
+    QMimeData mime;
+    for (const QString& file : files) {
+      mime.setUrls(mime.urls() << QUrl::fromLocalFile(file));
+    }
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropped(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &dropped);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+  }
+  // Until the race being made is shown or refused.
+  void waitForMessage(MainWindow& w) {
+    QDeadlineTimer deadline(60000);
+    while ((m_messages.empty() || w.isMakingRace() || w.isLoading()) && !deadline.hasExpired()) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    ASSERT_FALSE(m_messages.empty());
+  }
+  QStringList madeRaceFiles() const {
+    return QDir(m_userRaces + QStringLiteral("/raceadmin")).entryList({QStringLiteral("*.txt")}, QDir::Files);
+  }
+
+  QTemporaryDir m_data;
+  QTemporaryDir m_logs;
+  QByteArray m_oldDataHome;
+  QString m_userRaces;
+};
+
+#define SKIP_UNTIL_RACES_ARE_MADE(text)                 \
+  if ((text).contains(QStringLiteral("not built yet"))) \
+  GTEST_SKIP()
+
+TEST_F(LogsToRaceTest, ThreeLogsDroppedOnTheWindowPlayAsARace) {
+  auto w = startedWindow();
+  const QStringList logs = demoLogs();
+  drop(*w, logs);
+  EXPECT_TRUE(w->isMakingRace());
+  w->openLogsAsRace(logs);  // refused while the first is made
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_FALSE(m_messages[0].error);
+  m_messages.clear();
+  waitForMessage(*w);
+  SKIP_UNTIL_RACES_ARE_MADE(m_messages[0].text);
+
+  ASSERT_EQ(m_messages.size(), 1u) << m_messages[0].text.toStdString();
+  EXPECT_EQ(m_messages[0].caption, QStringLiteral("New race"));
+  EXPECT_TRUE(m_messages[0].text.startsWith(QStringLiteral("Made "))) << m_messages[0].text.toStdString();
+  EXPECT_EQ(w->race().BoatCount(), 3);
+  const QStringList made = madeRaceFiles();
+  ASSERT_EQ(made.size(), 1);
+  EXPECT_EQ(w->selectedRacePath(), m_userRaces + QStringLiteral("/raceadmin/") + made[0]);
+  // The selector lists it after the folder's races, chosen.
+  EXPECT_EQ(w->raceFiles(), QStringList({"alpha.txt", "bravo.txt", "broken.txt", "empty.txt", made[0]}));
+  EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("raceSelector"))->currentIndex(), 4);
+}
+
+TEST_F(LogsToRaceTest, BadFilesAreNamedAndTheRaceOnScreenStays) {
+  auto w = startedWindow();
+  write(QStringLiteral("notes.pdf"), "%PDF");
+  drop(*w, {QDir(m_dir.path()).filePath(QStringLiteral("notes.pdf"))});
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].error);
+  EXPECT_TRUE(m_messages[0].text.endsWith(QStringLiteral(": notes.pdf"))) << m_messages[0].text.toStdString();
+
+  // A web page saved as a log, among good logs.
+  m_messages.clear();
+  write(QStringLiteral("page.gpx"), "<html><body>Not found</body></html>\n");
+  w->openLogsAsRace(demoLogs() << QDir(m_dir.path()).filePath(QStringLiteral("page.gpx")));
+  waitForMessage(*w);
+  SKIP_UNTIL_RACES_ARE_MADE(m_messages[0].text);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].error);
+  EXPECT_TRUE(m_messages[0].text.contains(QStringLiteral("page.gpx"))) << m_messages[0].text.toStdString();
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+  EXPECT_TRUE(madeRaceFiles().isEmpty());
+}
+
+// The user's races follow the folder's in the selector and are read in
+// their own folder.
+TEST_F(LogsToRaceTest, TheSelectorListsTheUsersRacesAfterTheFolders) {
+  for (const char* sub : {"/raceadmin", "/gpsdat"}) {
+    ASSERT_TRUE(QDir().mkpath(m_userRaces + QString::fromLatin1(sub)));
+  }
+  write(m_userRaces + QStringLiteral("/raceadmin/mine.txt"),
+        "T1,My Race\nST,2009/07/19 10:00:00\nFT,2009/07/19 11:00:00\nBN,mine.gpx,M\n");
+  ASSERT_TRUE(QFile::copy(QDir(m_dir.path()).filePath(QStringLiteral("gpsdat/a.gpx")),
+                          m_userRaces + QStringLiteral("/gpsdat/mine.gpx")));
+  auto w = startedWindow();
+  EXPECT_EQ(w->raceFiles(), QStringList({"alpha.txt", "bravo.txt", "broken.txt", "empty.txt", "mine.txt"}));
+  choose(*w, QStringLiteral("mine.txt"));
+  w->onShowClicked();
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("My Race"));
+  EXPECT_EQ(w->currentRace(), 5);
 }
 
 }  // namespace

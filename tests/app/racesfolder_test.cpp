@@ -24,3 +24,16 @@ TEST(RacesFolder, ArgumentThenProgramFolderThenInstalledThenSourceDemo) {
 
 }  // namespace
 }  // namespace velaro
+
+namespace velaro {
+namespace {
+
+TEST(RacesFolder, LogsAreTheArgumentsThatAreNeitherOptionsNorTheRacesFolder) {
+  EXPECT_EQ(logArguments({"velaro", "--races", "/r", "/logs/a.gpx", "--log-loads", "/logs/b.trk"}),
+            QStringList({"/logs/a.gpx", "/logs/b.trk"}));
+  EXPECT_EQ(logArguments({"velaro", "c.gpx"}), QStringList{QDir::current().absoluteFilePath("c.gpx")});
+  EXPECT_TRUE(logArguments({"velaro", "--races=/r"}).isEmpty());
+}
+
+}  // namespace
+}  // namespace velaro
