@@ -940,6 +940,15 @@ void Inference::findMarksAndCourse() {
       }
       const double before = tr.headingAt(t - k);
       const double after = tr.headingAt(t + k);
+      // A rounding changes the point of sail, or gybes from reach to reach;
+      // tacks and gybes on a beat or a run do neither.
+      const double wind = windAt(t);
+      const double twaBefore = std::fabs(diffDeg(before, wind));
+      const double twaAfter = std::fabs(diffDeg(after, wind));
+      const bool reaching = twaBefore >= 70 && twaBefore <= 135 && twaAfter >= 70 && twaAfter <= 135;
+      if (std::fabs(twaAfter - twaBefore) < 35 && !reaching) {
+        continue;
+      }
       const Vec2 a = bearingVec(before);
       const Vec2 d = bearingVec(after);
       Vec2 in{d.x - a.x, d.y - a.y};
@@ -1381,19 +1390,19 @@ InferredRace Inference::run() {
     firstFix = std::min(firstFix, t.first);
   }
   m_out.preStartMinutes = std::clamp((m_gun - firstFix) / 60, 1, 5);
-  int finish = m_spanEnd;
+  // The replay runs until the last log ends, or three minutes after the
+  // last finish found if that is later: no boat's finish is cut off.
+  int lastFix = INT_MIN;
+  for (const Track& t : m_tracks) {
+    lastFix = std::max(lastFix, t.last());
+  }
+  int finish = std::max(lastFix, m_finishFound ? m_finishTime + 180 : lastFix);
+  {
+    const double at = m_epoch * kSecondsPerDay + finish;
+    finish = roundToInt(std::ceil(at / 60.0) * 60.0 - m_epoch * kSecondsPerDay);
+  }
   if (m_hints.finishUtc) {
     finish = secondsOf(*m_hints.finishUtc);
-  } else if (m_finishFound) {
-    // Three minutes for the boats to clear the line, to the next minute.
-    const double at = m_epoch * kSecondsPerDay + m_finishTime + 180;
-    finish = roundToInt(std::ceil(at / 60.0) * 60.0 - m_epoch * kSecondsPerDay);
-  } else {
-    int last = INT_MIN;
-    for (const Track& t : m_tracks) {
-      last = std::max(last, t.last());
-    }
-    finish = last;
   }
   m_out.finishUtc = dateTimeOf(std::max(finish, m_gun + 60));
   m_out.estimates.insert(std::min<qsizetype>(1, m_out.estimates.size()),
