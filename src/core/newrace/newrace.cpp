@@ -323,7 +323,7 @@ std::map<QString, QByteArray> composeRaceFiles(const InferredRace& race, const R
     lines << QStringLiteral("CRS,") + race.course.join(u',');
   }
   for (const RaceFileEntries::BoatEntry& b : entries.boats) {
-    lines << QStringLiteral("BN,%1,%2,0").arg(b.fileName, fieldText(b.boatName));
+    lines << QStringLiteral("BN,%1,%2,%3").arg(b.fileName, fieldText(b.boatName)).arg(b.timeOffsetSeconds);
   }
   files[QStringLiteral("raceadmin/") + entries.raceName + QStringLiteral(".txt")] = crlfText(lines);
   return files;

@@ -81,6 +81,7 @@ struct RaceFileEntries {
   struct BoatEntry {
     QString fileName;  // inside gpsdat/
     QString boatName;
+    int timeOffsetSeconds = 0;  // added to the log's times
   };
   std::vector<BoatEntry> boats;
 };
