@@ -480,7 +480,8 @@ NewRaceFiles makeNewRaceFiles(const NewRaceRequest& request, const QString& race
   // under the same name are used as they are).
   const QString gpsFolder = folders.folder(QString::fromLatin1(kGpsFolder));
   QSet<QString> gpsNames = lowerNamesIn(gpsFolder);
-  for (const InputLog& log : logs) {
+  for (std::size_t i = 0; i < logs.size(); ++i) {
+    const InputLog& log = logs[i];
     QFile file(log.path);
     if (!file.open(QIODevice::ReadOnly)) {
       return fail(fileError(log.path, QStringLiteral("cannot be read: ") + file.errorString()));
@@ -505,8 +506,8 @@ NewRaceFiles makeNewRaceFiles(const NewRaceRequest& request, const QString& race
       }
       result.files[QStringLiteral("gpsdat/") + name] = bytes;
     }
-    entries.boats.push_back(
-        {name, log.boatName.isEmpty() ? QFileInfo(name).completeBaseName() : log.boatName});
+    entries.boats.push_back({name, log.boatName.isEmpty() ? QFileInfo(name).completeBaseName() : log.boatName,
+                             i < race.timeOffsets.size() ? race.timeOffsets[i] : 0});
   }
 
   // The coastline of the tracks' area; sheets already there are kept.
