@@ -37,7 +37,9 @@ LoadResult LoadRacePipeline(const QString& raceFilePath, const RaceFolders& fold
     return failed(LoadFailure::ReadError, read.error);
   }
   if (read.missing || read.race.BoatCount() < 1) {
-    return failed(LoadFailure::NoBoats);
+    LoadResult result = failed(LoadFailure::NoBoats);
+    result.ignored = std::move(read.race.ignored);
+    return result;
   }
   if (auto conflict = checkRaceForReplay(read, QFileInfo(raceFilePath).fileName())) {
     return failed(LoadFailure::ReadError, std::move(conflict));
@@ -71,7 +73,9 @@ LoadResult LoadRacePipeline(const QString& raceFilePath, const RaceFolders& fold
   }
   // Every log too short: there is nothing to replay.
   if (race.BoatCount() < 1) {
-    return failed(LoadFailure::NoBoats);
+    LoadResult result = failed(LoadFailure::NoBoats);
+    result.ignored = std::move(race.ignored);
+    return result;
   }
   loaded.resetZoom = tracks.resetZoom;
 
@@ -115,6 +119,7 @@ LoadResult LoadRacePipeline(const QString& raceFilePath, const RaceFolders& fold
   }
 
   LoadResult result;
+  result.ignored = race.ignored;
   result.loaded = std::move(loaded);
   return result;
 }

@@ -63,6 +63,9 @@ struct LoadResult {
   std::optional<LoadedRace> loaded;  // set only when every step completed
   LoadFailure failure = LoadFailure::None;
   std::optional<ReadError> error;
+  // Records of the race file left out (also of a load that found no boat),
+  // as loaded->race.ignored holds them when the race loads.
+  std::vector<IgnoredRecord> ignored;
 };
 
 // Reads a race file and everything it names, then analyses the race: wind

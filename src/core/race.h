@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ignoredrecord.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -54,6 +56,7 @@ struct Boat {
   int BoatTimeOffset = 0;  // seconds added to every fix time
   int BoatFocused = 1;     // 1 = checked in the boat list
   int LogInterval = 30;    // mean seconds between logged fixes
+  int RaceFileLine = 0;    // the line of its BN record
   std::vector<Fix> fixes;  // file order, fix i of the boat is fixes[i - 1]
 
   int FixCount() const { return static_cast<int>(fixes.size()); }
@@ -133,7 +136,10 @@ struct Race {
 
   // Boats and their tracks
   std::vector<Boat> boats;
-  int DroppedBoats = 0;
+  int DroppedBoats = 0;  // logs with too few fixes in the race
+  // Records of the race file the race does not hold, in file order; a log
+  // that turns out unreadable while the tracks are read joins them there.
+  std::vector<IgnoredRecord> ignored;
   int BoatRows = 0;
   int BoatListHeight = 25;
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velaro {
@@ -257,9 +258,51 @@ TEST_F(BadInput, MadeCasesGiveTheirMessages) {
     ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/mem"), locked));
   }
   const LoadResult unreadable = load(QStringLiteral("race.txt"));
-  EXPECT_TRUE(shown(unreadable).startsWith(QStringLiteral("locked.gpx: cannot be read: ")))
-      << shown(unreadable).toStdString();
-  EXPECT_FALSE(unreadable.loaded.has_value());
+  EXPECT_EQ(shown(unreadable), kNoBoats);
+  ASSERT_EQ(unreadable.ignored.size(), 1u);
+  EXPECT_EQ(unreadable.ignored[0].reason, IgnoredReason::LogUnreadable);
+  EXPECT_FALSE(unreadable.ignored[0].detail.isEmpty());
+}
+
+// Logs that are no files, or cannot be read, and boats past the 81 a race
+// holds are left out as the race file format wants, each one named with its
+// reason; a FIFO is never opened, so the load cannot hang on it.
+TEST_F(BadInput, BoatsLeftOutAreNamedWithTheirReason) {
+  ASSERT_EQ(mkfifo(QFile::encodeName(path(QStringLiteral("gpsdat/fifo.gpx"))).constData(), 0644), 0);
+  ASSERT_TRUE(QDir(path(QStringLiteral("gpsdat"))).mkdir(QStringLiteral("folder.gpx")));
+  const QString locked = path(QStringLiteral("gpsdat/locked.trl"));
+  const bool root = geteuid() == 0;
+  if (!root) {
+    copy(kDemo + QStringLiteral("gpsdat/enoshima-spring-jpn4677.trl"), QStringLiteral("gpsdat/locked.trl"));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFileDevice::Permissions()));
+  } else {
+    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/mem"), locked));
+  }
+  QByteArray boats = "BN,fifo.gpx,Fifo\r\nBN,folder.gpx,Folder\r\nBN,locked.trl,Locked\r\n";
+  for (int i = 1; i <= 90; ++i) {
+    boats += "BN,good.trl,Boat " + QByteArray::number(i) + "\r\n";
+  }
+  write(QStringLiteral("raceadmin/race.txt"), baseRace(boats));
+  const LoadResult r = load(QStringLiteral("race.txt"));
+  ASSERT_TRUE(r.loaded.has_value()) << shown(r).toStdString();
+
+  // Only a log that fails when read (root reads every file) takes a boat
+  // number before it is found out.
+  const int kept = root ? 80 : 81;
+  EXPECT_EQ(r.loaded->race.BoatCount(), kept);
+  EXPECT_EQ(r.loaded->race.DroppedBoats, 0);
+  EXPECT_EQ(r.loaded->race.boats.back().BoatName, QStringLiteral("Boat %1").arg(kept));
+  ASSERT_EQ(r.ignored.size(), 3u + 90 - kept);
+  EXPECT_EQ(r.ignored, r.loaded->race.ignored);
+  EXPECT_EQ(describeIgnored(r.ignored[0]),
+            QStringLiteral("line 10: BN \"Fifo\" (fifo.gpx): the log is a FIFO, not a file"));
+  EXPECT_EQ(describeIgnored(r.ignored[1]),
+            QStringLiteral("line 11: BN \"Folder\" (folder.gpx): the log is a folder"));
+  EXPECT_TRUE(
+      describeIgnored(r.ignored[2])
+          .startsWith(QStringLiteral("line 12: BN \"Locked\" (locked.trl): the log cannot be read: ")));
+  EXPECT_EQ(describeIgnored(r.ignored.back()),
+            QStringLiteral("line 102: BN \"Boat 90\" (good.trl): beyond the 81 boats a race holds"));
 }
 
 }  // namespace

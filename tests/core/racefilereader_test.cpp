@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 namespace velaro {
 namespace {
 
@@ -140,6 +143,12 @@ TEST(RaceFileReader, BoatRecordsFocusAndMissingLogs) {
   EXPECT_EQ(r.race.boats[3].BoatName, QStringLiteral("Delta"));
   EXPECT_TRUE(r.race.boats[4].BoatName.isEmpty());
   EXPECT_EQ(r.race.BoatRows, 3);
+  EXPECT_EQ(r.race.boats[3].RaceFileLine, 5);
+  // ... and is told.
+  const std::vector<IgnoredRecord> ghost{{4, QStringLiteral("BN"), QStringLiteral("Ghost"),
+                                          QStringLiteral("missing.gpx"), IgnoredReason::LogMissing,
+                                          QString()}};
+  EXPECT_EQ(r.race.ignored, ghost);
 }
 
 TEST(RaceFileReader, CapacitiesIgnoreFurtherRecords) {
@@ -160,6 +169,24 @@ TEST(RaceFileReader, CapacitiesIgnoreFurtherRecords) {
   // A line holds at most 20 fields: the keyword and 19 items.
   EXPECT_EQ(r.race.CourseCount(), 19);
   EXPECT_EQ(r.race.MapName.size(), 10);
+
+  // Every record left out is told, in file order.
+  std::map<QString, int> ignored;
+  for (const IgnoredRecord& record : r.race.ignored) {
+    EXPECT_EQ(record.reason, IgnoredReason::BeyondCapacity);
+    ++ignored[record.keyword];
+  }
+  const std::map<QString, int> expected{{QStringLiteral("BN"), 9},  {QStringLiteral("MK"), 70},
+                                        {QStringLiteral("LN"), 80}, {QStringLiteral("RL"), 80},
+                                        {QStringLiteral("AT"), 80}, {QStringLiteral("MAP"), 2}};
+  EXPECT_EQ(ignored, expected);
+  const auto firstBoat = std::find_if(r.race.ignored.begin(), r.race.ignored.end(),
+                                      [](const IgnoredRecord& i) { return i.keyword == u"BN"; });
+  ASSERT_NE(firstBoat, r.race.ignored.end());
+  EXPECT_EQ(describeIgnored(*firstBoat),
+            QStringLiteral("line 406: BN \"Boat 81\" (b81.gpx): beyond the 81 boats a race holds"));
+  EXPECT_EQ(describeIgnored(r.race.ignored.back()),
+            QStringLiteral("line 452: MAP \"s\": beyond the 10 map names a race holds"));
 }
 
 TEST(RaceFileReader, TitlesFollowTheirLengthRules) {
@@ -256,6 +283,12 @@ TEST_F(RaceFolderFixture, FilesOutsideTheirFolderAreRefusedLikeMissingOnes) {
   ASSERT_EQ(r.race.BoatCount(), 1);
   EXPECT_EQ(r.race.boats[0].BoatName, QStringLiteral("A"));
   EXPECT_EQ(r.race.Attachment, QStringList({"notice.pdf"}));
+  std::vector<IgnoredReason> reasons;
+  for (const IgnoredRecord& record : r.race.ignored) {
+    reasons.push_back(record.reason);
+  }
+  EXPECT_EQ(reasons, std::vector<IgnoredReason>(
+                         {IgnoredReason::LogOutside, IgnoredReason::LogOutside, IgnoredReason::LogMissing}));
 }
 
 TEST_F(RaceFolderFixture, ShiftJisRaceFile) {

@@ -35,7 +35,45 @@ struct BoatTrack {
   std::vector<Fix> fixes;
   int LogInterval = kDefaultLogInterval;
   std::optional<ReadError> error;
+  QString unreadable;  // the system's reason when the log could not be read
 };
+
+TrackReadResult cannotBeRead(const TrackReadOptions& options, const QString& reason, QString* unreadable) {
+  TrackReadResult result;
+  ReadError error;
+  error.file = options.fileName;
+  error.message = QStringLiteral("cannot be read: %1").arg(reason);
+  result.error = error;
+  if (unreadable) {
+    *unreadable = reason;
+  }
+  return result;
+}
+
+// readTrackFile, telling apart a log that could not be read (unreadable is
+// set to the reason) from one whose content does not convert.
+TrackReadResult readTrackFileAt(const QString& path, const TrackReadOptions& options, QString* unreadable) {
+  const TrackFormat format = trackFormatFor(path);
+  // Only a regular file is opened: opening a FIFO would wait for a writer.
+  if (format == TrackFormat::Unknown || !QFileInfo(path).isFile()) {
+    return {};
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    return cannotBeRead(options, file.errorString(), unreadable);
+  }
+  const qint64 size = file.size();
+  if (size > 0) {
+    if (const uchar* mapped = file.map(0, size)) {
+      return readTrackBytes(QByteArrayView(reinterpret_cast<const char*>(mapped), size), format, options);
+    }
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    return cannotBeRead(options, file.errorString(), unreadable);
+  }
+  return readTrackBytes(bytes, format, options);
+}
 
 // The start of the whole second a date-time lies in. Times are taken to the
 // millisecond first, so that a whole second written in a log and converted
@@ -56,7 +94,10 @@ BoatTrack readBoatTrack(const TrackJob& job) {
   if (!job.path) {
     return track;
   }
-  TrackReadResult read = readTrackFile(*job.path, job.options);
+  TrackReadResult read = readTrackFileAt(*job.path, job.options, &track.unreadable);
+  if (!track.unreadable.isEmpty()) {
+    return track;
+  }
   if (read.error) {
     track.error = std::move(read.error);
     return track;
@@ -81,35 +122,7 @@ BoatTrack readBoatTrack(const TrackJob& job) {
 }  // namespace
 
 TrackReadResult readTrackFile(const QString& path, const TrackReadOptions& options) {
-  const TrackFormat format = trackFormatFor(path);
-  if (format == TrackFormat::Unknown || !QFileInfo(path).isFile()) {
-    return {};
-  }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    TrackReadResult result;
-    ReadError error;
-    error.file = options.fileName;
-    error.message = QStringLiteral("cannot be read: %1").arg(file.errorString());
-    result.error = error;
-    return result;
-  }
-  const qint64 size = file.size();
-  if (size > 0) {
-    if (const uchar* mapped = file.map(0, size)) {
-      return readTrackBytes(QByteArrayView(reinterpret_cast<const char*>(mapped), size), format, options);
-    }
-  }
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    TrackReadResult result;
-    ReadError error;
-    error.file = options.fileName;
-    error.message = QStringLiteral("cannot be read: %1").arg(file.errorString());
-    result.error = error;
-    return result;
-  }
-  return readTrackBytes(bytes, format, options);
+  return readTrackFileAt(path, options, nullptr);
 }
 
 TrackLoadResult ReadAllTracks(Race& race, const RaceFolders& folders, const TrackLoadCallbacks& callbacks) {
@@ -145,6 +158,7 @@ TrackLoadResult ReadAllTracks(Race& race, const RaceFolders& folders, const Trac
 
   std::vector<Boat> kept;
   kept.reserve(race.boats.size());
+  std::vector<IgnoredRecord> unreadable;
   for (int k = 1; k <= count; ++k) {
     const Boat& boat = race.boats[static_cast<size_t>(k - 1)];
     const TrackJob& job = jobs[static_cast<size_t>(k - 1)];
@@ -163,6 +177,11 @@ TrackLoadResult ReadAllTracks(Race& race, const RaceFolders& folders, const Trac
       result.error = std::move(track.error);
       return result;
     }
+    if (!track.unreadable.isEmpty()) {
+      unreadable.push_back({boat.RaceFileLine, QStringLiteral("BN"), boat.BoatName, boat.BoatFile,
+                            IgnoredReason::LogUnreadable, track.unreadable});
+      continue;
+    }
 
     const bool textLog = job.format == TrackFormat::Gpx || job.format == TrackFormat::Dtr;
     if (job.path && textLog && static_cast<int>(track.fixes.size()) < kZoomResetBelowFixes) {
@@ -177,8 +196,11 @@ TrackLoadResult ReadAllTracks(Race& race, const RaceFolders& folders, const Trac
       track = {};
     }
   }
-  race.DroppedBoats = count - static_cast<int>(kept.size());
+  race.DroppedBoats = count - static_cast<int>(kept.size() + unreadable.size());
   race.boats = std::move(kept);
+  race.ignored.insert(race.ignored.end(), unreadable.begin(), unreadable.end());
+  std::stable_sort(race.ignored.begin(), race.ignored.end(),
+                   [](const IgnoredRecord& a, const IgnoredRecord& b) { return a.line < b.line; });
   race.BoatRows = boatRowsFor(race.BoatCount());
   race.BoatListHeight = boatListHeightFor(race.BoatRows);
   return result;

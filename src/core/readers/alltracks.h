@@ -43,7 +43,9 @@ struct TrackLoadResult {
 // fixes inside the race window, sets each boat's LogInterval and drops boats
 // with fewer than kMinFixesPerBoat fixes: the boats after a dropped one move
 // up a number. Sets DroppedBoats and the boat list rows for the boats left.
-// On error the race is not changed.
+// A log that cannot be read (no permission, a failing read) leaves its boat
+// out the same way and is added to race.ignored with the system's reason.
+// On error (a log that does not convert) the race is not changed.
 //
 // The race counts whole seconds: a fix belongs to the second it lies in, and
 // of several fixes in one second (loggers writing 5 or 10 a second) only the

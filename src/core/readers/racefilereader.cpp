@@ -72,7 +72,40 @@ class RecordReader {
   std::optional<ReadError> m_error;
 };
 
+// The record as written after its keyword, for naming a record that has no name.
+QString recordText(const FieldList& f) {
+  return f.fields.mid(1).join(u',');
+}
+
 }  // namespace
+
+std::optional<LogProblem> logFileProblem(const RaceFolders& folders, const QString& name) {
+  if (name.isEmpty()) {
+    return LogProblem{};
+  }
+  const auto path = folders.resolve(QString::fromLatin1(kGpsFolder), name);
+  if (!path) {
+    return LogProblem{IgnoredReason::LogOutside, QString()};
+  }
+  const QFileInfo info(*path);
+  if (info.isFile()) {
+    // A log the user may not read frees its boat number, as a missing one
+    // does; only a regular file is opened to learn why.
+    QFile file(*path);
+    if (!info.isReadable() && !file.open(QIODevice::ReadOnly)) {
+      return LogProblem{IgnoredReason::LogUnreadable, file.errorString()};
+    }
+    return std::nullopt;
+  }
+  if (info.isDir()) {
+    return LogProblem{IgnoredReason::LogIsFolder, QString()};
+  }
+  const QString kind = specialFileKind(*path);
+  if (!kind.isEmpty()) {
+    return LogProblem{IgnoredReason::LogNotAFile, kind};
+  }
+  return LogProblem{};
+}
 
 void computeDerivedRaceValues(Race& race, const QString& fileName, bool coverShown) {
   race.RaceStartUtc = race.RaceStart - race.TimeDifference / 24.0;
@@ -116,20 +149,44 @@ RaceFileResult parseRaceFile(QByteArrayView bytes, const QString& fileName, cons
   auto exists = [&](const char* folder, const QString& name) {
     return options.fileExists && options.fileExists(QString::fromLatin1(folder), name);
   };
+  auto logProblem = [&](const QString& name) -> std::optional<LogProblem> {
+    if (options.logProblem) {
+      return options.logProblem(name);
+    }
+    if (exists(kGpsFolder, name)) {
+      return std::nullopt;
+    }
+    return LogProblem{};
+  };
+  // Records past a table's capacity are left out, each one told.
+  auto overCapacity = [&](int lineNo, const QString& key, const QString& name, int capacity) {
+    race.ignored.push_back(
+        {lineNo, key, name, QString(), IgnoredReason::BeyondCapacity, QString::number(capacity)});
+  };
 
   const QStringList lines = splitLines(decodeText(bytes));
   for (int lineIndex = 0; lineIndex < lines.size(); ++lineIndex) {
     const FieldList f = SplitFields(lines[lineIndex], u',');
     const QString key = f.at(0);
-    RecordReader r(f, fileName, lineIndex + 1);
+    const int lineNo = lineIndex + 1;
+    RecordReader r(f, fileName, lineNo);
 
     if (key == QLatin1String("BN")) {
-      if (race.BoatCount() < kMaxBoats && exists(kGpsFolder, f.at(1))) {
+      IgnoredRecord ignored{
+          lineNo, key, f.at(2), f.at(1), IgnoredReason::BeyondCapacity, QString::number(kMaxBoats)};
+      if (race.BoatCount() >= kMaxBoats) {
+        race.ignored.push_back(std::move(ignored));
+      } else if (const auto problem = logProblem(f.at(1))) {
+        ignored.reason = problem->reason;
+        ignored.detail = problem->detail;
+        race.ignored.push_back(std::move(ignored));
+      } else {
         Boat boat;
         boat.BoatFile = f.at(1);
         boat.BoatName = f.at(2);
         boat.BoatTimeOffset = r.has(3) ? r.integer(3) : 0;
         boat.BoatFocused = r.has(4) ? 0 : 1;
+        boat.RaceFileLine = lineNo;
         if (!r.error()) {
           race.boats.push_back(std::move(boat));
         }
@@ -141,10 +198,15 @@ RaceFileResult parseRaceFile(QByteArrayView bytes, const QString& fileName, cons
         const GeoPoint p = r.point(1);
         if (!r.error() && race.MarkCount() < kMaxMarks) {
           race.marks.push_back(p);
+        } else if (!r.error()) {
+          overCapacity(lineNo, key, recordText(f), kMaxMarks);
         }
       }
     } else if (key == QLatin1String("MAP")) {
       race.MapName = f.fields.mid(1, kMaxMapNames);
+      for (const QString& name : f.fields.mid(1 + kMaxMapNames)) {
+        overCapacity(lineNo, key, name, kMaxMapNames);
+      }
     } else if (key == QLatin1String("LN") || key == QLatin1String("RL")) {
       if (r.has(4)) {
         const GeoLine line{r.point(1), r.point(3)};
@@ -152,6 +214,8 @@ RaceFileResult parseRaceFile(QByteArrayView bytes, const QString& fileName, cons
         const int capacity = key == QLatin1String("LN") ? kMaxLines : kMaxRefLines;
         if (!r.error() && static_cast<int>(list.size()) < capacity) {
           list.push_back(line);
+        } else if (!r.error()) {
+          overCapacity(lineNo, key, recordText(f), capacity);
         }
       }
     } else if (key == QLatin1String("LL")) {
@@ -165,10 +229,17 @@ RaceFileResult parseRaceFile(QByteArrayView bytes, const QString& fileName, cons
       }
     } else if (key == QLatin1String("CRS")) {
       race.Course = f.fields.mid(1, kMaxCourseItems);
-      result.courseLine = lineIndex + 1;
+      for (const QString& item : f.fields.mid(1 + kMaxCourseItems)) {
+        overCapacity(lineNo, key, item, kMaxCourseItems);
+      }
+      result.courseLine = lineNo;
     } else if (key == QLatin1String("AT")) {
-      if (race.AttachmentCount() < kMaxAttachments && exists(kAttachmentFolder, f.at(1))) {
-        race.Attachment.append(f.at(1));
+      if (exists(kAttachmentFolder, f.at(1))) {
+        if (race.AttachmentCount() < kMaxAttachments) {
+          race.Attachment.append(f.at(1));
+        } else {
+          overCapacity(lineNo, key, f.at(1), kMaxAttachments);
+        }
       }
     } else if (key == QLatin1String("FLG")) {
       race.RaceFlag = f.at(1);
@@ -285,6 +356,9 @@ RaceFileResult ReadRaceFile(const QString& path, const RaceFolders& folders, Rac
     return result;
   }
   const QByteArray bytes = file.readAll();
+  if (!options.fileExists && !options.logProblem) {
+    options.logProblem = [&folders](const QString& name) { return logFileProblem(folders, name); };
+  }
   if (!options.fileExists) {
     options.fileExists = [&folders](const QString& folder, const QString& name) {
       return folders.existingFile(folder, name).has_value();

@@ -12,6 +12,16 @@
 
 namespace velaro {
 
+// Why a name of a BN record gives no log to read.
+struct LogProblem {
+  IgnoredReason reason = IgnoredReason::LogMissing;
+  QString detail;
+};
+
+// The problem of gpsdat/<name> in folders, or nothing when it is a file. A
+// FIFO or device is recognised by its type and never opened.
+std::optional<LogProblem> logFileProblem(const RaceFolders& folders, const QString& name);
+
 struct RaceFileOptions {
   // Values the previous race leaves for records the file omits.
   RaceCarryOver previous;
@@ -20,6 +30,10 @@ struct RaceFileOptions {
   // Whether a file named by a BN (gpsdat/) or AT (attachment/) record exists.
   // Left empty, the races folder given to ReadRaceFile is asked.
   std::function<bool(const QString& folder, const QString& name)> fileExists;
+  // Why the log a BN record names cannot be read. Left empty, a log
+  // fileExists denies is missing; with both empty, ReadRaceFile asks
+  // logFileProblem.
+  std::function<std::optional<LogProblem>(const QString& name)> logProblem;
 };
 
 struct RaceFileResult {
