@@ -5,6 +5,8 @@
 #include "core/loadpipeline.h"
 #include "core/readers/racefilereader.h"
 
+#include <algorithm>
+
 namespace velaro::cli {
 
 namespace {
@@ -31,6 +33,24 @@ QString sailText(PointOfSail sail) {
       return QStringLiteral("reach");
   }
   return {};
+}
+
+void printIgnored(const std::vector<IgnoredRecord>& ignored, QTextStream& out) {
+  out << "ignored records: " << ignored.size() << '\n';
+  for (const IgnoredRecord& record : ignored) {
+    out << "  " << describeIgnored(record) << '\n';
+  }
+}
+
+// The boats the load left out beyond the records ignored on reading: logs
+// found unreadable when the tracks were read.
+void printUnreadable(const std::vector<IgnoredRecord>& read, const std::vector<IgnoredRecord>& loaded,
+                     QTextStream& out) {
+  for (const IgnoredRecord& record : loaded) {
+    if (std::find(read.begin(), read.end(), record) == read.end()) {
+      out << "  ignored on loading: " << describeIgnored(record) << '\n';
+    }
+  }
 }
 
 // What the analysis found: boats kept, passing times, ranks, legs.
@@ -132,6 +152,7 @@ int runInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
         << pointText(race.refLines[i].end2) << '\n';
   }
   out << "attachments: " << race.Attachment.join(u' ') << '\n';
+  printIgnored(race.ignored, out);
 
   // Then the whole load, as the window does it.
   const LoadResult load = LoadRacePipeline(where.path, where.folders, LoadOptions{});
@@ -140,10 +161,12 @@ int runInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
     return 1;
   }
   if (!load.loaded) {
+    printUnreadable(race.ignored, load.ignored, out);
     err << "velaro-cli: " << where.path << ": no boat has a usable GPS log\n";
     return 1;
   }
   printAnalysis(*load.loaded, out);
+  printUnreadable(race.ignored, load.ignored, out);
   return 0;
 }
 
