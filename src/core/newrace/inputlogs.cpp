@@ -1,6 +1,7 @@
 #include "core/newrace/inputlogs.h"
 
 #include "core/datetime.h"
+#include "core/orderedwork.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -66,47 +67,83 @@ std::vector<RawFix> oneFixASecond(std::vector<RawFix> fixes) {
   return kept;
 }
 
+// One log as its worker read it.
+struct ReadLog {
+  TrackFormat format = TrackFormat::Unknown;
+  QString trackName;
+  std::vector<RawFix> fixes;
+  std::optional<ReadError> error;
+};
+
+ReadLog readOne(const QString& path) {
+  ReadLog r;
+  const QFileInfo info(path);
+  const QString shown = info.fileName();
+  if (info.isDir()) {
+    r.error = logError(shown, QStringLiteral("is a folder, not a GPS log"));
+    return r;
+  }
+  r.format = trackFormatFor(shown);
+  if (r.format == TrackFormat::Unknown) {
+    r.error =
+        logError(shown, QStringLiteral("not a GPS log the program reads (gpx, gdb, mps, trl, dtr, trk)"));
+    return r;
+  }
+  if (!info.isFile()) {
+    // A FIFO or device would block the read or never end.
+    r.error = logError(
+        shown, info.exists() ? QStringLiteral("is not a regular file") : QStringLiteral("does not exist"));
+    return r;
+  }
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    r.error = logError(shown, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    return r;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    r.error = logError(shown, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    return r;
+  }
+  TrackReadOptions options;
+  options.fileName = shown;
+  TrackReadResult read = readTrackBytes(bytes, r.format, options);
+  if (read.error) {
+    r.error = read.error;
+    return r;
+  }
+  r.fixes = oneFixASecond(std::move(read.fixes));
+  if (r.fixes.empty()) {
+    r.error = logError(shown, QStringLiteral("holds no GPS fixes"));
+  }
+  if (r.format == TrackFormat::Gpx) {
+    r.trackName = gpxTrackName(bytes);
+  }
+  return r;
+}
+
 }  // namespace
 
 InputLogsResult readInputLogs(const QStringList& paths) {
   InputLogsResult result;
   QStringList trackNames;
   QSet<QString> usedFileNames;
-  for (const QString& path : paths) {
+  // Logs are read and parsed on every core, then taken in the order given.
+  std::vector<ReadLog> read(static_cast<std::size_t>(paths.size()));
+  OrderedWork work(static_cast<int>(paths.size()), std::min(8, OrderedWork::defaultThreads()),
+                   [&](int i) { read[static_cast<std::size_t>(i)] = readOne(paths[i]); });
+  for (qsizetype k = 0; k < paths.size(); ++k) {
+    work.waitFor(static_cast<int>(k));
+    const QString& path = paths[k];
     const QFileInfo info(path);
     const QString shown = info.fileName();
-    if (info.isDir()) {
-      result.error = logError(shown, QStringLiteral("is a folder, not a GPS log"));
+    ReadLog& one = read[static_cast<std::size_t>(k)];
+    if (one.error) {
+      result.error = one.error;
       return result;
     }
-    const TrackFormat format = trackFormatFor(shown);
-    if (format == TrackFormat::Unknown) {
-      result.error =
-          logError(shown, QStringLiteral("not a GPS log the program reads (gpx, gdb, mps, trl, dtr, trk)"));
-      return result;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-      result.error = logError(shown, QStringLiteral("cannot be read: %1").arg(file.errorString()));
-      return result;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-      result.error = logError(shown, QStringLiteral("cannot be read: %1").arg(file.errorString()));
-      return result;
-    }
-    TrackReadOptions options;
-    options.fileName = shown;
-    TrackReadResult read = readTrackBytes(bytes, format, options);
-    if (read.error) {
-      result.error = read.error;
-      return result;
-    }
-    std::vector<RawFix> fixes = oneFixASecond(std::move(read.fixes));
-    if (fixes.empty()) {
-      result.error = logError(shown, QStringLiteral("holds no GPS fixes"));
-      return result;
-    }
+    const TrackFormat format = one.format;
+    std::vector<RawFix> fixes = std::move(one.fixes);
     const auto same = std::find_if(result.logs.begin(), result.logs.end(),
                                    [&](const InputLog& other) { return other.fixes == fixes; });
     if (same != result.logs.end()) {
@@ -127,7 +164,7 @@ InputLogsResult readInputLogs(const QStringList& paths) {
     log.fileName = fileName;
     log.boatName = info.completeBaseName();
     result.logs.push_back(std::move(log));
-    trackNames << (format == TrackFormat::Gpx ? gpxTrackName(bytes) : QString());
+    trackNames << one.trackName;
   }
   // A track name names the boat only when it is the log's own: not a
   // device's default and not shared with another log of the race.

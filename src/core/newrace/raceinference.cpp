@@ -767,6 +767,20 @@ void Inference::findStart() {
   if (std::isnan(level) || best <= 0) {
     return;
   }
+  // Boats that held below the line crossed it after the gun: raise the line
+  // until no more than the few whose clocks run wrong crossed it before.
+  const int allowedEarly = std::max(1, n / 10);
+  for (int step = 0; step < 60; ++step) {
+    int early = 0;
+    for (int b = 0; b < n; ++b) {
+      const double c = crossing(b, level, gun);
+      early += !std::isnan(c) && c < gun - 3 ? 1 : 0;
+    }
+    if (early <= allowedEarly) {
+      break;
+    }
+    level += 1;
+  }
   m_startLevel = level;
   m_gun = gun;
   m_gunFound = true;
@@ -788,6 +802,7 @@ void Inference::findStart() {
     points.push_back(tr.at(std::clamp(t, tr.first, tr.last())));
   }
   const double typical = onTime.empty() ? gun : median(onTime);
+  const double front = onTime.empty() ? gun : percentile(onTime, 0.25);
   int close = 0;
   for (double t : times) {
     close += std::fabs(t - typical) <= 10 ? 1 : 0;
@@ -797,14 +812,16 @@ void Inference::findStart() {
   m_out.timeOffsets.assign(m_logs.size(), 0);
   for (int b = 0; b < n; ++b) {
     const int c = m_startCross[static_cast<std::size_t>(b)];
-    if (c == INT_MIN || c >= m_gun - 8) {
+    if (c == INT_MIN || c >= m_gun - 3) {
       continue;
     }
-    const int offset = roundToInt(typical - c);
+    // Taken to have started as late after the gun as the front of the
+    // fleet did.
+    const int offset = roundToInt(front - c);
     m_out.timeOffsets[static_cast<std::size_t>(m_tracks[static_cast<std::size_t>(b)].log)] = offset;
     m_out.estimates << QStringLiteral(
                            "%1: the logger's clock taken as %2 s behind: it crossed the start line %3 s "
-                           "before the fleet and never went back")
+                           "before the gun and never went back")
                            .arg(m_logs[static_cast<std::size_t>(m_tracks[b].log)].boatName)
                            .arg(offset)
                            .arg(offset);
@@ -945,7 +962,7 @@ void Inference::findMarksAndCourse() {
       const double wind = windAt(t);
       const double twaBefore = std::fabs(diffDeg(before, wind));
       const double twaAfter = std::fabs(diffDeg(after, wind));
-      const bool reaching = twaBefore >= 70 && twaBefore <= 135 && twaAfter >= 70 && twaAfter <= 135;
+      const bool reaching = twaBefore >= 60 && twaBefore <= 145 && twaAfter >= 60 && twaAfter <= 145;
       if (std::fabs(twaAfter - twaBefore) < 35 && !reaching) {
         continue;
       }
@@ -960,20 +977,41 @@ void Inference::findMarksAndCourse() {
     }
   }
   constexpr double kRadius = 45;
+  // Events by grid cell of the search radius: a place's neighbours lie in
+  // its cell and the eight around it.
+  std::map<std::pair<int, int>, std::vector<int>> cells;
+  auto cellOf = [&](Vec2 p) {
+    return std::make_pair(static_cast<int>(std::floor(p.x / kRadius)),
+                          static_cast<int>(std::floor(p.y / kRadius)));
+  };
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    cells[cellOf(events[i].pos)].push_back(static_cast<int>(i));
+  }
+  std::vector<int> seenMark(static_cast<std::size_t>(n), -1);
+  int seenStamp = 0;
   auto boatsNear = [&](Vec2 p, double radius, std::vector<int>* members) {
-    std::vector<char> seen(static_cast<std::size_t>(n), 0);
+    ++seenStamp;
     int count = 0;
-    for (std::size_t i = 0; i < events.size(); ++i) {
-      const Event& e = events[i];
-      if (e.item != -1 || std::hypot(e.pos.x - p.x, e.pos.y - p.y) > radius) {
-        continue;
-      }
-      if (members) {
-        members->push_back(static_cast<int>(i));
-      }
-      if (!seen[static_cast<std::size_t>(e.boat)]) {
-        seen[static_cast<std::size_t>(e.boat)] = 1;
-        ++count;
+    const auto [cx, cy] = cellOf(p);
+    for (int dx = -1; dx <= 1; ++dx) {
+      for (int dy = -1; dy <= 1; ++dy) {
+        const auto cell = cells.find({cx + dx, cy + dy});
+        if (cell == cells.end()) {
+          continue;
+        }
+        for (int i : cell->second) {
+          const Event& e = events[static_cast<std::size_t>(i)];
+          if (e.item != -1 || std::hypot(e.pos.x - p.x, e.pos.y - p.y) > radius) {
+            continue;
+          }
+          if (members) {
+            members->push_back(i);
+          }
+          if (seenMark[static_cast<std::size_t>(e.boat)] != seenStamp) {
+            seenMark[static_cast<std::size_t>(e.boat)] = seenStamp;
+            ++count;
+          }
+        }
       }
     }
     return count;
@@ -1107,26 +1145,70 @@ void Inference::findMarksAndCourse() {
       itemSign[static_cast<std::size_t>(e.item)] += e.turn < 0 ? -1 : 1;
     }
   }
-  auto rounds = [&](const Event& e) {
-    return e.item >= 0 && (e.turn < 0) == (itemSign[static_cast<std::size_t>(e.item)] < 0);
-  };
-  std::map<std::vector<int>, int> orders;
+  // Each boat's roundings: every pass close by a mark or through a gate on
+  // which its course turned the mark's way. Passes rather than the turns
+  // found above, which a boat's log may blur at one mark or another.
+  std::vector<std::vector<std::pair<int, int>>> visits(static_cast<std::size_t>(n));
   for (int b = 0; b < n; ++b) {
-    std::vector<std::pair<int, int>> visits;
-    for (const Event& e : events) {
-      if (e.boat == b && rounds(e)) {
-        visits.emplace_back(e.t, e.item);
+    const Track& tr = m_tracks[static_cast<std::size_t>(b)];
+    const int start = m_startCross[static_cast<std::size_t>(b)];
+    if (start == INT_MIN) {
+      continue;
+    }
+    const int first = std::max(tr.first, start + 15);
+    const int last = std::min(tr.last(), m_racingEnd[static_cast<std::size_t>(b)] - 10);
+    for (std::size_t m = 0; m < items.size(); ++m) {
+      const Item& it = items[m];
+      const Vec2 centre{(it.a.x + it.b.x) / 2, (it.a.y + it.b.y) / 2};
+      const double radius = 40 + std::hypot(it.a.x - it.b.x, it.a.y - it.b.y) / 2;
+      int t = first;
+      while (t <= last) {
+        if (!tr.has(t) || std::hypot(tr.at(t).x - centre.x, tr.at(t).y - centre.y) > radius) {
+          ++t;
+          continue;
+        }
+        // Inside: to where it leaves for more than 20 s.
+        const int in = t;
+        int out = t;
+        double nearest = 1e300;
+        int nearestAt = t;
+        for (int u = t; u <= last && u - out <= 20; ++u) {
+          if (!tr.has(u)) {
+            continue;
+          }
+          const double d = std::hypot(tr.at(u).x - centre.x, tr.at(u).y - centre.y);
+          if (d <= radius) {
+            out = u;
+            if (d < nearest) {
+              nearest = d;
+              nearestAt = u;
+            }
+          }
+        }
+        t = out + 21;
+        const double before = tr.headingAt(in - 8);
+        const double after = tr.headingAt(out + 8);
+        if (std::isnan(before) || std::isnan(after)) {
+          continue;
+        }
+        const double turn = diffDeg(after, before);
+        const bool theMarksWay = (turn < 0) == (itemSign[m] < 0);
+        if (std::fabs(turn) >= 100 || (std::fabs(turn) >= 30 && theMarksWay)) {
+          visits[static_cast<std::size_t>(b)].emplace_back(nearestAt, static_cast<int>(m));
+        }
       }
     }
-    std::sort(visits.begin(), visits.end());
+    std::sort(visits[static_cast<std::size_t>(b)].begin(), visits[static_cast<std::size_t>(b)].end());
+  }
+  std::map<std::vector<int>, int> orders;
+  for (int b = 0; b < n; ++b) {
+    // A mark passed twice within two minutes was rounded once.
     std::vector<int> order;
     int lastT = INT_MIN;
-    for (const auto& [t, item] : visits) {
-      if (!order.empty() && order.back() == item && t - lastT < 120) {
-        lastT = t;
-        continue;
+    for (const auto& [t, item] : visits[static_cast<std::size_t>(b)]) {
+      if (order.empty() || order.back() != item || t - lastT > 120) {
+        order.push_back(item);
       }
-      order.push_back(item);
       lastT = t;
     }
     if (!order.empty()) {
@@ -1177,16 +1259,9 @@ void Inference::findMarksAndCourse() {
                               2}
                    : items[static_cast<std::size_t>(course.back())].a;
   for (int b = 0; b < n; ++b) {
-    int count = 0;
-    for (const Event& e : events) {
-      if (e.boat == b && e.item == course.back() && rounds(e)) {
-        m_lastRounding[static_cast<std::size_t>(b)] =
-            std::max(m_lastRounding[static_cast<std::size_t>(b)], e.t);
-      }
-      count += e.boat == b && rounds(e) ? 1 : 0;
-    }
-    if (count < static_cast<int>(course.size())) {
-      m_lastRounding[static_cast<std::size_t>(b)] = INT_MIN;
+    const auto& v = visits[static_cast<std::size_t>(b)];
+    if (v.size() >= course.size() && v.back().second == course.back()) {
+      m_lastRounding[static_cast<std::size_t>(b)] = v.back().first;
     }
   }
 }
@@ -1235,7 +1310,7 @@ void Inference::findFinish() {
     const Vec2 q = tr.has(end - 3) ? tr.at(end - 3) : p;
     nearestEnd = std::min(nearestEnd, dot({q.x - m_lastItem.x, q.y - m_lastItem.y}, d));
   }
-  const double level = std::max(20.0, std::min(median(s), nearestEnd - 5));
+  const double level = std::max(20.0, std::min(percentile(s, 0.3), nearestEnd - 5));
   const double r10 = percentile(r, 0.1);
   const double r90 = percentile(r, 0.9);
   const double middle = (r10 + r90) / 2;
