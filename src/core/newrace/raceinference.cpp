@@ -740,25 +740,37 @@ void Inference::findStart() {
   if (!m_hints.gunUtc) {
     const double epochSeconds = m_epoch * kSecondsPerDay;
     const int firstMinute = roundToInt(std::ceil((epochSeconds + from + 240) / 60.0) * 60.0 - epochSeconds);
+    // Boats leaving the harbour speed up too, but not over one line within
+    // seconds of each other: the gun is the minute the fleet speeds up most
+    // among those after which at least half as many boats cross one line as
+    // after the best.
+    std::vector<std::pair<int, double>> minutes;
+    int bestScore = 0;
     for (int g = firstMinute; g <= rough + 600; g += 60) {
+      const int score = scoreOf(g, nullptr);
+      minutes.emplace_back(g, score);
+      bestScore = std::max(bestScore, score);
+    }
+    for (const auto& [g, score] : minutes) {
+      if (score * 2 < bestScore) {
+        continue;
+      }
       const double c = contrastOf(g);
       if (c > bestContrast) {
         bestContrast = c;
         gun = g;
       }
     }
-    // Off the minute, the best 5 s must beat the minute clearly.
-    int offMinute = gun;
-    double offContrast = bestContrast;
-    for (int g = from + 240; g <= rough + 600; g += 5) {
-      const double c = contrastOf(g);
-      if (c > offContrast) {
-        offContrast = c;
-        offMinute = g;
+    // A start off the minute: looked for every 5 s when no minute fits.
+    if (bestScore * 3 < n) {
+      double offContrast = -1e300;
+      for (int g = from + 240; g <= rough + 600; g += 5) {
+        const double c = contrastOf(g);
+        if (c > offContrast) {
+          offContrast = c;
+          gun = g;
+        }
       }
-    }
-    if (offContrast > 1.5 * bestContrast + 0.5) {
-      gun = offMinute;
     }
   }
   const int best = scoreOf(gun, nullptr);
@@ -1215,12 +1227,56 @@ void Inference::findMarksAndCourse() {
       ++orders[order];
     }
   }
+  // The course is the order closest to every boat's: a boat whose log
+  // blurred one rounding differs from it by one step only.
+  auto distance = [](const std::vector<int>& a, const std::vector<int>& b) {
+    std::vector<int> row(b.size() + 1);
+    std::iota(row.begin(), row.end(), 0);
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+      int diagonal = row[0];
+      row[0] = static_cast<int>(i);
+      for (std::size_t j = 1; j <= b.size(); ++j) {
+        const int up = row[j];
+        row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+        diagonal = up;
+      }
+    }
+    return row[b.size()];
+  };
   std::vector<int> course;
   int followers = 0;
+  long bestTotal = LONG_MAX;
   for (const auto& [order, count] : orders) {
-    if (count > followers || (count == followers && order.size() > course.size())) {
+    long total = 0;
+    for (const auto& [other, otherCount] : orders) {
+      total += static_cast<long>(distance(order, other)) * otherCount;
+    }
+    if (total < bestTotal || (total == bestTotal && count > followers)) {
+      bestTotal = total;
       course = order;
       followers = count;
+    }
+  }
+  // A place the boats pass only just before they stop racing is where they
+  // turned for the finish, not a mark.
+  {
+    std::vector<double> endX;
+    std::vector<double> endY;
+    for (int b = 0; b < n; ++b) {
+      const Track& tr = m_tracks[static_cast<std::size_t>(b)];
+      if (tr.has(m_racingEnd[static_cast<std::size_t>(b)])) {
+        endX.push_back(tr.at(m_racingEnd[static_cast<std::size_t>(b)]).x);
+        endY.push_back(tr.at(m_racingEnd[static_cast<std::size_t>(b)]).y);
+      }
+    }
+    while (course.size() > 1 && !endX.empty() &&
+           std::count(course.begin(), course.end(), course.back()) == 1) {
+      const Item& it = items[static_cast<std::size_t>(course.back())];
+      const Vec2 centre{(it.a.x + it.b.x) / 2, (it.a.y + it.b.y) / 2};
+      if (std::hypot(centre.x - median(endX), centre.y - median(endY)) >= 200) {
+        break;
+      }
+      course.pop_back();
     }
   }
   // Marks and gates are numbered in the order the course first reaches them.
