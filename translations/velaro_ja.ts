@@ -63,6 +63,77 @@ SHIFT+左ｸﾘｯｸで１艇のみ常時強調表示します
         <translation>フォーカスの外れた艇を隠しますか？
 （いいえの場合はフォーカスの外れた艇を細線で表示します）</translation>
     </message>
+    <message>
+        <source>Saved %1. No program is set to open .%2 files; open it by hand.</source>
+        <translation>%1 に保存しました。.%2 ファイルを開くプログラムが設定されていません。手動で開いてください。</translation>
+    </message>
+</context>
+<context>
+    <name>velaro::IgnoredRecordsMessage</name>
+    <message>
+        <source>a race holds %1 boats</source>
+        <translation>1レースの艇数は %1 までです</translation>
+    </message>
+    <message>
+        <source>a race holds %1 marks</source>
+        <translation>1レースのマーク数は %1 までです</translation>
+    </message>
+    <message>
+        <source>a race holds %1 lines</source>
+        <translation>1レースのライン数は %1 までです</translation>
+    </message>
+    <message>
+        <source>a race holds %1 reference lines</source>
+        <translation>1レースの参照ライン数は %1 までです</translation>
+    </message>
+    <message>
+        <source>a race holds %1 attachments</source>
+        <translation>1レースの添付ファイル数は %1 までです</translation>
+    </message>
+    <message>
+        <source>a race holds %1 map names</source>
+        <translation>1レースの地図名は %1 までです</translation>
+    </message>
+    <message>
+        <source>a course holds %1 items</source>
+        <translation>コースの項目数は %1 までです</translation>
+    </message>
+    <message>
+        <source>no such log in gpsdat</source>
+        <translation>gpsdat にそのログがありません</translation>
+    </message>
+    <message>
+        <source>the log is named outside gpsdat</source>
+        <translation>ログが gpsdat の外を指しています</translation>
+    </message>
+    <message>
+        <source>the log is a folder</source>
+        <translation>ログがフォルダです</translation>
+    </message>
+    <message>
+        <source>the log is not a file (%1)</source>
+        <translation>ログがファイルではありません（%1）</translation>
+    </message>
+    <message>
+        <source>the log cannot be read (%1)</source>
+        <translation>ログを読めません（%1）</translation>
+    </message>
+    <message>
+        <source>line %1: boat &quot;%2&quot; (%3): %4</source>
+        <translation>%1 行目: 艇「%2」（%3）: %4</translation>
+    </message>
+    <message>
+        <source>line %1: %2 &quot;%3&quot;: %4</source>
+        <translation>%1 行目: %2「%3」: %4</translation>
+    </message>
+    <message>
+        <source>These records of %1 were not loaded:</source>
+        <translation>%1 の次のレコードは読み込まれませんでした:</translation>
+    </message>
+    <message>
+        <source>and %1 more (velaro-cli info lists them all).</source>
+        <translation>ほか %1 件（velaro-cli info ですべて表示されます）。</translation>
+    </message>
 </context>
 <context>
     <name>velaro::LogsToRace</name>

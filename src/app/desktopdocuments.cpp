@@ -45,6 +45,14 @@ void DesktopDocuments::openAttachment(const RaceFolders& raceFolders, const QStr
   }
 }
 
+std::optional<QString> DesktopDocuments::openSaved(const QString& path) {
+  if (m_platform.openUrl(QUrl::fromLocalFile(path))) {
+    return std::nullopt;
+  }
+  return tr("Saved %1. No program is set to open .%2 files; open it by hand.")
+      .arg(QDir::toNativeSeparators(path), QFileInfo(path).suffix());
+}
+
 // The error names the file that was to be written and the folder that is
 // missing.
 std::optional<QString> DesktopDocuments::makeDocumentsFolder(const QString& path) const {
@@ -63,8 +71,7 @@ std::optional<QString> DesktopDocuments::writeAndOpen(const QString& fileName, c
     return error->toString();
   }
   m_platform.beep();
-  m_platform.openUrl(QUrl::fromLocalFile(path));
-  return std::nullopt;
+  return openSaved(path);
 }
 
 std::optional<QString> DesktopDocuments::exportTable(const LoadedRace& loaded) {
@@ -79,8 +86,7 @@ std::optional<QString> DesktopDocuments::exportPicture(const QImage& picture) {
   if (const auto error = SavePicture(picture, path, PictureFormat::Bmp)) {
     return error->toString();
   }
-  m_platform.openUrl(QUrl::fromLocalFile(path));
-  return std::nullopt;
+  return openSaved(path);
 }
 
 std::optional<QString> DesktopDocuments::exportVideo(
@@ -96,8 +102,7 @@ std::optional<QString> DesktopDocuments::exportVideo(
   if (!outcome.written) {
     return outcome.error;
   }
-  m_platform.openUrl(QUrl::fromLocalFile(path));
-  return std::nullopt;
+  return openSaved(path);
 }
 
 std::optional<QString> DesktopDocuments::exportKml(const Race& race, KmlOptions options,

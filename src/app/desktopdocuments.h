@@ -41,7 +41,9 @@ class DesktopDocuments {
   // lives in; nothing when the file is missing.
   void openAttachment(const RaceFolders& raceFolders, const QString& name);
   // Writes a file into the documents folder, beeps and opens it. The error
-  // text when the folder or the file cannot be written (nothing opens then).
+  // text when the folder or the file cannot be written (nothing opens then),
+  // or when nothing on the desktop opens the file (it stays saved).
+  // The exports below give the same message when their file does not open.
   std::optional<QString> writeAndOpen(const QString& fileName, const QByteArray& bytes);
   // The performance table of the race, written and opened.
   std::optional<QString> exportTable(const LoadedRace& loaded);
@@ -66,6 +68,9 @@ class DesktopDocuments {
 
  private:
   void openFileIfExists(const QString& path);
+  // Opens a file just saved; when the desktop has no program for it, the
+  // message telling where it was saved, for the user to open it by hand.
+  std::optional<QString> openSaved(const QString& path);
   std::optional<QString> makeDocumentsFolder(const QString& path) const;
 
   const RaceFolders& m_folders;

@@ -5,6 +5,7 @@
 #include "app/compasspanel.h"
 #include "app/controls.h"
 #include "app/hintbox.h"
+#include "app/ignoredrecordsmessage.h"
 #include "app/logstorace.h"
 #include "app/mapinteraction.h"
 #include "app/mapview.h"
@@ -222,13 +223,19 @@ bool MainWindow::LoadRace() {
     showMessage(load.error ? load.error->toString() : QStringLiteral("The race could not be read."), true);
   } else if (!load.loaded) {
     m_lastLoadHadNoBoats = true;
-    showMessage(QStringLiteral("GPS file not exists."), false);
+    const auto ignored = IgnoredRecordsMessage::text(raceName, load.ignored);
+    showMessage(
+        QStringLiteral("GPS file not exists.") + (ignored ? QStringLiteral("\n\n") + *ignored : QString()),
+        false);
   } else {
     m_loaded = std::move(*load.loaded);
     m_haveRace = m_firstLoadDone = replaced = true;
     applyRaceToPanels();
     m_replayScreen.showFrame(m_clock.SceneTime());
     letEventsRunFor(m_loadWaitMs);
+    if (const auto ignored = IgnoredRecordsMessage::text(raceName, load.ignored)) {
+      showMessage(*ignored, false);
+    }
   }
   if (m_splash && !m_splash->isHidden()) {
     m_splash->fadeOut();

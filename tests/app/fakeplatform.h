@@ -12,12 +12,13 @@ class FakePlatform : public Platform {
  public:
   bool openUrl(const QUrl& url) override {
     opened.append(url);
-    return true;
+    return opens;
   }
   void beep() override { ++beeps; }
   void playGun() override { ++guns; }
 
   QList<QUrl> opened;
+  bool opens = true;  // false: the desktop has no program for any file
   int beeps = 0;
   int guns = 0;
 };

@@ -205,8 +205,30 @@ TEST_F(MainWindowTest, ABrokenRaceFileLeavesTheRaceOnScreen) {
   choose(*w, QStringLiteral("empty.txt"));
   w->onShowClicked();
   ASSERT_EQ(m_messages.size(), 2u);
-  EXPECT_EQ(m_messages[1].text, QStringLiteral("GPS file not exists."));
+  EXPECT_EQ(m_messages[1].text,
+            QStringLiteral("GPS file not exists.\n\nThese records of empty.txt were not "
+                           "loaded:\nline 2: boat \"A\" (none.gpx): no such log in gpsdat"));
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+}
+
+// Boats left out are named once per load, with their reason.
+TEST_F(MainWindowTest, BoatsLeftOutAreNamedOnceALoad) {
+  ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("gpsdat/folder.gpx")));
+  QByteArray boats;
+  for (int i = 1; i <= 82; ++i) {
+    boats += "BN,a.gpx,A" + QByteArray::number(i) + "\n";
+  }
+  write(QStringLiteral("raceadmin/racefile.st"), "crowded.txt\n");
+  write(QStringLiteral("raceadmin/crowded.txt"),
+        "ST,2009/07/19 10:00:00\nFT,2009/07/19 11:00:00\nBN,folder.gpx,F\n" + boats);
+  auto w = makeWindow();
+  ASSERT_TRUE(w->startUp());
+  EXPECT_EQ(w->race().BoatCount(), 81);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_FALSE(m_messages[0].error);
+  EXPECT_EQ(m_messages[0].text, QStringLiteral("These records of crowded.txt were not loaded:\n"
+                                               "line 3: boat \"F\" (folder.gpx): the log is a folder\n"
+                                               "line 85: boat \"A82\" (a.gpx): a race holds 81 boats"));
 }
 
 TEST_F(MainWindowTest, NoBoatAtStartUpEndsTheProgram) {
@@ -214,7 +236,7 @@ TEST_F(MainWindowTest, NoBoatAtStartUpEndsTheProgram) {
   auto w = makeWindow();
   EXPECT_FALSE(w->startUp());
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].text, QStringLiteral("GPS file not exists."));
+  EXPECT_TRUE(m_messages[0].text.startsWith(QStringLiteral("GPS file not exists.\n")));
 }
 
 TEST_F(MainWindowTest, ABrokenFirstRaceKeepsTheWindowOpen) {
@@ -500,6 +522,26 @@ TEST_F(ExportTest, TableIsWrittenToTheDocumentsFolderAndOpened) {
   EXPECT_EQ(m_platform.beeps, beeps + 1);
   EXPECT_EQ(w->page(), 2);
   EXPECT_TRUE(m_messages.empty());
+}
+
+// A desktop without a program for the file: the user is told where it was
+// saved, once for each export.
+TEST_F(ExportTest, AnExportNothingOpensNamesTheSavedFile) {
+  auto w = startedWindow();
+  m_platform.opens = false;
+  click(*w, "tablePageButton");
+  w->retouch();
+  w->exportKml(Qt::LeftButton);
+  ASSERT_EQ(m_messages.size(), 3u);
+  for (const auto& [message, file] :
+       {std::pair{m_messages[0], "NoName.csv"}, std::pair{m_messages[1], "NoName.bmp"},
+        std::pair{m_messages[2], "VLRMap5.kml"}}) {
+    EXPECT_EQ(message.text,
+              QStringLiteral("Saved %1. No program is set to open .%2 files; open it by hand.")
+                  .arg(QDir::toNativeSeparators(document(file)), QFileInfo(document(file)).suffix()));
+    EXPECT_TRUE(QFileInfo(document(file)).isFile());
+  }
+  EXPECT_EQ(m_platform.opened.size(), 3);
 }
 
 TEST_F(ExportTest, AReadOnlyTableFileIsReportedAndNothingOpens) {
