@@ -1315,9 +1315,17 @@ void Inference::findMarksAndCourse() {
                               2}
                    : items[static_cast<std::size_t>(course.back())].a;
   for (int b = 0; b < n; ++b) {
+    // The last rounding of the last mark, by a boat that rounded about as
+    // many marks as the course has: a place turned at for the finish may
+    // come after it.
     const auto& v = visits[static_cast<std::size_t>(b)];
-    if (v.size() >= course.size() && v.back().second == course.back()) {
-      m_lastRounding[static_cast<std::size_t>(b)] = v.back().first;
+    if (v.size() + 1 >= course.size()) {
+      for (auto it = v.rbegin(); it != v.rend(); ++it) {
+        if (it->second == course.back()) {
+          m_lastRounding[static_cast<std::size_t>(b)] = it->first;
+          break;
+        }
+      }
     }
   }
 }
