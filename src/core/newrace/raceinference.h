@@ -41,8 +41,8 @@ struct InferredRace {
   // Per log, in the order given: seconds to add to its times (BN's offset),
   // non-zero for a logger whose clock was found to run wrong.
   std::vector<int> timeOffsets;
-  GeoPoint centre;                    // middle of the fleet's tracks
-  double spanMinutes = 0;             // largest extent of the tracks, minutes of arc
+  GeoPoint centre;         // middle of the fleet's tracks
+  double spanMinutes = 0;  // largest extent of the tracks, minutes of arc
   // One line per estimate with how sure it is: "wind 262 deg from 31 tacks,
   // spread 4 deg", "MK2 from 9 of 10 boats".
   QStringList estimates;
