@@ -210,6 +210,9 @@ TEST_F(NewRaceFolder, GivenValuesAreWrittenAndTheRaceLoads) {
   EXPECT_EQ(read.race.TimeDifference, 8);
   EXPECT_NEAR(read.race.WindAxis, 100, 1);
   EXPECT_TRUE(made.notes.join(u'\n').contains(QStringLiteral("as given")));
+  // The variation names the place it was taken for, hemispheres in letters.
+  EXPECT_TRUE(made.estimates.join(u'\n').contains(QStringLiteral("at 35.29N 139.4")))
+      << made.estimates.join(u'\n').toStdString();
 
   const LoadResult load = LoadRacePipeline(made.raceFilePath, RaceFolders(root()), LoadOptions{});
   ASSERT_TRUE(load.loaded) << (load.error ? load.error->toString().toStdString() : "no boats");

@@ -69,9 +69,9 @@ QString signedHours(int hours) {
 QString placeText(const GeoPoint& p) {
   return QStringLiteral("%1%2 %3%4")
       .arg(std::fabs(p.lat / 60), 0, 'f', 2)
-      .arg(p.lat >= 0 ? u'N' : u'S')
+      .arg(QChar(p.lat >= 0 ? u'N' : u'S'))
       .arg(std::fabs(p.lon / 60), 0, 'f', 2)
-      .arg(p.lon >= 0 ? u'E' : u'W');
+      .arg(QChar(p.lon >= 0 ? u'E' : u'W'));
 }
 
 double metresBetween(const GeoPoint& a, const GeoPoint& b) {
