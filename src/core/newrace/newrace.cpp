@@ -319,6 +319,9 @@ std::map<QString, QByteArray> composeRaceFiles(const InferredRace& race, const R
   for (const GeoLine& l : race.lines) {
     lines << QStringLiteral("LN,") + pointFields(l.end1) + u',' + pointFields(l.end2);
   }
+  for (const GeoLine& l : race.refLines) {
+    lines << QStringLiteral("RL,") + pointFields(l.end1) + u',' + pointFields(l.end2);
+  }
   if (!race.course.isEmpty()) {
     lines << QStringLiteral("CRS,") + race.course.join(u',');
   }

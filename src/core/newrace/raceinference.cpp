@@ -1304,6 +1304,23 @@ void Inference::findMarksAndCourse() {
                              : QStringLiteral("MK%1").arg(markNumber[static_cast<std::size_t>(item)]));
   }
   m_courseFollowers = followers;
+  // Comparison lines square to the wind across the first beat, at a third
+  // and two thirds of the way from the start line to the first mark.
+  if (!m_marks.empty() && m_out.course.size() > 1 && m_out.course[1] == QLatin1String("MK1")) {
+    const GeoLine& start = m_out.lines.front();
+    const Vec2 s1 = m_frame.toLocal(start.end1.lat, start.end1.lon);
+    const Vec2 s2 = m_frame.toLocal(start.end2.lat, start.end2.lon);
+    const Vec2 from{(s1.x + s2.x) / 2, (s1.y + s2.y) / 2};
+    const Vec2 to = m_marks.front();
+    const double leg = std::hypot(to.x - from.x, to.y - from.y);
+    const Vec2 across = bearingVec(windAt(m_gun) + 90);
+    for (double f : {1.0 / 3.0, 2.0 / 3.0}) {
+      const Vec2 c{from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f};
+      const double half = 0.6 * leg;
+      m_out.refLines.push_back({m_frame.toGeo({c.x + across.x * half, c.y + across.y * half}),
+                                m_frame.toGeo({c.x - across.x * half, c.y - across.y * half})});
+    }
+  }
   // Where the last rounding was, per boat that sailed the whole course.
   m_lastRounding.assign(static_cast<std::size_t>(n), INT_MIN);
   m_lastItem = items[static_cast<std::size_t>(course.back())].gate

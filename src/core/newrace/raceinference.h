@@ -35,6 +35,7 @@ struct InferredRace {
   std::vector<WindEstimate> windLog;  // minute by minute; empty when the wind held within a few degrees
   std::vector<GeoPoint> marks;        // MK
   std::vector<GeoLine> lines;         // LN: start line first, then the finish line when it differs
+  std::vector<GeoLine> refLines;      // RL: across the first beat at a third and two thirds
   QStringList course;                 // CRS items
   int beatAngle = 45;                 // LL: half the tacking angle
   int runAngle = 150;                 // LL: the course off the wind when running
