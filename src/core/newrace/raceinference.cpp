@@ -1372,42 +1372,75 @@ void Inference::findFinish() {
     m_out.estimates << QStringLiteral("no finish line: no boat raced on after the last mark");
     return;
   }
-  Vec2 d{median(ex) - m_lastItem.x, median(ey) - m_lastItem.y};
-  const double len = std::hypot(d.x, d.y);
-  if (len < 30) {
-    return;
-  }
-  d = {d.x / len, d.y / len};
-  const Vec2 side{d.y, -d.x};
-  std::vector<double> s;
-  std::vector<double> r;
-  double nearestEnd = 1e300;
+  // Boats sail for the middle of a finish line: it lies where the last
+  // minute and a half of their tracks come closest together, across the way
+  // they sailed there.
+  std::vector<std::vector<std::pair<int, Vec2>>> tails;
   for (int b : finishers) {
     const Track& tr = m_tracks[static_cast<std::size_t>(b)];
     const int end = m_racingEnd[static_cast<std::size_t>(b)];
-    const Vec2 p = tr.at(end - 12);
-    s.push_back(dot({p.x - m_lastItem.x, p.y - m_lastItem.y}, d));
-    r.push_back(dot({p.x - m_lastItem.x, p.y - m_lastItem.y}, side));
-    const Vec2 q = tr.has(end - 3) ? tr.at(end - 3) : p;
-    nearestEnd = std::min(nearestEnd, dot({q.x - m_lastItem.x, q.y - m_lastItem.y}, d));
+    std::vector<std::pair<int, Vec2>> tail;
+    // Boats leaving the last mark are close together too: that stretch is
+    // left out.
+    for (int t = std::max(m_lastRounding[static_cast<std::size_t>(b)] + 10, end - 90); t <= end; ++t) {
+      if (tr.has(t) && std::hypot(tr.at(t).x - m_lastItem.x, tr.at(t).y - m_lastItem.y) > 60) {
+        tail.emplace_back(t, tr.at(t));
+      }
+    }
+    tails.push_back(std::move(tail));
   }
-  const double level = std::max(20.0, std::min(percentile(s, 0.3), nearestEnd - 5));
-  const double r10 = percentile(r, 0.1);
-  const double r90 = percentile(r, 0.9);
-  const double middle = (r10 + r90) / 2;
-  const double half = std::max(40.0, (r90 - r10) / 2 + 25);
-  auto at = [&](double a) {
-    return Vec2{m_lastItem.x + d.x * level + side.x * a, m_lastItem.y + d.y * level + side.y * a};
+  auto nearestOf = [](const std::vector<std::pair<int, Vec2>>& tail, Vec2 p) {
+    double best = 1e300;
+    int at = INT_MIN;
+    for (const auto& [t, q] : tail) {
+      const double d = std::hypot(q.x - p.x, q.y - p.y);
+      if (d < best) {
+        best = d;
+        at = t;
+      }
+    }
+    return std::make_pair(best, at);
   };
-  const Vec2 e1 = at(middle - half);
-  const Vec2 e2 = at(middle + half);
+  Vec2 middle;
+  double bestCost = 1e300;
+  for (const auto& tail : tails) {
+    for (std::size_t i = 0; i < tail.size(); i += 2) {
+      double cost = 0;
+      for (const auto& other : tails) {
+        cost += other.empty() ? 0 : nearestOf(other, tail[i].second).first;
+      }
+      if (cost < bestCost) {
+        bestCost = cost;
+        middle = tail[i].second;
+      }
+    }
+  }
+  if (bestCost >= 1e300) {
+    return;
+  }
+  std::vector<double> courses;
+  std::vector<double> misses;
+  for (std::size_t k = 0; k < finishers.size(); ++k) {
+    const auto [miss, when] = nearestOf(tails[k], middle);
+    if (when == INT_MIN) {
+      continue;
+    }
+    misses.push_back(miss);
+    const double h = m_tracks[static_cast<std::size_t>(finishers[k])].headingAt(when);
+    if (!std::isnan(h)) {
+      courses.push_back(h);
+    }
+  }
+  const Vec2 d = courses.empty() ? Vec2{0, 1} : bearingVec(circularMean(courses).mean);
+  const Vec2 side{d.y, -d.x};
+  const double half = std::max(40.0, 2 * median(misses) + 25);
+  const Vec2 e1{middle.x - side.x * half, middle.y - side.y * half};
+  const Vec2 e2{middle.x + side.x * half, middle.y + side.y * half};
   // Crossing times of the finish as found.
   int last = INT_MIN;
-  for (int b : finishers) {
-    const Track& tr = m_tracks[static_cast<std::size_t>(b)];
-    for (int t = m_lastRounding[static_cast<std::size_t>(b)]; t < m_racingEnd[static_cast<std::size_t>(b)];
-         ++t) {
-      if (tr.has(t) && dot({tr.at(t).x - m_lastItem.x, tr.at(t).y - m_lastItem.y}, d) >= level) {
+  for (std::size_t k = 0; k < finishers.size(); ++k) {
+    for (const auto& [t, q] : tails[k]) {
+      if (dot({q.x - middle.x, q.y - middle.y}, d) >= 0) {
         last = std::max(last, t);
         break;
       }
