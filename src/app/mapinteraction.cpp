@@ -185,7 +185,14 @@ bool MapInteraction::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
     auto* widget = qobject_cast<QWidget*>(watched);
     const auto* key = static_cast<QKeyEvent*>(event);
-    if (widget != nullptr && widget->window() == m_window && !key->isAutoRepeat()) {
+    const bool passedOn = event == m_lastKeyEvent && type == m_lastKeyType &&
+                          key->timestamp() == m_lastKeyTime && m_lastKeyReceiver && widget != nullptr &&
+                          widget->isAncestorOf(m_lastKeyReceiver);
+    if (widget != nullptr && widget->window() == m_window && !key->isAutoRepeat() && !passedOn) {
+      m_lastKeyEvent = event;
+      m_lastKeyReceiver = widget;
+      m_lastKeyTime = key->timestamp();
+      m_lastKeyType = type;
       if (type == QEvent::KeyPress) {
         onKeyPressed(key->key());
       } else {

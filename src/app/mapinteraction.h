@@ -4,9 +4,12 @@
 #include "core/loadpipeline.h"
 #include "core/scene/mapviewstate.h"
 
+#include <QEvent>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 namespace velaro {
 
@@ -85,6 +88,12 @@ class MapInteraction : public QObject {
   Language m_language = Language::EnglishFixed;
   MapViewState m_state;
   QPoint m_lastPointer{-1, -1};
+  // The key event last handled and where: an event a control ignores passes
+  // on to its parents, each of which the application's filter sees again.
+  const QEvent* m_lastKeyEvent = nullptr;
+  QPointer<QWidget> m_lastKeyReceiver;
+  quint64 m_lastKeyTime = 0;
+  QEvent::Type m_lastKeyType = QEvent::None;
 };
 
 }  // namespace velaro

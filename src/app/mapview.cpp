@@ -42,6 +42,7 @@ void MapView::showMeasure(const std::optional<MeasureReadout>& measure) {
 
 void MapView::setImage(const QImage& image) {
   m_image = image;
+  ++m_picturesShown;
   update();
 }
 
@@ -75,7 +76,7 @@ void MapView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void MapView::mouseDoubleClickEvent(QMouseEvent* event) {
-  emit mouseDoubleClicked(event->position().toPoint(), event->button(), event->modifiers());
+  emit mousePressed(event->position().toPoint(), event->button(), event->modifiers());
 }
 
 void MapView::mouseMoveEvent(QMouseEvent* event) {

@@ -24,6 +24,8 @@ class MapView : public QWidget {
 
   void setImage(const QImage& image);
   const QImage& image() const { return m_image; }
+  // Pictures set since the map was made: each is one redraw.
+  int picturesShown() const { return m_picturesShown; }
 
   // The range and bearing read-out beside the pointer and its red line from
   // the base point, drawn over the picture; none hides both.
@@ -31,9 +33,10 @@ class MapView : public QWidget {
   std::optional<QLine> measureLine() const { return m_measureLine; }
 
  signals:
+  // The second press of a quick pair is a press as well: two quick clicks
+  // zoom twice.
   void mousePressed(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
   void mouseReleased(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
-  void mouseDoubleClicked(QPoint pos, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
   // Sent with or without a button held (the map tracks the pointer).
   void mouseMoved(QPoint pos, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
   void mouseLeft();
@@ -52,6 +55,7 @@ class MapView : public QWidget {
 
  private:
   QImage m_image;
+  int m_picturesShown = 0;
   std::optional<QLine> m_measureLine;
   QPlainTextEdit* m_measureReadout = nullptr;
 };

@@ -154,8 +154,10 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   connect(m_graphPageButton, &QRadioButton::clicked, this, [this] { choosePage(Page::Graph); });
   connect(m_tablePageButton, &QRadioButton::clicked, this, [this] { choosePage(Page::Table); });
   connect(m_northUpButton, &QRadioButton::toggled, this, &RaceControlPanel::orientationChanged);
+  // Auto Trace's own signal switches the view and redraws it; its toggle is
+  // no display change besides.
   connect(m_autoTraceBox, &QCheckBox::clicked, this, &RaceControlPanel::autoTraceClicked);
-  for (QCheckBox* box : {m_autoTraceBox, m_laylineBox, m_referenceLineBox, m_boatNamesBox, m_bigBoatsBox}) {
+  for (QCheckBox* box : {m_laylineBox, m_referenceLineBox, m_boatNamesBox, m_bigBoatsBox}) {
     connect(box, &QCheckBox::toggled, this, &RaceControlPanel::displayChanged);
   }
   connect(m_zoomSlider, &QScrollBar::valueChanged, this, &RaceControlPanel::displayChanged);
@@ -163,13 +165,15 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   connect(m_seaBrightnessSlider, &QScrollBar::valueChanged, this, &RaceControlPanel::displayChanged);
   connect(m_speedSlider, &QScrollBar::valueChanged, this, &RaceControlPanel::speedMoved);
 
+  // The transport and the steps play the live scene and switch the view back
+  // themselves; the box only shows it.
   connect(m_transportPanel, &TransportPanel::transportChosen, this, [this](Transport transport) {
-    checkAutoTrace();
+    m_autoTraceBox->setChecked(true);
     emit transportChosen(transport);
   });
   connect(m_transportPanel, &TransportPanel::pressedButtonClicked, this, &RaceControlPanel::checkAutoTrace);
   connect(m_transportPanel, &TransportPanel::stepRequested, this, [this](int direction) {
-    checkAutoTrace();
+    m_autoTraceBox->setChecked(true);
     emit stepRequested(direction);
   });
 

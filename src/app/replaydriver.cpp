@@ -21,7 +21,20 @@ int ReplayDriver::page() const {
   return m_replay.pages->page();
 }
 
+bool ReplayDriver::backToLiveScene() {
+  MapViewState& view = m_replay.map->state();
+  if (!m_loaded || !view.isWholeRace()) {
+    return false;
+  }
+  // As an Auto Trace click sounds.
+  m_platform.beep();
+  m_platform.beep();
+  view.enterLive();
+  return true;
+}
+
 void ReplayDriver::play(Transport transport) {
+  const bool switched = backToLiveScene();
   m_replay.clock->press(transport);
   m_panels.controls->showTransport(transport);
   if (transport == Transport::Stop) {
@@ -31,20 +44,29 @@ void ReplayDriver::play(Transport transport) {
     m_replay.frameTimer->start(ReplayClock::kFrameIntervalMs);
     m_replay.secondTimer->start(ReplayClock::kSecondIntervalMs);
   }
+  if (switched) {
+    emit viewSwitched();
+  }
 }
 
 void ReplayDriver::step(int direction) {
   if (!m_loaded) {
     return;
   }
-  // A single step stops the replay where the step leaves it.
+  // A single step stops the replay where the step leaves it, in the live
+  // scene; the view's switch draws the step's moment.
+  const bool switched = backToLiveScene();
   play(Transport::Stop);
   const Race& r = m_loaded->race;
   ReplayClock& clock = *m_replay.clock;
   const double t = clock.SceneTime();
   clock.setSceneTime(direction > 0 ? SceneRenderer::stepPlus(t, r.TimeAxisStart, r.TimeAxisEnd)
                                    : SceneRenderer::stepMinus(t, r.TimeAxisStart, r.TimeAxisEnd));
-  redrawMap();
+  if (switched) {
+    emit viewSwitched();
+  } else {
+    redrawMap();
+  }
   showClockAtSceneTime();
 }
 

@@ -63,8 +63,11 @@ class ReplayDriver : public QObject {
   // The language of the time bar's hint.
   void setLanguage(Language language) { m_language = language; }
 
+  // The transport plays the live scene: from the whole-race view it goes
+  // back to it first, as an Auto Trace click would.
   void play(Transport transport);
-  // One step of the replay forward (direction > 0) or backward.
+  // One step of the replay forward (direction > 0) or backward, in the live
+  // scene.
   void step(int direction);
   // "Auto Trace" clicked: back to the live scene, or the whole-race view.
   void onAutoTraceClicked(bool checked);
@@ -100,6 +103,8 @@ class ReplayDriver : public QObject {
 
  private:
   int page() const;
+  // Leaves the whole-race view for the live scene; true when it did.
+  bool backToLiveScene();
 
   Panels m_panels;
   Replay m_replay;

@@ -6,6 +6,12 @@ namespace velaro {
 
 VideoOutcome writeReplayVideo(const QString& path, ReplayFrames& frames, const VideoProgress& progress) {
   VideoOutcome outcome;
+  if (frames.count() > kMaxVideoFrames) {
+    outcome.error = QStringLiteral("%1: a video of more than %2 frames is refused; choose a faster speed")
+                        .arg(path)
+                        .arg(kMaxVideoFrames);
+    return outcome;
+  }
   VideoEncoder encoder;
   if (!encoder.open(path, frames.size(), frames.take().fps)) {
     outcome.error = encoder.errorString();

@@ -38,6 +38,27 @@ constexpr int kKeyFrameSeconds = 2;
 // no colour fringes beside thin lines.
 constexpr int kScalerFlags = SWS_BILINEAR | SWS_FULL_CHR_H_INP;
 
+// The process's file creation mask, read without setting it: umask() would
+// change it for a moment under every other thread that creates files. Where
+// the kernel does not tell it, the usual 022.
+mode_t fileCreationMask() {
+  constexpr mode_t kUsualMask = 022;
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    return kUsualMask;
+  }
+  // readAll: the file reports no size, so atEnd() is true before any read.
+  const QByteArray kField("Umask:");
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith(kField)) {
+      bool ok = false;
+      const uint mask = line.mid(kField.size()).trimmed().toUInt(&ok, 8);
+      return ok && mask <= 0777 ? static_cast<mode_t>(mask) : kUsualMask;
+    }
+  }
+  return kUsualMask;
+}
+
 QString avError(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
   av_strerror(code, text, sizeof text);
@@ -326,8 +347,7 @@ bool VideoEncoder::finish() {
   if (old.exists()) {
     QFile::setPermissions(d->tempPath, old.permissions());
   } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    const mode_t mask = fileCreationMask();
     ::chmod(QFile::encodeName(d->tempPath).constData(), 0666 & ~mask);
   }
   // rename() replaces an older file of the name in one step.

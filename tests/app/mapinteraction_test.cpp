@@ -73,6 +73,15 @@ class MapInteractionTest : public ::testing::Test {
                   mods);
     QCoreApplication::sendEvent(m_map, &e);
   }
+  // The second click of a quick pair, after the first one's press: release,
+  // double click.
+  void secondClick(QPoint at) {
+    for (const QEvent::Type type : {QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick}) {
+      QMouseEvent e(type, QPointF(at), QPointF(m_map->mapToGlobal(at)), Qt::LeftButton,
+                    type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(m_map, &e);
+    }
+  }
   void move(QPoint at) {
     QMouseEvent e(QEvent::MouseMove, QPointF(at), QPointF(m_map->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
                   Qt::NoModifier);
@@ -211,6 +220,56 @@ TEST_F(MapInteractionTest, SingleStepsStopThePlayAndComeBackFromTheWholeRaceView
   EXPECT_FALSE(timersRunning());
   EXPECT_FALSE(m_window->scene().showsWholeRace());
   EXPECT_EQ(m_window->clock().SceneTime(), std::nearbyint(t));
+}
+
+TEST_F(MapInteractionTest, OneActionOneRedrawQuickPairsCountTwiceAndKeysAreSeenOnce) {
+  start();
+  control("stopButton")->click();
+  // Auto Trace redraws the map once, and a step from the whole-race view once.
+  const int shown = m_map->picturesShown();
+  control("autoTraceBox")->click();
+  ASSERT_TRUE(view().isWholeRace());
+  EXPECT_EQ(m_map->picturesShown(), shown + 1);
+  control("stepForwardButton")->click();
+  EXPECT_FALSE(view().isWholeRace());
+  EXPECT_EQ(m_map->picturesShown(), shown + 2);
+
+  // The transport from the whole-race view plays only what was chosen.
+  control("autoTraceBox")->click();
+  const int beeps = m_platform.beeps;
+  control("backwardButton")->click();
+  EXPECT_FALSE(view().isWholeRace());
+  EXPECT_TRUE(control<QCheckBox>("autoTraceBox")->isChecked());
+  EXPECT_EQ(m_platform.beeps, beeps + 2);
+  EXPECT_EQ(m_window->clock().transport(), Transport::Backward);
+  EXPECT_TRUE(timersRunning());
+
+  // A quick pair toggles the wind graph twice, and zooms twice.
+  control("stopButton")->click();
+  auto* windGraph = m_window->findChild<WindGraphPanel*>();
+  const bool graphShown = windGraph->isVisibleTo(m_window.get());
+  press(mapMiddle());
+  EXPECT_NE(windGraph->isVisibleTo(m_window.get()), graphShown);
+  secondClick(mapMiddle());
+  EXPECT_EQ(windGraph->isVisibleTo(m_window.get()), graphShown);
+  control("autoTraceBox")->click();
+  ASSERT_DOUBLE_EQ(view().WholeRaceZoom, 1);
+  press(mapMiddle());
+  secondClick(mapMiddle());
+  EXPECT_DOUBLE_EQ(view().WholeRaceZoom, 2.25);
+
+  // A key a button ignores passes on to its panel and the window; the map
+  // reads it once.
+  m_map->setAttribute(Qt::WA_UnderMouse);
+  QSignalSpy captions(&m_window->mapInteraction(), &MapInteraction::captionChanged);
+  QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+  QCoreApplication::sendEvent(control("googleEarthButton"), &shift);
+  EXPECT_EQ(captions.count(), 1);
+  EXPECT_TRUE(view().ShiftDown);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier);
+  QCoreApplication::sendEvent(control("googleEarthButton"), &release);
+  EXPECT_EQ(captions.count(), 2);
+  EXPECT_FALSE(view().ShiftDown);
 }
 
 TEST_F(MapInteractionTest, PointerSetsLabelsTitleAndHintsOnlyOnceARaceIsShown) {

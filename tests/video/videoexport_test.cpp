@@ -17,6 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include <sys/stat.h>
+
 #include "support/clirun.h"
 
 namespace velaro {
@@ -250,6 +254,41 @@ TEST_F(VideoExport, AnInterruptedVideoLeavesNoFileAndTheOlderOneWhole) {
   EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("no video written")));
   EXPECT_EQ(entries(m_dir.path()), QStringList{QStringLiteral("race.mp4")});
   EXPECT_EQ(readAll(target), QByteArray("older video"));
+}
+
+TEST_F(VideoExport, ANewVideoFollowsTheUmaskAndAnEndlessTakeIsRefused) {
+  // The video gets the permissions the umask leaves any new file; reading the
+  // umask must not change it.
+  const mode_t before = ::umask(027);
+  VideoEncoder encoder;
+  const QString made = path(QStringLiteral("made.mp4"));
+  ASSERT_TRUE(encoder.open(made, QSize(64, 48), 10)) << encoder.errorString().toStdString();
+  QImage frame(64, 48, QImage::Format_RGB32);
+  frame.fill(Qt::blue);
+  ASSERT_TRUE(encoder.addFrame(frame));
+  ASSERT_TRUE(encoder.finish()) << encoder.errorString().toStdString();
+  EXPECT_EQ(::umask(before), mode_t(027));
+  EXPECT_EQ(QFileInfo(made).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+
+  // Years of replay at a slow speed: more frames than an int holds.
+  const LoadResult load = LoadRacePipeline(kRace, RaceFolders(kDemo), LoadOptions{});
+  ASSERT_TRUE(load.loaded.has_value());
+  ExportView view;
+  view.size = QSize(64, 48);
+  ReplayTake take;
+  take.from = 0;
+  take.to = 1e12;
+  take.speed = 0.01;
+  EXPECT_EQ(take.frameCount(), std::numeric_limits<int>::max());
+  ReplayFrames frames(*load.loaded, exportSceneOptions(*load.loaded, view), take);
+  const VideoOutcome refused = writeReplayVideo(path(QStringLiteral("endless.mp4")), frames);
+  EXPECT_FALSE(refused.written);
+  EXPECT_TRUE(refused.error.contains(QStringLiteral("faster speed"))) << refused.error.toStdString();
+  EXPECT_EQ(entries(m_dir.path()), QStringList{QStringLiteral("made.mp4")});
+  take.to = std::numeric_limits<double>::infinity();
+  take.speed = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(take.frameCount(), 1);
 }
 
 TEST(ReplayTake, FramesCoverTheStretchAtTheSpeedAndRate) {

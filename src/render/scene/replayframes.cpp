@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace velaro {
 
@@ -46,12 +47,18 @@ void takeAveragesAt(SceneOptions& options, const LoadedRace& loaded, double t) {
 
 // A take whose length is not a whole number of frames ends with the frame
 // that begins in its last part; a take shorter than a frame still has one.
+// Years of replay at a slow speed hold more frames than an int: such a take
+// counts the largest int, which no video accepts.
 int ReplayTake::frameCount() const {
   if (!(speed > 0) || fps <= 0 || !(to > from)) {
     return 1;
   }
-  const double frames = (to - from) / speed * fps;
-  return std::max(1, static_cast<int>(std::ceil(frames - 1e-9)));
+  const double frames = std::ceil((to - from) / speed * fps - 1e-9);
+  if (!(frames >= 1)) {
+    return 1;
+  }
+  constexpr double kMostFrames = std::numeric_limits<int>::max();
+  return static_cast<int>(std::min(frames, kMostFrames));
 }
 
 double ReplayTake::timeOf(int frame) const {
