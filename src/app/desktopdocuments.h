@@ -2,7 +2,7 @@
 
 #include "app/captions.h"
 #include "app/controls.h"
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 #include "core/racefolders.h"
 #include "core/reports/kmlexport.h"
 #include "core/scene/scenestate.h"

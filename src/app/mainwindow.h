@@ -9,7 +9,7 @@
 #include "app/replayscreen.h"
 #include "app/splashform.h"
 #include "app/windowpanels.h"
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 #include "core/race.h"
 #include "core/racecatalogue.h"
 #include "core/racefolders.h"

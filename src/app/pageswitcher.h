@@ -2,7 +2,7 @@
 
 #include "app/graphscreen.h"
 #include "app/racecontrolpanel.h"
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 
 #include <QImage>
 #include <QObject>

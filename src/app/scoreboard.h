@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 #include "core/replay/replayclock.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/captions.h"
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 #include "core/race.h"
 #include "core/replay/timebar.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/hintbox.h"
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 
 #include <QImage>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/analysis/boatcolours.h"
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 
 #include <QImage>
 

@@ -1,7 +1,7 @@
 // The boat list: box layout, focus and emphasis clicks, hover rules, hints
 // and where the list panel goes beside the logo and control panels.
 #include "core/replay/boatlist.h"
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 #include "core/scene/scenestate.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The scene state at a replay time: wind, fix pairs and gaps, the course turn,
 // focus, framing and boat size.
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 #include "core/scene/scenestate.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "core/replay/replayclock.h"
 
 #include "core/datetime.h"
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "core/reports/performancetable.h"
 
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 #include "core/reports/reporttext.h"
 
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/loadpipeline.h"
+#include "core/loadedrace.h"
 #include "core/scene/mapviewstate.h"
 #include "render/scene/renderscene.h"
 
