@@ -70,6 +70,7 @@ std::vector<RawFix> oneFixASecond(std::vector<RawFix> fixes) {
 // One log as its worker read it.
 struct ReadLog {
   TrackFormat format = TrackFormat::Unknown;
+  QByteArray bytes;
   QString trackName;
   std::vector<RawFix> fixes;
   std::optional<ReadError> error;
@@ -100,7 +101,8 @@ ReadLog readOne(const QString& path) {
     r.error = logError(shown, QStringLiteral("cannot be read: %1").arg(file.errorString()));
     return r;
   }
-  const QByteArray bytes = file.readAll();
+  r.bytes = file.readAll();
+  const QByteArray& bytes = r.bytes;
   if (file.error() != QFileDevice::NoError) {
     r.error = logError(shown, QStringLiteral("cannot be read: %1").arg(file.errorString()));
     return r;
@@ -154,6 +156,7 @@ InputLogsResult readInputLogs(const QStringList& paths) {
     log.path = path;
     log.format = format;
     log.fixes = std::move(fixes);
+    log.bytes = std::move(one.bytes);
     // The copy keeps the file's name; a second log of the same name from
     // another folder gets a number.
     QString fileName = shown;

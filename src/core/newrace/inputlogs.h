@@ -3,6 +3,7 @@
 #include "core/readerror.h"
 #include "core/readers/trackreader.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,7 @@ struct InputLog {
   QString boatName;  // the log's own track or metadata name, else the file name without extension
   TrackFormat format = TrackFormat::Unknown;
   std::vector<RawFix> fixes;  // UTC date-times, minutes of arc
+  QByteArray bytes;           // the file as read, to be copied as it is
 };
 
 struct InputLogsResult {

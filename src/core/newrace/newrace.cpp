@@ -485,14 +485,7 @@ NewRaceFiles makeNewRaceFiles(const NewRaceRequest& request, const QString& race
   QSet<QString> gpsNames = lowerNamesIn(gpsFolder);
   for (std::size_t i = 0; i < logs.size(); ++i) {
     const InputLog& log = logs[i];
-    QFile file(log.path);
-    if (!file.open(QIODevice::ReadOnly)) {
-      return fail(fileError(log.path, QStringLiteral("cannot be read: ") + file.errorString()));
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-      return fail(fileError(log.path, QStringLiteral("cannot be read: ") + file.errorString()));
-    }
+    const QByteArray& bytes = log.bytes;
     const QString wanted = logFileName(log);
     QString name = wanted;
     const QString existing = QDir(gpsFolder).filePath(wanted);

@@ -50,6 +50,12 @@ double diffDeg(double a, double b) {
   return d;
 }
 
+// Plain length of a vector: positions here are metres, far from where
+// hypot's care about overflow matters, and it is called millions of times.
+inline double distance2d(double x, double y) {
+  return std::sqrt(x * x + y * y);
+}
+
 double rad(double deg) {
   return deg * kPi / 180.0;
 }
@@ -101,7 +107,7 @@ Circular circularMean(const std::vector<double>& angles, const std::vector<doubl
     return r;
   }
   r.mean = normDeg(deg(std::atan2(s, c)));
-  const double length = std::min(1.0, std::hypot(c, s) / w);
+  const double length = std::min(1.0, distance2d(c, s) / w);
   r.spread = length > 0 ? deg(std::sqrt(-2.0 * std::log(length))) : 180.0;
   return r;
 }
@@ -146,7 +152,9 @@ struct Track {
   std::vector<char> valid;
   std::vector<double> heading;  // degrees, NaN where not sailing
   std::vector<double> speed;    // m/s
-  int interval = 1;             // typical seconds between the log's fixes
+  std::vector<double> unitX;    // the course as a unit vector, where sailing
+  std::vector<double> unitY;
+  int interval = 1;  // typical seconds between the log's fixes
 
   int last() const { return first + static_cast<int>(pos.size()) - 1; }
   bool has(int t) const { return t >= first && t <= last() && valid[static_cast<std::size_t>(t - first)]; }
@@ -306,6 +314,8 @@ void Inference::buildTracks() {
     const int h = std::max(3, track.interval);
     track.heading.assign(static_cast<std::size_t>(n), std::nan(""));
     track.speed.assign(static_cast<std::size_t>(n), 0.0);
+    track.unitX.assign(static_cast<std::size_t>(n), 0.0);
+    track.unitY.assign(static_cast<std::size_t>(n), 0.0);
     for (int i = h; i + h < n; ++i) {
       const auto a = static_cast<std::size_t>(i - h);
       const auto b = static_cast<std::size_t>(i + h);
@@ -314,10 +324,15 @@ void Inference::buildTracks() {
       }
       const double dx = track.pos[b].x - track.pos[a].x;
       const double dy = track.pos[b].y - track.pos[a].y;
-      const double v = std::hypot(dx, dy) / (2.0 * h);
+      const double v = distance2d(dx, dy) / (2.0 * h);
       track.speed[static_cast<std::size_t>(i)] = v;
       if (v >= kMinSailingSpeed) {
-        track.heading[static_cast<std::size_t>(i)] = normDeg(deg(std::atan2(dx, dy)));
+        // The float arc tangent is exact to far better than a degree and,
+        // unlike the double one, never falls into a slow path.
+        track.heading[static_cast<std::size_t>(i)] =
+            normDeg(deg(std::atan2(static_cast<float>(dx), static_cast<float>(dy))));
+        track.unitX[static_cast<std::size_t>(i)] = dx / (v * 2.0 * h);
+        track.unitY[static_cast<std::size_t>(i)] = dy / (v * 2.0 * h);
       }
     }
     m_tracks.push_back(std::move(track));
@@ -353,35 +368,39 @@ void Inference::findTurns() {
     for (int i = 0; i < n; ++i) {
       const double h = tr.heading[static_cast<std::size_t>(i)];
       const bool ok = !std::isnan(h);
-      sc[static_cast<std::size_t>(i) + 1] = sc[static_cast<std::size_t>(i)] + (ok ? std::cos(rad(h)) : 0);
-      ss[static_cast<std::size_t>(i) + 1] = ss[static_cast<std::size_t>(i)] + (ok ? std::sin(rad(h)) : 0);
+      sc[static_cast<std::size_t>(i) + 1] =
+          sc[static_cast<std::size_t>(i)] + (ok ? tr.unitY[static_cast<std::size_t>(i)] : 0);
+      ss[static_cast<std::size_t>(i) + 1] =
+          ss[static_cast<std::size_t>(i)] + (ok ? tr.unitX[static_cast<std::size_t>(i)] : 0);
       sn[static_cast<std::size_t>(i) + 1] = sn[static_cast<std::size_t>(i)] + (ok ? 1 : 0);
     }
-    auto window = [&](int from, int to, double* mean) {
-      // Mean course over samples [from, to); false unless steady and sailed.
+    // Mean course vector over samples [from, to); false unless steady and
+    // sailed. The angle is taken only for the few windows that turn.
+    auto window = [&](int from, int to, double* c, double* s) {
       const int count = sn[static_cast<std::size_t>(to)] - sn[static_cast<std::size_t>(from)];
       if (count < (to - from) * 3 / 4) {
         return false;
       }
-      const double c = sc[static_cast<std::size_t>(to)] - sc[static_cast<std::size_t>(from)];
-      const double s = ss[static_cast<std::size_t>(to)] - ss[static_cast<std::size_t>(from)];
-      if (std::hypot(c, s) / count < 0.95) {
-        return false;
-      }
-      *mean = normDeg(deg(std::atan2(s, c)));
-      return true;
+      *c = sc[static_cast<std::size_t>(to)] - sc[static_cast<std::size_t>(from)];
+      *s = ss[static_cast<std::size_t>(to)] - ss[static_cast<std::size_t>(from)];
+      return *c * *c + *s * *s >= 0.95 * 0.95 * count * count;
     };
+    const double cos45 = std::cos(rad(45));
     std::vector<Turn> found;
     for (int i = far; i + far < n; ++i) {
-      double before = 0;
-      double after = 0;
-      if (!window(i - far, i - near, &before) || !window(i + near + 1, i + far + 1, &after)) {
+      double c1 = 0;
+      double s1 = 0;
+      double c2 = 0;
+      double s2 = 0;
+      if (!window(i - far, i - near, &c1, &s1) || !window(i + near + 1, i + far + 1, &c2, &s2)) {
         continue;
       }
+      if (c1 * c2 + s1 * s2 > cos45 * std::sqrt((c1 * c1 + s1 * s1) * (c2 * c2 + s2 * s2))) {
+        continue;  // less than 45 degrees between the two courses
+      }
+      const double before = normDeg(deg(std::atan2(s1, c1)));
+      const double after = normDeg(deg(std::atan2(s2, c2)));
       const double turn = diffDeg(after, before);
-      if (std::fabs(turn) < 45) {
-        continue;
-      }
       Turn t;
       t.boat = static_cast<int>(b);
       t.t = tr.first + i;
@@ -583,11 +602,14 @@ void Inference::findStart() {
     rough = secondsOf(*m_hints.gunUtc);
   } else {
     std::vector<std::pair<int, double>> fleet;
+    std::vector<double> v;
     for (int t = m_spanStart; t + 30 <= m_spanEnd; t += 5) {
-      std::vector<double> v;
+      v.clear();
+      const Vec2 upNow = bearingVec(windAt(t));
+      const Vec2 upLater = bearingVec(windAt(t + 30));
       for (const Track& tr : m_tracks) {
         if (tr.has(t) && tr.has(t + 30)) {
-          v.push_back((upwindOf(tr, t + 30) - upwindOf(tr, t)) / 30.0);
+          v.push_back((dot(tr.at(t + 30), upLater) - dot(tr.at(t), upNow)) / 30.0);
         }
       }
       if (static_cast<int>(v.size()) * 2 >= n) {
@@ -667,7 +689,9 @@ void Inference::findStart() {
   // At the gun every boat is below the line but the few that are over
   // early (or whose clock runs wrong): the line lies just above the highest
   // of the others. How many are over is not known: each count is tried.
-  const int mostOver = std::max(2, n / 5);
+  std::vector<int> overCounts = {0, 1, 2, 3, 4, n / 10, n / 5};
+  std::sort(overCounts.begin(), overCounts.end());
+  overCounts.erase(std::unique(overCounts.begin(), overCounts.end()), overCounts.end());
   auto levelAt = [&](int gun, int over) {
     std::vector<double> at;
     for (int b = 0; b < n; ++b) {
@@ -685,7 +709,7 @@ void Inference::findStart() {
   // after it.
   auto scoreOf = [&](int gun, double* bestLevel) {
     int best = 0;
-    for (int over = 0; over <= mostOver; ++over) {
+    for (int over : overCounts) {
       const double level = levelAt(gun, over);
       if (std::isnan(level)) {
         continue;
@@ -981,7 +1005,7 @@ void Inference::findMarksAndCourse() {
       const Vec2 a = bearingVec(before);
       const Vec2 d = bearingVec(after);
       Vec2 in{d.x - a.x, d.y - a.y};
-      const double len = std::hypot(in.x, in.y);
+      const double len = distance2d(in.x, in.y);
       in = len > 0 ? Vec2{in.x / len, in.y / len} : Vec2{};
       if (tr.has(t)) {
         events.push_back({b, t, tr.at(t), diffDeg(after, before), in});
@@ -1013,7 +1037,7 @@ void Inference::findMarksAndCourse() {
         }
         for (int i : cell->second) {
           const Event& e = events[static_cast<std::size_t>(i)];
-          if (e.item != -1 || std::hypot(e.pos.x - p.x, e.pos.y - p.y) > radius) {
+          if (e.item != -1 || distance2d(e.pos.x - p.x, e.pos.y - p.y) > radius) {
             continue;
           }
           if (members) {
@@ -1085,7 +1109,7 @@ void Inference::findMarksAndCourse() {
       in.x += events[static_cast<std::size_t>(i)].inward.x;
       in.y += events[static_cast<std::size_t>(i)].inward.y;
     }
-    const double len = std::hypot(in.x, in.y);
+    const double len = distance2d(in.x, in.y);
     // Boats round a boat's length or two outside the mark.
     const Vec2 mark =
         len > 0 ? Vec2{place.centre.x + in.x / len * 10, place.centre.y + in.y / len * 10} : place.centre;
@@ -1118,7 +1142,7 @@ void Inference::findMarksAndCourse() {
       }
       const Vec2 a = halves[i].centre;
       const Vec2 b = halves[j].centre;
-      const double apart = std::hypot(a.x - b.x, a.y - b.y);
+      const double apart = distance2d(a.x - b.x, a.y - b.y);
       if (apart > 150) {
         continue;
       }
@@ -1172,10 +1196,10 @@ void Inference::findMarksAndCourse() {
     for (std::size_t m = 0; m < items.size(); ++m) {
       const Item& it = items[m];
       const Vec2 centre{(it.a.x + it.b.x) / 2, (it.a.y + it.b.y) / 2};
-      const double radius = 40 + std::hypot(it.a.x - it.b.x, it.a.y - it.b.y) / 2;
+      const double radius = 40 + distance2d(it.a.x - it.b.x, it.a.y - it.b.y) / 2;
       int t = first;
       while (t <= last) {
-        if (!tr.has(t) || std::hypot(tr.at(t).x - centre.x, tr.at(t).y - centre.y) > radius) {
+        if (!tr.has(t) || distance2d(tr.at(t).x - centre.x, tr.at(t).y - centre.y) > radius) {
           ++t;
           continue;
         }
@@ -1188,7 +1212,7 @@ void Inference::findMarksAndCourse() {
           if (!tr.has(u)) {
             continue;
           }
-          const double d = std::hypot(tr.at(u).x - centre.x, tr.at(u).y - centre.y);
+          const double d = distance2d(tr.at(u).x - centre.x, tr.at(u).y - centre.y);
           if (d <= radius) {
             out = u;
             if (d < nearest) {
@@ -1273,7 +1297,7 @@ void Inference::findMarksAndCourse() {
            std::count(course.begin(), course.end(), course.back()) == 1) {
       const Item& it = items[static_cast<std::size_t>(course.back())];
       const Vec2 centre{(it.a.x + it.b.x) / 2, (it.a.y + it.b.y) / 2};
-      if (std::hypot(centre.x - median(endX), centre.y - median(endY)) >= 200) {
+      if (distance2d(centre.x - median(endX), centre.y - median(endY)) >= 200) {
         break;
       }
       course.pop_back();
@@ -1312,7 +1336,7 @@ void Inference::findMarksAndCourse() {
     const Vec2 s2 = m_frame.toLocal(start.end2.lat, start.end2.lon);
     const Vec2 from{(s1.x + s2.x) / 2, (s1.y + s2.y) / 2};
     const Vec2 to = m_marks.front();
-    const double leg = std::hypot(to.x - from.x, to.y - from.y);
+    const double leg = distance2d(to.x - from.x, to.y - from.y);
     const Vec2 across = bearingVec(windAt(m_gun) + 90);
     for (double f : {1.0 / 3.0, 2.0 / 3.0}) {
       const Vec2 c{from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f};
@@ -1383,7 +1407,7 @@ void Inference::findFinish() {
     // Boats leaving the last mark are close together too: that stretch is
     // left out.
     for (int t = std::max(m_lastRounding[static_cast<std::size_t>(b)] + 10, end - 90); t <= end; ++t) {
-      if (tr.has(t) && std::hypot(tr.at(t).x - m_lastItem.x, tr.at(t).y - m_lastItem.y) > 60) {
+      if (tr.has(t) && distance2d(tr.at(t).x - m_lastItem.x, tr.at(t).y - m_lastItem.y) > 60) {
         tail.emplace_back(t, tr.at(t));
       }
     }
@@ -1393,7 +1417,7 @@ void Inference::findFinish() {
     double best = 1e300;
     int at = INT_MIN;
     for (const auto& [t, q] : tail) {
-      const double d = std::hypot(q.x - p.x, q.y - p.y);
+      const double d = distance2d(q.x - p.x, q.y - p.y);
       if (d < best) {
         best = d;
         at = t;
@@ -1452,7 +1476,7 @@ void Inference::findFinish() {
   const GeoPoint sm{(start.end1.lat + start.end2.lat) / 2, (start.end1.lon + start.end2.lon) / 2};
   const Vec2 fl = m_frame.toLocal(fm.lat, fm.lon);
   const Vec2 sl = m_frame.toLocal(sm.lat, sm.lon);
-  if (std::hypot(fl.x - sl.x, fl.y - sl.y) < 40) {
+  if (distance2d(fl.x - sl.x, fl.y - sl.y) < 40) {
     m_out.course << QStringLiteral("L1");
   } else {
     m_out.lines.push_back({m_frame.toGeo(e1), m_frame.toGeo(e2)});
@@ -1487,7 +1511,7 @@ void Inference::applyGivenMarks() {
     double bestMetres = 150;
     for (std::size_t j = 0; j < m_hints.marks.size(); ++j) {
       const Vec2 q = m_frame.toLocal(m_hints.marks[j].lat, m_hints.marks[j].lon);
-      const double d = std::hypot(p.x - q.x, p.y - q.y);
+      const double d = distance2d(p.x - q.x, p.y - q.y);
       if (d < bestMetres) {
         bestMetres = d;
         best = static_cast<int>(j);
