@@ -2,6 +2,7 @@
 
 #include "core/analysis/kinematics.h"
 #include "core/analysis/mapgeometry.h"
+#include "core/angles.h"
 #include "core/datetime.h"
 #include "core/textutil.h"
 
@@ -141,16 +142,6 @@ TrackPosition clampedPositionAt(const Boat& boat, double t) {
     return *at;
   }
   return {boat.FixCount() - 1, {fixes.back().lat, fixes.back().lon}};
-}
-
-double foldDegrees(double angle) {
-  while (angle > 180) {
-    angle -= 360;
-  }
-  while (angle < -180) {
-    angle += 360;
-  }
-  return angle;
 }
 
 }  // namespace
@@ -374,7 +365,7 @@ void ComputeLegs(const Race& race, CourseResults& results, double cosCentreLat) 
     results.LegBearing[k] = bearing;
     results.LegLength[k] = std::hypot(north, east);
     total += results.LegLength[k];
-    const double offWind = std::abs(foldDegrees(bearing - race.WindAxis));
+    const double offWind = std::abs(foldAngle(bearing - race.WindAxis));
     if (offWind < 45) {
       results.LegSail[k] = PointOfSail::Upwind;
     } else if (offWind > 135) {

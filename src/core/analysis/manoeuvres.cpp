@@ -15,6 +15,7 @@
 #include "core/analysis/mapgeometry.h"
 #include "core/analysis/starts.h"
 #include "core/analysis/trackgrid.h"
+#include "core/angles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,14 +49,10 @@ constexpr double kMinGybeTurn = 6;
 constexpr double kQuietGybeTurn = 15;
 constexpr double kQuietGybeSpeedShare = 0.97;
 
+// Half turns count as 180, not -180.
 double wrap180(double a) {
-  a = std::fmod(a, 360);
-  if (a > 180) {
-    a -= 360;
-  } else if (a <= -180) {
-    a += 360;
-  }
-  return a;
+  const double folded = foldAngle(a);
+  return folded == -180 ? 180 : folded;
 }
 
 // The wind once a second over the race, looked up without a search.

@@ -1,5 +1,6 @@
 #include "core/analysis/windgraph.h"
 
+#include "core/angles.h"
 #include "core/datetime.h"
 
 #include <algorithm>
@@ -21,21 +22,8 @@ constexpr double kMaxTimeLines = 15;
 constexpr std::array<int, 5> kCoarserSteps = {600, 1800, 3600, 7200, 18000};
 constexpr int kFinestStep = 300;
 
-// Folds an angle into -180..180; whole turns first, for directions written
-// outside 0..360.
-double intoHalfTurn(double angle) {
-  angle = std::fmod(angle, 360);
-  if (angle > 180) {
-    angle -= 360;
-  }
-  if (angle < -180) {
-    angle += 360;
-  }
-  return angle;
-}
-
 int directionX(double dir, double Cdir, double Fdir) {
-  return roundToInt(intoHalfTurn(dir - Cdir) / Fdir * kPlotSide + kPlotMiddle);
+  return roundToInt(foldAngle(dir - Cdir) / Fdir * kPlotSide + kPlotMiddle);
 }
 
 }  // namespace
@@ -81,16 +69,16 @@ WindGraph BuildWindGraph(const std::vector<WindSample>& wind, double TimeAxisSta
   double maxDev = -500;
   double minDev = 500;
   for (const WindSample& s : wind) {
-    const double dev = intoHalfTurn(s.dir - ref);
+    const double dev = foldAngle(s.dir - ref);
     maxDev = std::max(maxDev, dev);
     minDev = std::min(minDev, dev);
   }
-  graph.Cdir = intoHalfTurn(ref + (maxDev + minDev) / 2);
+  graph.Cdir = foldAngle(ref + (maxDev + minDev) / 2);
 
   maxDev = -500;
   minDev = 500;
   for (const WindSample& s : wind) {
-    const double dev = intoHalfTurn(s.dir - graph.Cdir);
+    const double dev = foldAngle(s.dir - graph.Cdir);
     maxDev = std::max(maxDev, dev);
     minDev = std::min(minDev, dev);
   }

@@ -1,5 +1,6 @@
 #include "core/replay/timebar.h"
 
+#include "core/angles.h"
 #include "core/datetime.h"
 #include "core/replay/replayclock.h"
 
@@ -12,16 +13,6 @@ namespace {
 
 // The frame's rows are offset by the band above the bar.
 constexpr int kFrameRowOffset = 30;
-
-int foldDegrees(int angle) {
-  angle %= 360;
-  if (angle < -180) {
-    angle += 360;
-  } else if (angle > 180) {
-    angle -= 360;
-  }
-  return angle;
-}
 
 }  // namespace
 
@@ -61,7 +52,7 @@ int TimeBarScale::faceRowOf(double time) const {
 }
 
 bool isDownwindCourse(double course, int WindAxis) {
-  return std::abs(foldDegrees(roundToInt(course) - WindAxis)) >= 90;
+  return std::abs(foldWholeDegrees(roundToInt(course) - WindAxis)) >= 90;
 }
 
 // Each fix paints the rows from the top of the face down to its own row, in

@@ -159,17 +159,6 @@ std::optional<int> FindBoatSegment(const Boat& boat, double t, int start, bool i
   return std::nullopt;
 }
 
-double foldAngle(double degrees) {
-  degrees = std::fmod(degrees, 360);
-  if (degrees < -180) {
-    degrees += 360;
-  }
-  if (degrees > 180) {
-    degrees -= 360;
-  }
-  return degrees;
-}
-
 // Courses are those of the steps from each fix to the next, so at a fix the
 // course jumps; the one-second turn keeps the hull from snapping round.
 double BoatCourseAt(const Boat& boat, int j, double t) {

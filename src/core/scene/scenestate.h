@@ -2,6 +2,7 @@
 
 #include "core/analysis/boatcolours.h"
 #include "core/analysis/mapgeometry.h"
+#include "core/angles.h"
 #include "core/race.h"
 
 #include <QPoint>
@@ -124,9 +125,6 @@ std::optional<int> FindBoatSegment(const Boat& boat, double t, int start, bool i
 // first second after any fix except the first the course turns from the
 // previous fix's course to this one's, by the shorter way, in whole degrees.
 double BoatCourseAt(const Boat& boat, int j, double t);
-
-// Angle folded into -180..180 (exclusive at -180, 180 itself stays).
-double foldAngle(double degrees);
 
 // Length of a boat glyph in pixels: true length at this scale, at least
 // kBigBoatSize with the big-boat box, never under kMinBoatSize.
