@@ -2,6 +2,7 @@
 
 #include "core/reports/graphpage.h"
 #include "render/pixellines.h"
+#include "render/rgbcolour.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -16,10 +17,6 @@ constexpr int kHighlightUnderWidth = 6;
 constexpr int kHighlightWidth = 2;
 // Half the side of a manoeuvre's mark, without its white edge.
 constexpr int kMarkRadius = 2;
-
-QColor qcolour(Rgb c) {
-  return QColor::fromRgb(c.argb());
-}
 
 QFont graphFont() {
   QFont font;

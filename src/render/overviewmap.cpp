@@ -1,6 +1,7 @@
 #include "render/overviewmap.h"
 
 #include "core/datetime.h"
+#include "render/rgbcolour.h"
 #include "render/scene/scenelayers.h"
 #include "render/seacolour.h"
 
@@ -14,10 +15,6 @@
 namespace velaro {
 
 namespace {
-
-QColor colourOf(Rgb c) {
-  return QColor(c.r, c.g, c.b);
-}
 
 Rgb boatColourIn(const BoatColours& colours, int index) {
   return index < static_cast<int>(colours.BoatColour.size()) ? colours.BoatColour[index]
@@ -52,7 +49,7 @@ OverviewPictures DrawOverview(const Race& race, const MapGeometry& geometry, Ori
       for (size_t i = 0; i < fixes.size(); ++i) {
         points[static_cast<qsizetype>(i)] = projection.toPixel({fixes[i].lat, fixes[i].lon});
       }
-      p.setPen(colourOf(boatColourIn(colours, b)));
+      p.setPen(qcolour(boatColourIn(colours, b)));
       p.drawPolyline(points);
     }
 
@@ -94,7 +91,7 @@ void DrawBoatDot(QPainter& painter, QPoint topLeft, Rgb colour) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(Qt::white);
-  painter.setBrush(colourOf(colour));
+  painter.setBrush(qcolour(colour));
   painter.drawEllipse(QRect(topLeft, QSize(kBoatDotSize - 1, kBoatDotSize - 1)));
   painter.restore();
 }

@@ -1,5 +1,7 @@
 #include "render/timebarimage.h"
 
+#include "render/rgbcolour.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPainter>
@@ -10,17 +12,13 @@ namespace velaro {
 
 namespace {
 
-QColor colourOf(Rgb c) {
-  return QColor::fromRgb(c.argb());
-}
-
 // Fills the rectangle with corners (left, top) and (right, bottom), both
 // inclusive, held to the picture.
 void fillInclusive(QImage& image, int left, int top, int right, int bottom, Rgb colour) {
   const QRect rect = QRect(QPoint(left, top), QPoint(right, bottom)).intersected(image.rect());
   if (rect.isValid()) {
     QPainter p(&image);
-    p.fillRect(rect, colourOf(colour));
+    p.fillRect(rect, qcolour(colour));
   }
 }
 
@@ -48,7 +46,7 @@ QImage DrawBackTimeBar(const TimeBarScale& scale, QSize panel, int StartSecondOf
   font.setStyleHint(QFont::SansSerif);
   font.setPointSize(9);
   p.setFont(font);
-  p.setPen(colourOf(button.textColour));
+  p.setPen(qcolour(button.textColour));
   // The text stays on the button's face whatever the font's width.
   p.setClipRect(QRect(QPoint(button.left, button.top), QPoint(button.right, button.bottom)));
   p.drawText(QPoint(button.textX, button.textY + p.fontMetrics().ascent()), button.text);
@@ -59,7 +57,7 @@ QImage DrawTimeBarFace(const TimeBarFace& face) {
   const int width = std::max(1, face.width);
   const int height = std::max(1, face.height);
   QImage image(width, height, QImage::Format_RGB32);
-  image.fill(colourOf(face.outline));
+  image.fill(qcolour(face.outline));
   fillInclusive(image, 1, 1, width - 2, height - 2, face.background);
   for (const FaceRun& run : face.runs) {
     fillInclusive(image, 1, run.firstRow, width - 2, run.lastRow, run.colour);
@@ -73,7 +71,7 @@ QImage DrawTimeBarFace(const TimeBarFace& face) {
 
 QImage DrawTimePointer() {
   QImage image(kTimePointerWidth, kTimePointerHeight, QImage::Format_RGB32);
-  image.fill(colourOf(kTimePointerColour));
+  image.fill(qcolour(kTimePointerColour));
   return image;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/datetime.h"
 #include "core/scene/scenerules.h"
+#include "render/rgbcolour.h"
 #include "render/scene/pixellines.h"
 
 #include <QFontMetrics>
@@ -21,10 +22,6 @@ const QColor kYellow(255, 255, 0);
 const QColor kBlue(0, 0, 255);
 const QColor kGrey(128, 128, 128);
 const QColor kHalo(192, 255, 255);
-
-QColor qcolour(Rgb c) {
-  return QColor::fromRgb(c.argb());
-}
 
 // An ellipse given by its bounding corners, the far corner excluded.
 void ellipse(QPainter& p, int x1, int y1, int x2, int y2) {

@@ -3,6 +3,7 @@
 #include "core/datetime.h"
 #include "core/scene/scenerules.h"
 #include "render/overviewmap.h"
+#include "render/rgbcolour.h"
 #include "render/scene/pixellines.h"
 #include "render/scene/scenelayers.h"
 
@@ -14,10 +15,6 @@
 namespace velaro {
 
 namespace {
-
-QColor qcolour(Rgb c) {
-  return QColor::fromRgb(c.argb());
-}
 
 // Tracks from the last boat to the first, so that boat 1's lies on top.
 void drawTracks(QPainter& p, const LoadedRace& loaded, const SceneOptions& options,
