@@ -3,39 +3,70 @@
 #include "core/datetime.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace velaro {
 
-void bresenham(uchar* bits, qsizetype stride, int w, int h, QPoint a, QPoint b, QRgb rgb) {
-  const double left = -2, top = -2, right = w + 2, bottom = h + 2;
-  const double dx = double(b.x()) - a.x();
-  const double dy = double(b.y()) - a.y();
-  double t0 = 0;
-  double t1 = 1;
+bool cutToBox(QPointF& a, QPointF& b, double left, double top, double right, double bottom) {
+  if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y())) {
+    return false;
+  }
+  const double dx = b.x() - a.x();
+  const double dy = b.y() - a.y();
+  const double edge[4] = {left, right, top, bottom};
   const double pq[4][2] = {
       {-dx, a.x() - left}, {dx, right - a.x()}, {-dy, a.y() - top}, {dy, bottom - a.y()}};
-  for (const auto& [p, q] : pq) {
+  double t0 = 0;
+  double t1 = 1;
+  int edge0 = -1;
+  int edge1 = -1;
+  for (int k = 0; k < 4; ++k) {
+    const double p = pq[k][0];
+    const double q = pq[k][1];
     if (p == 0) {
       if (q < 0) {
-        return;
+        return false;
       }
       continue;
     }
     const double r = q / p;
-    if (p < 0) {
-      t0 = std::max(t0, r);
-    } else {
-      t1 = std::min(t1, r);
+    if (p < 0 && r > t0) {
+      t0 = r;
+      edge0 = k;
+    } else if (p > 0 && r < t1) {
+      t1 = r;
+      edge1 = k;
     }
   }
   if (t0 > t1) {
+    return false;
+  }
+  const auto at = [&](double t, int k) {
+    QPointF p(a.x() + t * dx, a.y() + t * dy);
+    if (k >= 0 && k < 2) {
+      p.setX(edge[k]);
+    } else if (k >= 2) {
+      p.setY(edge[k]);
+    }
+    return p;
+  };
+  const QPointF from = at(t0, edge0);
+  b = at(t1, edge1);
+  a = from;
+  return true;
+}
+
+void bresenham(uchar* bits, qsizetype stride, int w, int h, QPoint a, QPoint b, QRgb rgb) {
+  QPointF from(a);
+  QPointF to(b);
+  if (!cutToBox(from, to, -2, -2, w + 2, h + 2)) {
     return;
   }
-  int x0 = roundToInt(a.x() + t0 * dx);
-  int y0 = roundToInt(a.y() + t0 * dy);
-  const int x1 = roundToInt(a.x() + t1 * dx);
-  const int y1 = roundToInt(a.y() + t1 * dy);
+  int x0 = roundToInt(from.x());
+  int y0 = roundToInt(from.y());
+  const int x1 = roundToInt(to.x());
+  const int y1 = roundToInt(to.y());
   const int ex = std::abs(x1 - x0);
   const int ey = -std::abs(y1 - y0);
   const int sx = x0 < x1 ? 1 : -1;

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QPointF>
 
 #include <algorithm>
 #include <vector>
@@ -14,6 +15,11 @@ namespace velaro {
 // to a box just around the picture first, so far-off ends cost nothing.
 // Pictures in other formats are left alone; callers check isPixelSurface().
 bool isPixelSurface(const QImage& image);
+// Cuts the segment a-b to the box (Liang-Barsky); false when none of it is
+// inside, or an end is not finite. A cut end lies exactly on the edge that
+// cut it, so that a line from far off the picture keeps its position across
+// it.
+bool cutToBox(QPointF& a, QPointF& b, double left, double top, double right, double bottom);
 // Bresenham from a to b on a picture of w x h pixels whose rows start at
 // bits with stride bytes each, cut to a box just around the picture first;
 // pixels outside the picture are skipped.

@@ -25,58 +25,6 @@ inline int pixelRound(double v) {
   return static_cast<int>((v + kShift) - kShift);
 }
 
-// Cuts the segment a-b to the box (Liang-Barsky); false when none of it is
-// inside. A cut end lies exactly on the edge that cut it, so that a line
-// from far off the picture keeps its position across it.
-bool cutToBox(QPointF& a, QPointF& b, double left, double top, double right, double bottom) {
-  if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y())) {
-    return false;
-  }
-  const double dx = b.x() - a.x();
-  const double dy = b.y() - a.y();
-  const double edge[4] = {left, right, top, bottom};
-  const double pq[4][2] = {
-      {-dx, a.x() - left}, {dx, right - a.x()}, {-dy, a.y() - top}, {dy, bottom - a.y()}};
-  double t0 = 0;
-  double t1 = 1;
-  int edge0 = -1;
-  int edge1 = -1;
-  for (int k = 0; k < 4; ++k) {
-    const double p = pq[k][0];
-    const double q = pq[k][1];
-    if (p == 0) {
-      if (q < 0) {
-        return false;
-      }
-      continue;
-    }
-    const double r = q / p;
-    if (p < 0 && r > t0) {
-      t0 = r;
-      edge0 = k;
-    } else if (p > 0 && r < t1) {
-      t1 = r;
-      edge1 = k;
-    }
-  }
-  if (t0 > t1) {
-    return false;
-  }
-  const auto at = [&](double t, int k) {
-    QPointF p(a.x() + t * dx, a.y() + t * dy);
-    if (k >= 0 && k < 2) {
-      p.setX(edge[k]);
-    } else if (k >= 2) {
-      p.setY(edge[k]);
-    }
-    return p;
-  };
-  const QPointF from = at(t0, edge0);
-  b = at(t1, edge1);
-  a = from;
-  return true;
-}
-
 }  // namespace
 
 void PixelTarget::line(QPoint a, QPoint b) const {
