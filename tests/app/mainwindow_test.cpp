@@ -37,6 +37,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace velaro {
 namespace {
 
@@ -214,21 +216,25 @@ TEST_F(MainWindowTest, ABrokenRaceFileLeavesTheRaceOnScreen) {
 // Boats left out are named once per load, with their reason.
 TEST_F(MainWindowTest, BoatsLeftOutAreNamedOnceALoad) {
   ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("gpsdat/folder.gpx")));
+  ASSERT_EQ(mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("gpsdat/fifo.gpx"))).constData(), 0644),
+            0);
   QByteArray boats;
   for (int i = 1; i <= 82; ++i) {
     boats += "BN,a.gpx,A" + QByteArray::number(i) + "\n";
   }
   write(QStringLiteral("raceadmin/racefile.st"), "crowded.txt\n");
   write(QStringLiteral("raceadmin/crowded.txt"),
-        "ST,2009/07/19 10:00:00\nFT,2009/07/19 11:00:00\nBN,folder.gpx,F\n" + boats);
+        "ST,2009/07/19 10:00:00\nFT,2009/07/19 11:00:00\nBN,folder.gpx,F\nBN,fifo.gpx,P\n" + boats);
   auto w = makeWindow();
   ASSERT_TRUE(w->startUp());
   EXPECT_EQ(w->race().BoatCount(), 81);
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_FALSE(m_messages[0].error);
-  EXPECT_EQ(m_messages[0].text, QStringLiteral("These records of crowded.txt were not loaded:\n"
-                                               "line 3: boat \"F\" (folder.gpx): the log is a folder\n"
-                                               "line 85: boat \"A82\" (a.gpx): a race holds 81 boats"));
+  EXPECT_EQ(m_messages[0].text,
+            QStringLiteral("These records of crowded.txt were not loaded:\n"
+                           "line 3: boat \"F\" (folder.gpx): the log is a folder\n"
+                           "line 4: boat \"P\" (fifo.gpx): the log is not a file (a FIFO)\n"
+                           "line 86: boat \"A82\" (a.gpx): a race holds 81 boats"));
 }
 
 TEST_F(MainWindowTest, NoBoatAtStartUpEndsTheProgram) {
