@@ -1383,9 +1383,37 @@ void Inference::findFinish() {
   std::vector<double> ey;
   for (int b = 0; b < n; ++b) {
     const Track& tr = m_tracks[static_cast<std::size_t>(b)];
+    const int rounded = m_lastRounding[static_cast<std::size_t>(b)];
+    if (rounded == INT_MIN) {
+      continue;
+    }
+    // On the last leg a boat stops racing when it slows well below the
+    // speed it left the last mark with: the race's own speeds mix beats and
+    // runs too much to tell.
+    double legSpeed = 0;
+    int samples = 0;
+    for (int t = rounded + 10; t < rounded + 60; ++t) {
+      if (tr.has(t)) {
+        legSpeed += tr.speedAt(t);
+        ++samples;
+      }
+    }
+    if (samples > 0) {
+      legSpeed /= samples;
+      double window = 0;
+      for (int t = rounded + 40; t <= m_racingEnd[static_cast<std::size_t>(b)]; ++t) {
+        window = 0;
+        for (int u = t; u < t + 15; ++u) {
+          window += tr.speedAt(u);
+        }
+        if (window / 15 < 0.7 * legSpeed) {
+          m_racingEnd[static_cast<std::size_t>(b)] = t;
+          break;
+        }
+      }
+    }
     const int end = m_racingEnd[static_cast<std::size_t>(b)];
-    if (m_lastRounding[static_cast<std::size_t>(b)] == INT_MIN ||
-        end - m_lastRounding[static_cast<std::size_t>(b)] < 40 || !tr.has(end - 12)) {
+    if (end - rounded < 40 || !tr.has(end - 12)) {
       continue;
     }
     finishers.push_back(b);
