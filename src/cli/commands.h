@@ -17,5 +17,7 @@ int runKml(const QStringList& args, QTextStream& out, QTextStream& err);
 int runManoeuvres(const QStringList& args, QTextStream& out, QTextStream& err);
 int runStarts(const QStringList& args, QTextStream& out, QTextStream& err);
 int runNewRace(const QStringList& args, QTextStream& out, QTextStream& err);
+int runGaps(const QStringList& args, QTextStream& out, QTextStream& err);
+int runPolar(const QStringList& args, QTextStream& out, QTextStream& err);
 
 }  // namespace velaro::cli

@@ -37,6 +37,10 @@ void printUsage(QTextStream& err) {
          "                        the race for a globe viewer; --scene: the present scene\n"
          "  manoeuvres RACEFILE [-o FILE.csv]  every tack and gybe with its loss (CSV)\n"
          "  starts RACEFILE [-o FILE.csv]      every boat's start (CSV)\n"
+         "  gaps RACEFILE [--step SECONDS] [-o FILE.csv]\n"
+         "                        every boat's rank and gap to the leader, every 10 s unless told (CSV)\n"
+         "  polar RACEFILE [--boats 1,3,...] [-o FILE.csv]\n"
+         "                        each boat's speed by true wind angle and wind band (CSV)\n"
          "  new-race LOG... -o RACESFOLDER [--name NAME] [--title TEXT] [--start TIME] [--finish TIME]\n"
          "        [--wind DEG] [--utc-offset H] [--mark LAT,LON]... [--course L1,MK1,...]\n"
          "                        a race made from GPS logs, added to a races folder\n";
@@ -77,6 +81,8 @@ int main(int argc, char** argv) {
       {QStringLiteral("graph"), velaro::cli::runGraph},
       {QStringLiteral("manoeuvres"), velaro::cli::runManoeuvres},
       {QStringLiteral("starts"), velaro::cli::runStarts},
+      {QStringLiteral("gaps"), velaro::cli::runGaps},
+      {QStringLiteral("polar"), velaro::cli::runPolar},
       {QStringLiteral("video"), velaro::cli::runVideo},
       {QStringLiteral("new-race"), velaro::cli::runNewRace},
   };
