@@ -1,7 +1,6 @@
 #include "core/analysis/polars.h"
 
 #include "core/analysis/kinematics.h"
-#include "core/angles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -101,6 +100,36 @@ std::vector<BoatPolar> ComputePolars(const Race& race, const CourseResults& resu
   const bool banded =
       std::any_of(race.wind.begin(), race.wind.end(), [](const WindSample& w) { return w.speed > 0; });
   const double metresPerLonMinute = kMetresPerLatMinute * cosCentreLat;
+  auto sailedUntil = [&](int b) {
+    return results.finished(b) ? results.PassTime[b][results.itemCount - 1] : race.boats[b].fixes.back().time;
+  };
+  // The wind of every second, shared by the boats: its direction as a unit
+  // vector and its band.
+  double lastSecond = 0;
+  for (int b = 0; b < boats; ++b) {
+    if (isPassed(results.PassTime[b][0]) && race.boats[b].fixes.size() >= 2) {
+      lastSecond = std::max(lastSecond, std::ceil(sailedUntil(b)));
+    }
+  }
+  const int seconds = static_cast<int>(std::min(lastSecond, 7.0 * 86400)) + 1;
+  std::vector<double> windEast(seconds);
+  std::vector<double> windNorth(seconds);
+  std::vector<int> windBand(seconds, 0);
+  for (int s = 0; s < seconds; ++s) {
+    const double a = trueWindAt(race, s) * M_PI / 180;
+    windEast[s] = std::sin(a);
+    windNorth[s] = std::cos(a);
+    if (banded) {
+      windBand[s] = static_cast<int>(std::max(0.0, windSpeedAt(race.wind, s)) / kPolarBandKnots);
+    }
+  }
+  // Cosines of the bin edges 5, 10, ... 175 degrees, falling: the bin of an
+  // angle is the number of edges whose cosine its own does not exceed.
+  std::array<double, kPolarBins - 1> edgeCos;
+  for (int k = 1; k < kPolarBins; ++k) {
+    edgeCos[k - 1] = std::cos(k * kPolarBinDegrees * M_PI / 180);
+  }
+
   std::vector<double> quiet;  // times of this boat's manoeuvres and roundings
   for (int b = 0; b < boats; ++b) {
     const std::vector<double>& pass = results.PassTime[b];
@@ -109,7 +138,7 @@ std::vector<BoatPolar> ComputePolars(const Race& race, const CourseResults& resu
       continue;
     }
     const double from = std::max(0.0, pass[0]);
-    const double to = results.finished(b) ? pass[results.itemCount - 1] : boat.fixes.back().time;
+    const double to = std::min(sailedUntil(b), seconds - 1.0);
     quiet.clear();
     for (double p : pass) {
       if (isPassed(p)) {
@@ -140,12 +169,17 @@ std::vector<BoatPolar> ComputePolars(const Race& race, const CourseResults& resu
       }
       const double east = x1 - x0;
       const double north = y1 - y0;
-      const double speed = std::hypot(east, north) / kChordSeconds * kKnotsPerMetrePerSecond;
-      const double course = std::atan2(east, north) * 180 / M_PI;
-      const double twa = std::fabs(foldAngle(course - trueWindAt(race, t)));
-      const int bin = std::min(kPolarBins - 1, static_cast<int>(twa / kPolarBinDegrees));
-      const int band =
-          banded ? static_cast<int>(std::max(0.0, windSpeedAt(race.wind, t)) / kPolarBandKnots) : 0;
+      const double metres = std::sqrt(east * east + north * north);
+      if (metres <= 0) {
+        continue;
+      }
+      const int second = static_cast<int>(t);
+      const double cosTwa = (east * windEast[second] + north * windNorth[second]) / metres;
+      const int bin = static_cast<int>(
+          std::partition_point(edgeCos.begin(), edgeCos.end(), [&](double c) { return cosTwa <= c; }) -
+          edgeCos.begin());
+      const double speed = metres / kChordSeconds * kKnotsPerMetrePerSecond;
+      const int band = windBand[second];
       byBand[band][bin].push_back(speed);
     }
     for (auto& [index, samples] : byBand) {
