@@ -1,9 +1,11 @@
 // Track kinematics and course analysis on a full-size race held in memory: 81
 // boats logging one fix a second for three hours on a windward-leeward course.
 #include "core/analysis/courseresults.h"
+#include "core/analysis/gaps.h"
 #include "core/analysis/kinematics.h"
 #include "core/analysis/manoeuvres.h"
 #include "core/analysis/mapgeometry.h"
+#include "core/analysis/polars.h"
 #include "core/analysis/starts.h"
 #include "core/reports/manoeuvrereport.h"
 
@@ -190,6 +192,29 @@ void BM_Starts(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * fixCount(a.race));
 }
 BENCHMARK(BM_Starts)->Unit(benchmark::kMillisecond);
+
+// What velaro-cli gaps adds to the load: the whole race at 10 s steps.
+void BM_Gaps(benchmark::State& state) {
+  const AnalysedRace a = analysedRace();
+  for (auto _ : state) {
+    const std::vector<GapStep> steps = ComputeGaps(a.race, a.results, kCosLat);
+    benchmark::DoNotOptimize(steps.data());
+    state.counters["steps"] = static_cast<double>(steps.size());
+  }
+}
+BENCHMARK(BM_Gaps)->Unit(benchmark::kMillisecond);
+
+// What velaro-cli polar adds to the load once the manoeuvres are known.
+void BM_Polars(benchmark::State& state) {
+  const AnalysedRace a = analysedRace();
+  const std::vector<Manoeuvre> manoeuvres = FindManoeuvres(a.race, a.results, kCosLat);
+  for (auto _ : state) {
+    const std::vector<BoatPolar> polars = ComputePolars(a.race, a.results, manoeuvres, kCosLat);
+    benchmark::DoNotOptimize(polars.data());
+  }
+  state.SetItemsProcessed(state.iterations() * fixCount(a.race));
+}
+BENCHMARK(BM_Polars)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace velaro
