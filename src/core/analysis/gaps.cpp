@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <optional>
 
 namespace velaro {
@@ -143,31 +144,70 @@ double remainingAt(BoatState& s, const CourseMetres& course, double t, double wi
   return course.remaining(next, p, windDeg);
 }
 
-// Seconds since the leader first came within `metres` of the finish, from
-// the least distance it had reached by each whole second (never rising) and
-// its distance now.
-double secondsBehind(const std::vector<double>& best, double t, double leaderNow, double metres) {
-  if (leaderNow >= metres || best.empty()) {
-    return 0;
+// How far a boat was from the finish at each whole second since the gun, as
+// the least distance to go over the half minute before: a boat that
+// overshoots a mark or gate while rounding it is not thrown back in the
+// ranking of time. The greatest of each block of seconds lets the last
+// time it was so far be found without walking back every second. Seconds
+// out of the race hold minus infinity.
+class DistanceHistory {
+ public:
+  static constexpr int kBlock = 64;
+  static constexpr int kRoundingSeconds = 30;
+
+  explicit DistanceHistory(const std::vector<double>& metres) : m_metres(metres.size(), -kInfinity) {
+    std::deque<int> window;  // seconds whose distances rise from front to back
+    for (int s = 0; s < static_cast<int>(metres.size()); ++s) {
+      if (!std::isinf(metres[s])) {
+        while (!window.empty() && metres[window.back()] >= metres[s]) {
+          window.pop_back();
+        }
+        window.push_back(s);
+      }
+      while (!window.empty() && window.front() <= s - kRoundingSeconds) {
+        window.pop_front();
+      }
+      if (!window.empty()) {
+        m_metres[s] = metres[window.front()];
+      }
+    }
+    m_blockMax.assign((m_metres.size() + kBlock - 1) / kBlock, -kInfinity);
+    for (std::size_t s = 0; s < m_metres.size(); ++s) {
+      m_blockMax[s / kBlock] = std::max(m_blockMax[s / kBlock], m_metres[s]);
+    }
   }
-  const int last = std::min(static_cast<int>(std::floor(t)), static_cast<int>(best.size()) - 1);
-  const auto end = best.begin() + last + 1;
-  const int s = static_cast<int>(
-      std::partition_point(best.begin(), end, [&](double m) { return m >= metres; }) - best.begin());
-  if (s == 0) {
-    // Further back than the leader was at the gun: at its mean speed since.
-    const double made = std::isinf(best[0]) ? 0 : best[0] - leaderNow;
-    return made > 0 && t > 0 ? t + (metres - best[0]) * t / made : kNaN;
+
+  // Seconds since the boat was last `metres` from the finish, given that it
+  // is nearer, leaderNow, at t.
+  double secondsBehind(double t, double leaderNow, double metres) const {
+    if (leaderNow >= metres || m_metres.empty()) {
+      return 0;
+    }
+    const int last = std::min(static_cast<int>(std::floor(t)), static_cast<int>(m_metres.size()) - 1);
+    int s = last;
+    while (s >= 0) {
+      if (s % kBlock == kBlock - 1 && m_blockMax[s / kBlock] < metres) {
+        s -= kBlock;
+        continue;
+      }
+      const double h = m_metres[s];
+      if (h >= metres) {
+        const bool nextKnown = s < last && !std::isinf(m_metres[s + 1]);
+        const double laterTime = nextKnown ? s + 1 : t;
+        const double laterMetres = nextKnown ? m_metres[s + 1] : leaderNow;
+        const double f = h > laterMetres ? (h - metres) / (h - laterMetres) : 0;
+        return t - (s + f * (laterTime - s));
+      }
+      --s;
+    }
+    return kNaN;  // further back than the leader ever was since the gun
   }
-  const double before = best[s - 1];
-  const double afterTime = s > last ? t : s;
-  const double after = s > last ? leaderNow : best[s];
-  if (std::isinf(before)) {
-    return t - afterTime;
-  }
-  const double f = before > after ? (before - metres) / (before - after) : 0;
-  return t - (s - 1 + f * (afterTime - (s - 1)));
-}
+
+ private:
+  static constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  std::vector<double> m_metres;
+  std::vector<double> m_blockMax;
+};
 
 }  // namespace
 
@@ -197,20 +237,20 @@ std::vector<GapStep> ComputeGaps(const Race& race, const CourseResults& results,
   const int stepCount = std::max(0, static_cast<int>(std::ceil(end / stepSeconds - 1e-9))) + 1;
   const int seconds = static_cast<int>(std::ceil((stepCount - 1) * stepSeconds)) + 1;
 
-  // The least distance to go each boat had reached by every whole second:
-  // where the leader was.
+  // Every boat's distance to go at each whole second: where the leader was.
   std::vector<double> windAt(seconds);
   for (int s = 0; s < seconds; ++s) {
     windAt[s] = trueWindAt(race, s);
   }
-  std::vector<std::vector<double>> history(boats, std::vector<double>(seconds));
+  std::vector<DistanceHistory> history;
+  history.reserve(boats);
   for (int b = 0; b < boats; ++b) {
-    double least = std::numeric_limits<double>::infinity();
+    std::vector<double> metres(seconds);
     for (int s = 0; s < seconds; ++s) {
       const double r = remainingAt(states[b], course, s, windAt[s], raceOver);
-      least = std::isnan(r) ? least : std::min(least, r);
-      history[b][s] = least;
+      metres[s] = std::isnan(r) ? -std::numeric_limits<double>::infinity() : r;
     }
+    history.emplace_back(metres);
   }
 
   std::vector<GapStep> steps(stepCount);
@@ -251,7 +291,7 @@ std::vector<GapStep> ComputeGaps(const Race& race, const CourseResults& results,
       if (step.time >= states[order[r]].finishTime) {
         g.secondsToLeader = states[order[r]].finishTime - states[leader].finishTime;
       } else {
-        g.secondsToLeader = secondsBehind(history[leader], step.time, leaderNow, g.remainingMetres);
+        g.secondsToLeader = history[leader].secondsBehind(step.time, leaderNow, g.remainingMetres);
       }
     }
   }
