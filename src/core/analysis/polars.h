@@ -47,7 +47,7 @@ struct BoatPolar {
 };
 
 // Every boat's polar from its track between its start and its finish (the end
-// of its log when it did not finish), sampled each second over ten seconds of
+// of its log when it did not finish), sampled each second over half a minute of
 // track, the wind from the wind log at that moment, else the race's wind.
 std::vector<BoatPolar> ComputePolars(const Race& race, const CourseResults& results,
                                      const std::vector<Manoeuvre>& manoeuvres, double cosCentreLat);
