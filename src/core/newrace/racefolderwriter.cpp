@@ -9,18 +9,6 @@ namespace velaro {
 
 namespace {
 
-bool writeWhole(QFile& file, const QByteArray& bytes) {
-  qint64 written = 0;
-  while (written < bytes.size()) {
-    const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-    if (n <= 0) {
-      return false;
-    }
-    written += n;
-  }
-  return file.flush();
-}
-
 // A relative path that stays inside root: no absolute path, no "..", no
 // empty or hidden component.
 bool isInsideName(const QString& relative) {

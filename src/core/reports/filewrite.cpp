@@ -6,8 +6,6 @@
 
 namespace velaro {
 
-namespace {
-
 // Files are opened unbuffered and a short write is retried with the rest, so
 // that a full disk shows as the system's reason ("No space left on device")
 // rather than a bare short count.
@@ -22,8 +20,6 @@ bool writeWhole(QFileDevice& file, const QByteArray& bytes) {
   }
   return file.flush();
 }
-
-}  // namespace
 
 std::optional<WriteError> writeFileBytes(const QString& path, const QByteArray& bytes) {
   const QFileInfo info(path);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 #include <optional>
@@ -15,6 +16,9 @@ struct WriteError {
 
   QString toString() const { return file + QStringLiteral(": ") + reason; }
 };
+
+// Writes all of bytes to an open file, retrying short writes, and flushes.
+bool writeWhole(QFileDevice& file, const QByteArray& bytes);
 
 // Replaces the file at path with bytes. The new contents go to a temporary
 // file beside it first, so a failed write leaves the previous file whole. A
