@@ -4,8 +4,12 @@
 #include "core/analysis/gaps.h"
 #include "core/analysis/polars.h"
 #include "core/reports/reporttext.h"
+#include "render/gapchart.h"
+#include "render/polarchart.h"
 
 #include <cmath>
+#include <numeric>
+#include <optional>
 
 namespace velaro::cli {
 namespace {
@@ -23,14 +27,17 @@ QByteArray joinRows(const QStringList& rows) {
   return out;
 }
 
-// RACEFILE, -o FILE and one option with a value; false on anything else.
+// RACEFILE, -o FILE, --size WxH and one more option with a value; false on
+// anything else.
 bool parseArgs(const QStringList& args, const QString& option, QString& raceFile, QString& outPath,
-               QString& optionValue) {
+               QString& optionValue, QString& sizeText) {
   for (int i = 0; i < args.size(); ++i) {
     if (args[i] == QLatin1String("-o") && i + 1 < args.size()) {
       outPath = args[++i];
     } else if (args[i] == option && i + 1 < args.size()) {
       optionValue = args[++i];
+    } else if (args[i] == QLatin1String("--size") && i + 1 < args.size()) {
+      sizeText = args[++i];
     } else if (raceFile.isEmpty() && !args[i].startsWith(u'-')) {
       raceFile = args[i];
     } else {
@@ -40,22 +47,50 @@ bool parseArgs(const QStringList& args, const QString& option, QString& raceFile
   return !raceFile.isEmpty();
 }
 
-bool wantsPicture(const QString& outPath, const char* usage, QTextStream& err) {
-  if (!outPath.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
-    return false;
+enum class Output { Csv, Picture };
+
+// CSV to standard output or a .csv file, the chart to a .png or .bmp file;
+// nothing (after saying why) for any other name or a --size without a chart.
+std::optional<Output> outputFor(const QString& outPath, const QString& sizeText, QSize& size,
+                                const char* usage, QTextStream& err) {
+  const auto endsWith = [&](const char* suffix) {
+    return outPath.endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
+  };
+  if (endsWith(".png") || endsWith(".bmp")) {
+    if (!sizeText.isEmpty()) {
+      const std::optional<QSize> parsed = parsePictureSize(sizeText);
+      if (!parsed) {
+        err << "velaro-cli: --size is WIDTHxHEIGHT, " << kMinPictureSide << " to " << kMaxPictureSide
+            << " pixels each\n";
+        return std::nullopt;
+      }
+      size = *parsed;
+    }
+    return Output::Picture;
   }
-  err << "velaro-cli: the picture is not available yet; write FILE.csv\n" << usage;
-  return true;
+  if (!outPath.isEmpty() && !endsWith(".csv")) {
+    err << "velaro-cli: " << outPath
+        << ": write the table to FILE.csv or the chart to FILE.png (or FILE.bmp)\n"
+        << usage;
+    return std::nullopt;
+  }
+  if (!sizeText.isEmpty()) {
+    err << "velaro-cli: --size is for the chart, FILE.png\n" << usage;
+    return std::nullopt;
+  }
+  return Output::Csv;
 }
 
 }  // namespace
 
 int runGaps(const QStringList& args, QTextStream& out, QTextStream& err) {
-  static const char* const kUsage = "usage: velaro-cli gaps RACEFILE [--step SECONDS] [-o FILE.csv]\n";
+  static const char* const kUsage =
+      "usage: velaro-cli gaps RACEFILE [--step SECONDS] [-o FILE.csv | -o FILE.png [--size WxH]]\n";
   QString raceFile;
   QString outPath;
   QString stepText;
-  if (!parseArgs(args, QStringLiteral("--step"), raceFile, outPath, stepText)) {
+  QString sizeText;
+  if (!parseArgs(args, QStringLiteral("--step"), raceFile, outPath, stepText, sizeText)) {
     err << kUsage;
     return 2;
   }
@@ -68,7 +103,9 @@ int runGaps(const QStringList& args, QTextStream& out, QTextStream& err) {
       return 2;
     }
   }
-  if (wantsPicture(outPath, kUsage, err)) {
+  QSize size(1200, 700);
+  const std::optional<Output> output = outputFor(outPath, sizeText, size, kUsage, err);
+  if (!output) {
     return 2;
   }
   const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err);
@@ -80,7 +117,19 @@ int runGaps(const QStringList& args, QTextStream& out, QTextStream& err) {
     err << "velaro-cli: " << raceFile << ": the race has no course to measure gaps along\n";
     return 1;
   }
-  const std::vector<GapStep> steps = ComputeGaps(race, loaded->results, loaded->geometry.CosCentreLat, step);
+  std::vector<GapStep> steps = ComputeGaps(race, loaded->results, loaded->geometry.CosCentreLat, step);
+  if (*output == Output::Picture) {
+    std::vector<int> boats(static_cast<size_t>(race.BoatCount()));
+    std::iota(boats.begin(), boats.end(), 1);
+    const size_t stepCount = steps.size();
+    const QImage chart = DrawGapChart(GapChartOf(*loaded, std::move(steps), boats), size);
+    if (const int rc = deliverPicture(chart, outPath, err); rc != 0) {
+      return rc;
+    }
+    out << outPath << ": " << size.width() << 'x' << size.height() << ", " << boats.size() << " boats, "
+        << stepCount << " steps of " << step << " s\n";
+    return 0;
+  }
   QStringList rows = {QStringLiteral("time_s,boat,name,rank,metres_to_leader,seconds_to_leader")};
   for (const GapStep& s : steps) {
     for (int b = 0; b < static_cast<int>(s.boats.size()); ++b) {
@@ -98,15 +147,20 @@ int runGaps(const QStringList& args, QTextStream& out, QTextStream& err) {
 }
 
 int runPolar(const QStringList& args, QTextStream& out, QTextStream& err) {
-  static const char* const kUsage = "usage: velaro-cli polar RACEFILE [--boats 1,3,...] [-o FILE.csv]\n";
+  static const char* const kUsage =
+      "usage: velaro-cli polar RACEFILE [--boats 1,3,...] [-o FILE.csv | -o FILE.png [--size WxH]]\n"
+      "  the chart shows the boats the race file focuses unless --boats names them\n";
   QString raceFile;
   QString outPath;
   QString boatsText;
-  if (!parseArgs(args, QStringLiteral("--boats"), raceFile, outPath, boatsText)) {
+  QString sizeText;
+  if (!parseArgs(args, QStringLiteral("--boats"), raceFile, outPath, boatsText, sizeText)) {
     err << kUsage;
     return 2;
   }
-  if (wantsPicture(outPath, kUsage, err)) {
+  QSize size(1000, 700);
+  const std::optional<Output> output = outputFor(outPath, sizeText, size, kUsage, err);
+  if (!output) {
     return 2;
   }
   std::vector<int> chosen;
@@ -132,6 +186,15 @@ int runPolar(const QStringList& args, QTextStream& out, QTextStream& err) {
       return 2;
     }
   }
+  // The table holds every boat unless told; the chart, whose curves crowd,
+  // the boats in focus (every boat when the race file focuses none).
+  if (chosen.empty() && *output == Output::Picture) {
+    for (int b = 1; b <= race.BoatCount(); ++b) {
+      if (race.boats[b - 1].BoatFocused > 0) {
+        chosen.push_back(b);
+      }
+    }
+  }
   if (chosen.empty()) {
     for (int b = 1; b <= race.BoatCount(); ++b) {
       chosen.push_back(b);
@@ -139,6 +202,15 @@ int runPolar(const QStringList& args, QTextStream& out, QTextStream& err) {
   }
   const std::vector<BoatPolar> polars =
       ComputePolars(race, loaded->results, loaded->manoeuvres, loaded->geometry.CosCentreLat);
+  if (*output == Output::Picture) {
+    const QImage chart = DrawPolarChart(PolarChartOf(*loaded, polars, chosen), size);
+    if (const int rc = deliverPicture(chart, outPath, err); rc != 0) {
+      return rc;
+    }
+    out << outPath << ": " << size.width() << 'x' << size.height() << ", " << chosen.size() << " of "
+        << race.BoatCount() << " boats\n";
+    return 0;
+  }
   QStringList rows = {QStringLiteral(
       "boat,name,tws_from_kn,tws_to_kn,twa_deg,seconds,speed_kn,beat_angle_deg,run_angle_deg")};
   for (int boat : chosen) {

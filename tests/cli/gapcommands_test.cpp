@@ -1,6 +1,8 @@
 // velaro-cli gaps and polar, run as the program itself on a demo race.
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -54,9 +56,13 @@ TEST(GapCommands, CsvHeadersRowsAndExitCodes) {
   };
   const Case cases[] = {
       {{QStringLiteral("gaps")}, 2},
-      {{QStringLiteral("gaps"), kSpringRace, QStringLiteral("-o"), QStringLiteral("/tmp/gaps.png")}, 2},
+      {{QStringLiteral("gaps"), kSpringRace, QStringLiteral("-o"), QStringLiteral("/tmp/gaps.jpg")}, 2},
+      {{QStringLiteral("gaps"), kSpringRace, QStringLiteral("--size"), QStringLiteral("800x600")}, 2},
       {{QStringLiteral("gaps"), kSpringRace, QStringLiteral("--step"), QStringLiteral("0")}, 2},
-      {{QStringLiteral("polar"), kSpringRace, QStringLiteral("-o"), QStringLiteral("/tmp/polar.png")}, 2},
+      {{QStringLiteral("polar"), kSpringRace, QStringLiteral("-o"), QStringLiteral("/tmp/polar.svg")}, 2},
+      {{QStringLiteral("polar"), kSpringRace, QStringLiteral("--size"), QStringLiteral("9x9"),
+        QStringLiteral("-o"), QStringLiteral("/tmp/polar.png")},
+       2},
       {{QStringLiteral("polar"), kSpringRace, QStringLiteral("--boats"), QStringLiteral("99")}, 2},
       {{QStringLiteral("polar"), QStringLiteral("/nonexistent/raceadmin/none.txt")}, 1},
       {{QStringLiteral("gaps"), QStringLiteral("/nonexistent/raceadmin/none.txt")}, 1},
@@ -67,6 +73,35 @@ TEST(GapCommands, CsvHeadersRowsAndExitCodes) {
     EXPECT_EQ(rc, c.exitCode) << c.args.join(u' ').toStdString();
     EXPECT_TRUE(rows.isEmpty()) << c.args.join(u' ').toStdString();
     EXPECT_FALSE(err.isEmpty()) << c.args.join(u' ').toStdString();
+  }
+}
+
+TEST(GapCommands, ChartsAreWrittenAsPicturesOfTheSizeAsked) {
+  if (!QFileInfo(kCliPath).isExecutable() || !QFileInfo::exists(kSpringRace)) {
+    GTEST_SKIP() << "velaro-cli or the demo race is missing";
+  }
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  struct Case {
+    QStringList args;
+    QString file;
+    QSize size;
+  };
+  const Case cases[] = {
+      {{QStringLiteral("gaps"), kSpringRace}, QStringLiteral("gaps.png"), QSize(1200, 700)},
+      {{QStringLiteral("gaps"), kSpringRace, QStringLiteral("--size"), QStringLiteral("640x400")},
+       QStringLiteral("gaps.bmp"),
+       QSize(640, 400)},
+      {{QStringLiteral("polar"), kSpringRace, QStringLiteral("--boats"), QStringLiteral("1,3")},
+       QStringLiteral("polar.PNG"),
+       QSize(1000, 700)},
+  };
+  for (const Case& c : cases) {
+    const QString path = dir.filePath(c.file);
+    int rc = -1;
+    csvRows(c.args + QStringList{QStringLiteral("-o"), path}, &rc);
+    EXPECT_EQ(rc, 0) << c.file.toStdString();
+    EXPECT_EQ(QImage(path).size(), c.size) << c.file.toStdString();
   }
 }
 
