@@ -12,27 +12,30 @@ VideoOutcome writeReplayVideo(const QString& path, ReplayFrames& frames, const V
                         .arg(kMaxVideoFrames);
     return outcome;
   }
-  VideoEncoder encoder;
-  if (!encoder.open(path, frames.size(), frames.take().fps)) {
-    outcome.error = encoder.errorString();
+  const std::unique_ptr<VideoEncoder> encoder = makeVideoEncoder(outcome.error);
+  if (!encoder) {
     return outcome;
   }
-  outcome.codec = encoder.codecName();
+  if (!encoder->open(path, frames.size(), frames.take().fps)) {
+    outcome.error = encoder->errorString();
+    return outcome;
+  }
+  outcome.codec = encoder->codecName();
   const int total = frames.count();
   for (int k = 0; k < total; ++k) {
-    if (!encoder.addFrame(frames.render(k))) {
-      outcome.error = encoder.errorString();
+    if (!encoder->addFrame(frames.render(k))) {
+      outcome.error = encoder->errorString();
       return outcome;
     }
     outcome.frames = k + 1;
     if (progress && !progress(k + 1, total)) {
-      encoder.abandon();
+      encoder->abandon();
       outcome.stopped = true;
       return outcome;
     }
   }
-  if (!encoder.finish()) {
-    outcome.error = encoder.errorString();
+  if (!encoder->finish()) {
+    outcome.error = encoder->errorString();
     return outcome;
   }
   outcome.written = true;

@@ -38,6 +38,17 @@ kml=$("$prefix/bin/velaro-cli" kml "$race") || fail "velaro-cli kml failed on th
 grep -q "<href>$prefix/share/velaro/ya/" <<<"$kml" || fail "the export does not name the installed icons"
 [ ! -e "$prefix/share/velaro/demo/ya" ] || fail "the export wrote into the races folder"
 
+# FFmpeg is a module of its own, installed beside the programs' libraries and
+# loaded only for a video; the command line maps none of its libraries.
+module=$(find "$prefix" -name 'libvelaro_ffmpeg.so' -print -quit)
+[ -n "$module" ] || fail "the FFmpeg module is not installed"
+libs=$(ldd "$prefix/bin/velaro-cli")
+[[ "$libs" != *libavcodec* ]] || fail "velaro-cli links FFmpeg"
+[ "$(wc -l <<<"$libs")" -le 60 ] || fail "velaro-cli maps more than 60 libraries"
+video=$("$prefix/bin/velaro-cli" video "$race" --from -10 --to 0 --size 320x180 -o "$prefix/clip.mp4") ||
+  fail "velaro-cli video failed with the installed module"
+[ -s "$prefix/clip.mp4" ] || fail "velaro-cli video wrote no video: $video"
+
 desktop-file-validate "$prefix/share/applications/io.github.velaro.Velaro.desktop" ||
   fail "desktop-file-validate refused the desktop entry"
 appstreamcli validate --no-net "$prefix/share/metainfo/io.github.velaro.Velaro.metainfo.xml" >/dev/null ||

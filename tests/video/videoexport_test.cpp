@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -74,6 +76,22 @@ double movedShare(const QImage& a, const QImage& b) {
   }
   return double(moved) / (double(x.width()) * x.height());
 }
+
+std::unique_ptr<VideoEncoder> newEncoder() {
+  QString error;
+  std::unique_ptr<VideoEncoder> encoder = makeVideoEncoder(error);
+  EXPECT_TRUE(encoder) << error.toStdString();
+  return encoder;
+}
+
+// Names the encoder module for as long as it lives.
+class ModuleNamed {
+ public:
+  explicit ModuleNamed(const QString& path) { qputenv(kVideoModuleVariable, QFile::encodeName(path)); }
+  ~ModuleNamed() { qunsetenv(kVideoModuleVariable); }
+  ModuleNamed(const ModuleNamed&) = delete;
+  ModuleNamed& operator=(const ModuleNamed&) = delete;
+};
 
 class VideoExport : public ::testing::Test {
  protected:
@@ -197,15 +215,64 @@ TEST_F(VideoExport, UnwritableTargetsFailWithTheReasonAndLeaveNoFile) {
   EXPECT_EQ(entries(m_dir.path()), QStringList{QStringLiteral("plain")});
 
   // The encoder on its own: an odd size, a picture of the wrong size.
-  VideoEncoder encoder;
-  EXPECT_FALSE(encoder.open(path(QStringLiteral("e.mp4")), QSize(321, 180), 30));
-  EXPECT_TRUE(encoder.errorString().contains(QStringLiteral("even")));
-  ASSERT_TRUE(encoder.open(path(QStringLiteral("e.mp4")), QSize(320, 180), 30))
-      << encoder.errorString().toStdString();
+  const std::unique_ptr<VideoEncoder> encoder = newEncoder();
+  ASSERT_TRUE(encoder);
+  EXPECT_FALSE(encoder->open(path(QStringLiteral("e.mp4")), QSize(321, 180), 30));
+  EXPECT_TRUE(encoder->errorString().contains(QStringLiteral("even")));
+  ASSERT_TRUE(encoder->open(path(QStringLiteral("e.mp4")), QSize(320, 180), 30))
+      << encoder->errorString().toStdString();
   QImage wrong(322, 180, QImage::Format_RGB32);
   wrong.fill(Qt::blue);
-  EXPECT_FALSE(encoder.addFrame(wrong));
+  EXPECT_FALSE(encoder->addFrame(wrong));
   EXPECT_EQ(entries(m_dir.path()), QStringList{QStringLiteral("plain")});
+}
+
+// FFmpeg is loaded only for a video: the command line maps none of its
+// libraries, and a video without the module, or with a file that is not it,
+// is refused with its name before anything is written.
+TEST_F(VideoExport, WithoutItsModuleAVideoIsRefusedByName) {
+  needCli();
+  QProcess ldd;
+  ldd.start(QStringLiteral("ldd"), {kCliPath});
+  if (ldd.waitForFinished(30000) && ldd.exitCode() == 0) {
+    const QByteArray mapped = ldd.readAllStandardOutput();
+    EXPECT_FALSE(mapped.contains("libavcodec")) << mapped.toStdString();
+    EXPECT_LE(mapped.count('\n'), 60) << mapped.toStdString();
+  }
+
+  const QString missing = path(QStringLiteral("lib/libvelaro_ffmpeg.so"));
+  const QString notALibrary = path(QStringLiteral("text.so"));
+  ASSERT_TRUE(writeFile(notALibrary, "not a library"));
+  const QString foreign =
+      QLibraryInfo::path(QLibraryInfo::LibrariesPath) + QStringLiteral("/libQt6Core.so.6");
+  const QString kNeeds = QStringLiteral("video export needs velaro's FFmpeg module: ");
+  const struct {
+    QString module;
+    QString error;
+  } kCases[] = {
+      {missing, kNeeds + missing + QStringLiteral(" not found")},
+      {notALibrary, kNeeds + QStringLiteral("cannot load it")},
+      {foreign, kNeeds + foreign + QStringLiteral(" is of another version of velaro")},
+  };
+  for (const auto& c : kCases) {
+    const ModuleNamed named(c.module);
+    QString error;
+    EXPECT_FALSE(makeVideoEncoder(error));
+    EXPECT_TRUE(error.startsWith(c.error)) << error.toStdString();
+  }
+
+  QProcess cli;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QString::fromLatin1(kVideoModuleVariable), missing);
+  cli.setProcessEnvironment(environment);
+  const QString target = path(QStringLiteral("race.mp4"));
+  cli.start(kCliPath, {QStringLiteral("video"), kRace, QStringLiteral("--to"), QStringLiteral("0"),
+                       QStringLiteral("--size"), QStringLiteral("320x180"), QStringLiteral("-o"), target});
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  EXPECT_EQ(cli.exitCode(), 1);
+  EXPECT_EQ(QString::fromUtf8(cli.readAllStandardError()),
+            QStringLiteral("velaro-cli: ") + kNeeds + missing + QStringLiteral(" not found\n"));
+  EXPECT_FALSE(QFileInfo::exists(target));
 }
 
 TEST_F(VideoExport, AnInterruptedVideoLeavesNoFileAndTheOlderOneWhole) {
@@ -260,13 +327,14 @@ TEST_F(VideoExport, ANewVideoFollowsTheUmaskAndAnEndlessTakeIsRefused) {
   // The video gets the permissions the umask leaves any new file; reading the
   // umask must not change it.
   const mode_t before = ::umask(027);
-  VideoEncoder encoder;
+  const std::unique_ptr<VideoEncoder> encoder = newEncoder();
+  ASSERT_TRUE(encoder);
   const QString made = path(QStringLiteral("made.mp4"));
-  ASSERT_TRUE(encoder.open(made, QSize(64, 48), 10)) << encoder.errorString().toStdString();
+  ASSERT_TRUE(encoder->open(made, QSize(64, 48), 10)) << encoder->errorString().toStdString();
   QImage frame(64, 48, QImage::Format_RGB32);
   frame.fill(Qt::blue);
-  ASSERT_TRUE(encoder.addFrame(frame));
-  ASSERT_TRUE(encoder.finish()) << encoder.errorString().toStdString();
+  ASSERT_TRUE(encoder->addFrame(frame));
+  ASSERT_TRUE(encoder->finish()) << encoder->errorString().toStdString();
   EXPECT_EQ(::umask(before), mode_t(027));
   EXPECT_EQ(QFileInfo(made).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
