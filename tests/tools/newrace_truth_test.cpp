@@ -85,6 +85,13 @@ Figures evaluate(const RaceOptions& o) {
                                       : metresBetween(truthPosition(race, c.lines[c.startLine].middle()),
                                                       middleOf(found.lines.front()));
   f.courseLength = found.course.size() == static_cast<qsizetype>(c.items.size());
+  if (!found.course.isEmpty() && found.course.back().startsWith(u'L')) {
+    const GeoLine& made = found.lines[static_cast<std::size_t>(found.course.back().mid(1).toInt() - 1)];
+    const GeoPoint t1 = truthPosition(race, c.lines[c.finishLine].end1);
+    const GeoPoint t2 = truthPosition(race, c.lines[c.finishLine].end2);
+    std::printf("      finish line's middle %.0f m from the race file's, %.0f m long\n",
+                metresBetween(middleOf({t1, t2}), middleOf(made)), metresBetween(made.end1, made.end2));
+  }
 
   NewRaceRequest request;
   request.logPaths = paths;
@@ -140,14 +147,17 @@ std::vector<RaceOptions> racesFrom(int firstSeed, int count) {
 }
 
 // The wind holds on every race, the gun and the start line on nine races
-// in ten; the marks, the course and the ranks are counted and printed: they
-// do not hold on most races yet.
+// in ten, the marks and the course's length on eight in ten, and three
+// boats in four are ranked as with the race file; the rest is printed.
 void checkRaces(const std::vector<RaceOptions>& races) {
   int gunWithin = 0;
   int startWithin = 0;
   int marksWithin = 0;
   int sameCourse = 0;
   int sameRanks = 0;
+  int boats = 0;
+  int boatsRanked = 0;
+  double worstWind = 0;
   for (const RaceOptions& o : races) {
     SCOPED_TRACE(o.stem.toStdString());
     const Figures f = evaluate(o);
@@ -157,22 +167,37 @@ void checkRaces(const std::vector<RaceOptions>& races) {
     marksWithin += f.worstMark <= 30 ? 1 : 0;
     sameCourse += f.courseLength ? 1 : 0;
     sameRanks += f.sameRank == f.boats ? 1 : 0;
+    boats += f.boats;
+    boatsRanked += std::max(0, f.sameRank);
+    worstWind = std::max(worstWind, f.windError);
   }
   std::printf(
-      "of %zu races: the gun within 10 s in %d, the start line's middle within 50 m in %d, every mark "
-      "within 30 m in %d, the course's length in %d, every rank in %d\n",
-      races.size(), gunWithin, startWithin, marksWithin, sameCourse, sameRanks);
+      "of %zu races: the wind within %.1f deg, the gun within 10 s in %d, the start line's middle within "
+      "50 m in %d, every mark within 30 m in %d, the course's length in %d, every rank in %d (%d of %d "
+      "boats)\n",
+      races.size(), worstWind, gunWithin, startWithin, marksWithin, sameCourse, sameRanks, boatsRanked,
+      boats);
   const int races10 = static_cast<int>(races.size()) * 9;
   EXPECT_GE(gunWithin * 10, races10);
   EXPECT_GE(startWithin * 10, races10);
+  const int races8 = static_cast<int>(races.size()) * 8;
+  EXPECT_GE(marksWithin * 10, races8);
+  EXPECT_GE(sameCourse * 10, races8);
+  EXPECT_GE(boatsRanked * 4, boats * 3);
 }
 
+// Tuned on these two sets.
 TEST(NewRaceTruth, TuningSeeds) {
   checkRaces(racesFrom(101, 10));
 }
 
-TEST(NewRaceTruth, HeldOutSeeds) {
+TEST(NewRaceTruth, MoreTuningSeeds) {
   checkRaces(racesFrom(1301, 12));
+}
+
+// Never looked at while tuning.
+TEST(NewRaceTruth, HeldOutSeeds) {
+  checkRaces(racesFrom(2401, 12));
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ constexpr double kMetresPerMinute = 1852.0;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMinSailingSpeed = 1.0;  // m/s; slower is drifting, not sailing
 constexpr int kMaxGapSeconds = 30;        // a longer gap in a log is not bridged
+// Boats sail on this long after finishing before they ease sheets.
+constexpr int kSailOnSeconds = 20;
 
 double normDeg(double a) {
   a = std::fmod(a, 360.0);
@@ -1400,13 +1402,25 @@ void Inference::findFinish() {
     }
     if (samples > 0) {
       legSpeed /= samples;
-      double window = 0;
-      for (int t = rounded + 40; t <= m_racingEnd[static_cast<std::size_t>(b)]; ++t) {
-        window = 0;
+      // A tack on a beat to the finish slows a boat as much, but only for
+      // a moment: the finish is where it stays slow for the minute after.
+      const int lastSecond = m_racingEnd[static_cast<std::size_t>(b)];
+      auto window = [&](int t) {
+        double sum = 0;
         for (int u = t; u < t + 15; ++u) {
-          window += tr.speedAt(u);
+          sum += tr.speedAt(u);
         }
-        if (window / 15 < 0.7 * legSpeed) {
+        return sum / 15;
+      };
+      for (int t = rounded + 40; t <= lastSecond; ++t) {
+        if (window(t) >= 0.7 * legSpeed) {
+          continue;
+        }
+        bool stays = true;
+        for (int u = t + 5; u <= std::min(t + 60, tr.last() - 15); u += 5) {
+          stays = stays && window(u) < 0.85 * legSpeed;
+        }
+        if (stays) {
           m_racingEnd[static_cast<std::size_t>(b)] = t;
           break;
         }
@@ -1424,16 +1438,15 @@ void Inference::findFinish() {
     m_out.estimates << QStringLiteral("no finish line: no boat raced on after the last mark");
     return;
   }
-  // Boats sail for the middle of a finish line: it lies where the last
-  // minute and a half of their tracks come closest together, across the way
-  // they sailed there.
+  // The last minute and a half of each finisher's track: how close the
+  // boats pass the line's middle sets its length, and when they pass it
+  // the race's end.
   std::vector<std::vector<std::pair<int, Vec2>>> tails;
   for (int b : finishers) {
     const Track& tr = m_tracks[static_cast<std::size_t>(b)];
     const int end = m_racingEnd[static_cast<std::size_t>(b)];
     std::vector<std::pair<int, Vec2>> tail;
-    // Boats leaving the last mark are close together too: that stretch is
-    // left out.
+    // The stretch leaving the last mark is left out.
     for (int t = std::max(m_lastRounding[static_cast<std::size_t>(b)] + 10, end - 90); t <= end; ++t) {
       if (tr.has(t) && distance2d(tr.at(t).x - m_lastItem.x, tr.at(t).y - m_lastItem.y) > 60) {
         tail.emplace_back(t, tr.at(t));
@@ -1453,37 +1466,41 @@ void Inference::findFinish() {
     }
     return std::make_pair(best, at);
   };
-  Vec2 middle;
-  double bestCost = 1e300;
-  for (const auto& tail : tails) {
-    for (std::size_t i = 0; i < tail.size(); i += 2) {
-      double cost = 0;
-      for (const auto& other : tails) {
-        cost += other.empty() ? 0 : nearestOf(other, tail[i].second).first;
-      }
-      if (cost < bestCost) {
-        bestCost = cost;
-        middle = tail[i].second;
-      }
+  // Boats sail on for a few lengths after finishing before they ease
+  // sheets and turn away: the line lies where they were that long before
+  // they stopped racing, square to the last leg.
+  std::vector<double> atX;
+  std::vector<double> atY;
+  for (int b : finishers) {
+    const Track& tr = m_tracks[static_cast<std::size_t>(b)];
+    int t = m_racingEnd[static_cast<std::size_t>(b)] - kSailOnSeconds;
+    while (t < tr.last() && !tr.has(t)) {
+      ++t;
+    }
+    if (tr.has(t)) {
+      atX.push_back(tr.at(t).x);
+      atY.push_back(tr.at(t).y);
     }
   }
-  if (bestCost >= 1e300) {
+  if (atX.empty()) {
     return;
   }
-  std::vector<double> courses;
+  const Vec2 middle{median(atX), median(atY)};
   std::vector<double> misses;
   for (std::size_t k = 0; k < finishers.size(); ++k) {
     const auto [miss, when] = nearestOf(tails[k], middle);
-    if (when == INT_MIN) {
-      continue;
-    }
-    misses.push_back(miss);
-    const double h = m_tracks[static_cast<std::size_t>(finishers[k])].headingAt(when);
-    if (!std::isnan(h)) {
-      courses.push_back(h);
+    if (when != INT_MIN) {
+      misses.push_back(miss);
     }
   }
-  const Vec2 d = courses.empty() ? Vec2{0, 1} : bearingVec(circularMean(courses).mean);
+  if (misses.empty()) {
+    return;
+  }
+  // Committees lay the finish square to the last leg.
+  const double toMiddle = distance2d(middle.x - m_lastItem.x, middle.y - m_lastItem.y);
+  const Vec2 d = toMiddle > 1
+                     ? Vec2{(middle.x - m_lastItem.x) / toMiddle, (middle.y - m_lastItem.y) / toMiddle}
+                     : Vec2{0, 1};
   const Vec2 side{d.y, -d.x};
   const double half = std::max(40.0, 2 * median(misses) + 25);
   const Vec2 e1{middle.x - side.x * half, middle.y - side.y * half};
