@@ -157,6 +157,75 @@ TEST(Manoeuvres, TackAndGybeFoundSpikeDriftAndRoundingIgnored) {
   EXPECT_TRUE(std::isnan(tally[2].meanMetresLost));
 }
 
+// Lines sailed either side of a manoeuvre in a north wind: the loss is the
+// mean of the two velocities made good times the gap, less the distance
+// made across it, whatever the weighting for a logger's error.
+TEST(Manoeuvres, LossIsReadBetweenTheLinesEitherSide) {
+  struct Case {
+    const char* what;
+    ManoeuvreKind kind;
+    double vmgBefore, vmgAfter;  // metres per second along (tack) or away from (gybe) the wind
+    double offset;               // metres the line after lies behind the line before at t = 0
+    int pointsBefore;
+    double expected;  // NaN: too few points
+  };
+  const LossWindows w{-40, -3, 20, 60};
+  const double middle = (w.beforeTo + w.afterFrom) / 2;
+  const Case cases[] = {
+      {"tack, same speed both ways", ManoeuvreKind::Tack, 2, 2, 15, 38, 15},
+      {"tack, faster after", ManoeuvreKind::Tack, 2, 3, 15, 38, 15 - middle},
+      {"gybe", ManoeuvreKind::Gybe, 2.5, 2.5, 6, 38, 6},
+      {"one fix before", ManoeuvreKind::Tack, 2, 2, 15, 1, std::nan("")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const double sign = c.kind == ManoeuvreKind::Tack ? 1 : -1;
+    std::vector<TrackPoint> points;
+    for (int i = 0; i < c.pointsBefore; ++i) {
+      const double t = w.beforeTo - i;
+      points.insert(points.begin(), TrackPoint{t, 1.7 * t, sign * c.vmgBefore * t});
+    }
+    for (double t = w.afterFrom; t <= w.afterTo; t += 1) {
+      points.push_back({t, -1.7 * t + 40, sign * (c.vmgAfter * t - c.offset)});
+    }
+    for (double noiseSeconds : {0.0, kGpsErrorSeconds}) {
+      const double loss = lossBetweenLines(points, w, c.kind, 0, noiseSeconds);
+      if (std::isnan(c.expected)) {
+        EXPECT_TRUE(std::isnan(loss));
+      } else {
+        EXPECT_NEAR(loss, c.expected, 1e-6);
+      }
+    }
+  }
+}
+
+// The stretch after starts when the speed is back, and a neighbour too
+// close leaves no stretch before.
+TEST(Manoeuvres, LossWindowsFollowTheSpeedAndKeepClearOfNeighbours) {
+  auto position = [](double t, double& x, double& y) {
+    x = 0;
+    y = 3 * t;
+    return true;
+  };
+  auto speed = [](double t, double& v) {
+    v = t > 0 && t < 17 ? 1.5 : 3;
+    return true;
+  };
+  LossMeasure m;
+  ASSERT_TRUE(chooseLossWindows(100, -1e9, 1e9, position, speed, m));
+  EXPECT_NEAR(m.speedBefore, 3, 1e-9);
+  EXPECT_TRUE(m.regained);
+  EXPECT_DOUBLE_EQ(m.windows.afterFrom, 112);  // not before 12 s after
+  ASSERT_TRUE(chooseLossWindows(5, -1e9, 1e9, position, speed, m));
+  EXPECT_DOUBLE_EQ(m.windows.afterFrom, 17);
+  EXPECT_DOUBLE_EQ(m.windows.beforeTo - m.windows.beforeFrom, kLossWindowSeconds);
+  EXPECT_TRUE(m.windows.valid());
+  ASSERT_TRUE(chooseLossWindows(5, -20, 1e9, position, speed, m));
+  EXPECT_FALSE(m.windows.valid());
+  ASSERT_TRUE(chooseLossWindows(5, -1e9, 25, position, speed, m));
+  EXPECT_FALSE(m.windows.valid());
+}
+
 TEST(Manoeuvres, WindLogGivesTheWindAtEachTime) {
   Race race;
   race.MagVariation = -7;

@@ -12,6 +12,7 @@ namespace velaro::racegen {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kTurnRateDegPerSecond = 11.0;
 constexpr double kAccelerateSeconds = 9.0;
 constexpr double kDecelerateSeconds = 4.0;
@@ -616,12 +617,26 @@ void Simulator::measureManoeuvres(std::vector<SailingBoat>& boats) const {
       v = (lo->speed + (lo[1].speed - lo->speed) * f) * kMetresPerSecondPerKnot;
       return true;
     };
+    // The loss is read between the neighbouring changes of side and passings.
+    std::vector<double> events;
+    for (const SimManoeuvre& m : b.out.manoeuvres) {
+      events.push_back(m.t);
+    }
+    for (double pass : b.out.passTimes) {
+      if (!std::isnan(pass)) {
+        events.push_back(pass);
+      }
+    }
+    std::sort(events.begin(), events.end());
     for (SimManoeuvre& m : b.out.manoeuvres) {
       velaro::LossMeasure loss;
       const auto kind = m.gybe ? velaro::ManoeuvreKind::Gybe : velaro::ManoeuvreKind::Tack;
-      if (velaro::measureLoss(m.t, kind, m_wind.at(m.t).dirTrue, position, speed, loss)) {
-        m.metresLost = loss.metresLost;
-      }
+      const auto after = std::upper_bound(events.begin(), events.end(), m.t + 0.5);
+      const auto before = std::lower_bound(events.begin(), events.end(), m.t - 0.5);
+      const double previous = before == events.begin() ? -kInfinity : *(before - 1);
+      const double next = after == events.end() ? kInfinity : *after;
+      velaro::measureLoss(m.t, kind, m_wind.at(m.t).dirTrue, previous, next, position, speed, loss,
+                          m.metresLost);
       for (int k = 1; k + 1 < items; ++k) {
         const double pass = b.out.passTimes[k];
         m.atRounding =

@@ -26,6 +26,7 @@ namespace velaro {
 namespace {
 
 constexpr double kKnotsPerMetrePerSecond = 3600 / 1852.0;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kMinSpeed = 1 / kKnotsPerMetrePerSecond;  // one knot
 // The angles to the wind at which a side is clear: closer to the wind or to
 // dead downwind a wandering course may read as either side.
@@ -48,6 +49,13 @@ constexpr double kMinGybeTurn = 6;
 // wandering about a wind known only to a few degrees, not a gybe.
 constexpr double kQuietGybeTurn = 15;
 constexpr double kQuietGybeSpeedShare = 0.97;
+// The courses and speed that tell a manoeuvre from a wandering course: over
+// 20 s ending 10 s before the change of side, and from 10 to 30 s after it.
+constexpr double kCourseLeadSeconds = 10;
+constexpr double kCourseSeconds = 20;
+// A fix this far off the cleaned track is a spike it left out.
+constexpr double kSpikeMetres = 25;
+constexpr double kSteadyHalfSeconds = 4;
 
 // Half turns count as 180, not -180.
 double wrap180(double a) {
@@ -121,8 +129,30 @@ std::vector<Run> settledRuns(const std::vector<int>& label, int t0) {
   return runs;
 }
 
-void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& grid, const WindTable& wind,
-                        double from, double to, std::vector<Manoeuvre>& out) {
+// The boat's fixes inside [from, to] in local metres, without the spikes the
+// grid left out.
+std::vector<TrackPoint> fixesBetween(const Boat& boat, const TrackGrid& grid, GeoPoint origin,
+                                     double cosCentreLat, double from, double to) {
+  std::vector<TrackPoint> points;
+  const auto first = std::lower_bound(boat.fixes.begin(), boat.fixes.end(), from,
+                                      [](const Fix& f, double t) { return f.time < t; });
+  for (auto it = first; it != boat.fixes.end() && it->time <= to; ++it) {
+    if (!points.empty() && it->time <= points.back().t) {
+      continue;
+    }
+    TrackPoint p{it->time, 0, 0};
+    TrackGrid::toLocal({it->lat, it->lon}, origin, cosCentreLat, p.x, p.y);
+    double gx, gy;
+    if (grid.position(p.t, gx, gy) && std::hypot(gx - p.x, gy - p.y) <= kSpikeMetres) {
+      points.push_back(p);
+    }
+  }
+  return points;
+}
+
+void findBoatManoeuvres(const Boat& boat, GeoPoint origin, double cosCentreLat, const CourseResults& results,
+                        int b, const TrackGrid& grid, const WindTable& wind, double from, double to,
+                        std::vector<Manoeuvre>& out) {
   const double h = std::max(grid.halfWindow(), grid.courseHalfWindow());
   const int t0 = static_cast<int>(std::ceil(std::max(from - 60, grid.firstTime() + h)));
   const int t1 = static_cast<int>(std::floor(std::min(to + 60, grid.lastTime() - h)));
@@ -160,10 +190,28 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
   };
   const std::vector<Run> runs = settledRuns(label, t0);
   std::vector<Manoeuvre> boatOut;
+  // What disturbs the sailing near a manoeuvre: the start, the roundings
+  // and the luffs through the wind and back.
+  std::vector<double> events = {from};
+  for (int k = 1; k < results.itemCount; ++k) {
+    if (isPassed(results.PassTime[b][k])) {
+      events.push_back(results.PassTime[b][k]);
+    }
+  }
   auto position = [&](double t, double& x, double& y) { return grid.position(t, x, y); };
   auto speed = [&](double t, double& v) {
     double vx, vy;
     if (!grid.velocity(t, vx, vy)) {
+      return false;
+    }
+    v = std::sqrt(vx * vx + vy * vy);
+    return true;
+  };
+  // Whether the boat is back up to speed is judged over a few seconds more,
+  // so that a fix's error does not end the manoeuvre early.
+  auto steadySpeed = [&](double t, double& v) {
+    double vx, vy;
+    if (!grid.velocity(t, std::max(kSteadyHalfSeconds, grid.halfWindow()), vx, vy)) {
       return false;
     }
     v = std::sqrt(vx * vx + vy * vy);
@@ -212,10 +260,10 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
     m.time = crossing;
     m.kind = gybe ? ManoeuvreKind::Gybe : ManoeuvreKind::Tack;
     double x0, y0, x1, y1;
-    const double lead = crossing - kLossLeadSeconds;
-    if (grid.position(lead - kVmgBeforeSeconds, x0, y0) && grid.position(lead, x1, y1)) {
+    const double lead = crossing - kCourseLeadSeconds;
+    if (grid.position(lead - kCourseSeconds, x0, y0) && grid.position(lead, x1, y1)) {
       m.courseBefore = Bearing(y1 - y0, x1 - x0);
-      m.speedBefore = std::hypot(x1 - x0, y1 - y0) / kVmgBeforeSeconds * kKnotsPerMetrePerSecond;
+      m.speedBefore = std::hypot(x1 - x0, y1 - y0) / kCourseSeconds * kKnotsPerMetrePerSecond;
     }
     if (m.speedBefore < 1) {
       continue;  // drifting, not sailing
@@ -232,25 +280,67 @@ void findBoatManoeuvres(const CourseResults& results, int b, const TrackGrid& gr
       continue;  // false when neither is known (NaN): kept
     }
 
-    LossMeasure loss;
-    if (measureLoss(crossing, m.kind, wind.at(crossing), position, speed, loss)) {
-      m.lowestSpeed = loss.lowestSpeed * kKnotsPerMetrePerSecond;
-      if (loss.regained) {
-        m.regainSeconds = loss.regainTime - crossing;
+    if (m.kind == ManoeuvreKind::Gybe && turned < kQuietGybeTurn) {
+      double lowest = kInfinity;
+      for (double s = crossing - kLossLeadSeconds; s <= crossing + kRegainMinSeconds; s += 1) {
+        double v;
+        if (speed(s, v)) {
+          lowest = std::min(lowest, v * kKnotsPerMetrePerSecond);
+        }
       }
-      m.metresLost = loss.metresLost;
-      if (m.kind == ManoeuvreKind::Gybe && turned < kQuietGybeTurn &&
-          loss.lowestSpeed >= kQuietGybeSpeedShare * loss.speedBefore) {
+      if (lowest < kInfinity && lowest >= kQuietGybeSpeedShare * m.speedBefore) {
         continue;
       }
     }
-    // Through the wind and straight back: neither counts.
+    // Through the wind and straight back: neither counts, but the boat
+    // slowed for it.
     if (!boatOut.empty() && boatOut.back().kind == m.kind &&
         m.time - boatOut.back().time < kThereAndBackSeconds) {
+      events.push_back(boatOut.back().time);
+      events.push_back(m.time);
       boatOut.pop_back();
       continue;
     }
     boatOut.push_back(m);
+  }
+  for (const Manoeuvre& m : boatOut) {
+    events.push_back(m.time);
+  }
+  std::sort(events.begin(), events.end());
+  for (Manoeuvre& m : boatOut) {
+    // The neighbours either side, the manoeuvre itself left out.
+    double previous = -kInfinity;
+    double next = kInfinity;
+    for (double e : events) {
+      if (e < m.time - 0.5) {
+        previous = e;
+      } else if (e > m.time + 0.5) {
+        next = e;
+        break;
+      }
+    }
+    LossMeasure loss;
+    if (!chooseLossWindows(m.time, previous, next, position, steadySpeed, loss)) {
+      continue;
+    }
+    m.lowestSpeed = loss.lowestSpeed * kKnotsPerMetrePerSecond;
+    if (loss.regained) {
+      m.regainSeconds = loss.regainTime - m.time;
+    }
+    if (!loss.windows.valid()) {
+      continue;
+    }
+    const std::vector<TrackPoint> points =
+        fixesBetween(boat, grid, origin, cosCentreLat, loss.windows.beforeFrom, loss.windows.afterTo);
+    // Each window must be covered without a gap.
+    double x, y;
+    bool covered = true;
+    for (double s = loss.windows.beforeFrom; s <= loss.windows.afterTo && covered; s += 1) {
+      covered = (s > loss.windows.beforeTo && s < loss.windows.afterFrom) || grid.position(s, x, y);
+    }
+    if (covered) {
+      m.metresLost = lossBetweenLines(points, loss.windows, m.kind, wind.at(m.time), kGpsErrorSeconds);
+    }
   }
   out.insert(out.end(), boatOut.begin(), boatOut.end());
 }
@@ -331,7 +421,7 @@ std::vector<Manoeuvre> FindManoeuvres(const Race& race, const CourseResults& res
       }
     }
     const double to = std::min(grid.lastTime(), finish);
-    findBoatManoeuvres(results, b, grid, wind, from, to, perBoat[b]);
+    findBoatManoeuvres(race.boats[b], origin, cosCentreLat, results, b, grid, wind, from, to, perBoat[b]);
   };
   {
     const int count = static_cast<int>(perBoat.size());
@@ -344,6 +434,83 @@ std::vector<Manoeuvre> FindManoeuvres(const Race& race, const CourseResults& res
     out.insert(out.end(), boat.begin(), boat.end());
   }
   return out;
+}
+
+// Both lines are fitted together, to the velocity made good (the position
+// along the wind) against time, so that the error a fix shares with the
+// fixes about it weighs as it should: with it whitened (each fix less the
+// part of the error it shares with the one before), the fit is ordinary
+// least squares of four unknowns, the two lines' positions at the middle
+// of the gap and their velocities.
+double lossBetweenLines(const std::vector<TrackPoint>& points, const LossWindows& windows, ManoeuvreKind kind,
+                        double windDir, double noiseSeconds) {
+  const double sign = kind == ManoeuvreKind::Tack ? 1.0 : -1.0;
+  const double ux = std::sin(windDir * M_PI / 180) * sign;
+  const double uy = std::cos(windDir * M_PI / 180) * sign;
+  const double middle = (windows.beforeTo + windows.afterFrom) / 2;
+  double normal[4][5] = {};
+  double lastT = 0, lastZ = 0;
+  double lastRow[4] = {};
+  int before = 0, after = 0;
+  bool first = true;
+  for (const TrackPoint& p : points) {
+    const bool isBefore = p.t >= windows.beforeFrom && p.t <= windows.beforeTo;
+    const bool isAfter = p.t >= windows.afterFrom && p.t <= windows.afterTo;
+    if (!isBefore && !isAfter) {
+      continue;
+    }
+    before += isBefore ? 1 : 0;
+    after += isAfter ? 1 : 0;
+    const double z = p.x * ux + p.y * uy;
+    const double u = p.t - middle;
+    const double row[4] = {isBefore ? 1.0 : 0.0, isBefore ? u : 0.0, isAfter ? 1.0 : 0.0, isAfter ? u : 0.0};
+    double white[4];
+    double whiteZ = z;
+    std::copy(row, row + 4, white);
+    if (!first && noiseSeconds > 0) {
+      const double r = std::exp(-(p.t - lastT) / noiseSeconds);
+      const double g = 1 / std::sqrt(1 - r * r);
+      whiteZ = (z - r * lastZ) * g;
+      for (int k = 0; k < 4; ++k) {
+        white[k] = (row[k] - r * lastRow[k]) * g;
+      }
+    }
+    first = false;
+    lastT = p.t;
+    lastZ = z;
+    std::copy(row, row + 4, lastRow);
+    for (int i = 0; i < 4; ++i) {
+      for (int j = 0; j < 4; ++j) {
+        normal[i][j] += white[i] * white[j];
+      }
+      normal[i][4] += white[i] * whiteZ;
+    }
+  }
+  if (before < 2 || after < 2) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  // Gauss-Jordan with partial pivoting on the 4 x 4 normal equations.
+  for (int c = 0; c < 4; ++c) {
+    int pivot = c;
+    for (int r = c + 1; r < 4; ++r) {
+      if (std::fabs(normal[r][c]) > std::fabs(normal[pivot][c])) {
+        pivot = r;
+      }
+    }
+    std::swap(normal[c], normal[pivot]);
+    if (std::fabs(normal[c][c]) < 1e-12) {
+      return std::numeric_limits<double>::quiet_NaN();
+    }
+    for (int r = 0; r < 4; ++r) {
+      if (r != c) {
+        const double f = normal[r][c] / normal[c][c];
+        for (int k = c; k < 5; ++k) {
+          normal[r][k] -= f * normal[c][k];
+        }
+      }
+    }
+  }
+  return normal[0][4] / normal[0][0] - normal[2][4] / normal[2][2];
 }
 
 std::vector<ManoeuvreTally> TallyManoeuvres(const std::vector<Manoeuvre>& manoeuvres, int boatCount) {

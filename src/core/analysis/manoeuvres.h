@@ -10,14 +10,25 @@
 
 namespace velaro {
 
-// Seconds before the manoeuvre at which the loss is first counted, and the
-// stretch before that whose velocity made good is the yardstick.
-inline constexpr double kLossLeadSeconds = 10;
-inline constexpr double kVmgBeforeSeconds = 20;
-// The speed counts as regained at this fraction of the speed before; the
-// loss stops being counted then, or this many seconds after the manoeuvre.
+// The loss is read from two stretches of steady sailing: before, ending
+// this many seconds before the bow (or stern) passes the wind, when the turn
+// begins; after, starting when the speed is back to this fraction of the
+// speed before (at the earliest and latest these many seconds after). Each
+// stretch is at most kLossWindowSeconds long and keeps clear of the
+// neighbouring manoeuvres and roundings.
+inline constexpr double kLossLeadSeconds = 3;
 inline constexpr double kRegainFraction = 0.9;
-inline constexpr double kRegainLimitSeconds = 60;
+inline constexpr double kRegainMinSeconds = 12;
+inline constexpr double kRegainLimitSeconds = 40;
+inline constexpr double kLossWindowSeconds = 45;
+inline constexpr double kLossMinWindowSeconds = 8;
+// A neighbouring manoeuvre or rounding disturbs the sailing for this long
+// after it, and the boat starts to turn for it this long before.
+inline constexpr double kSettleSeconds = 25;
+inline constexpr double kTurnInSeconds = 5;
+// A logger's position error wanders over some tens of seconds: fixes this
+// far apart still share much of it.
+inline constexpr double kGpsErrorSeconds = 25;
 // A change of side this close to the passing of a mark or gate is the
 // rounding itself, not a tack or gybe.
 inline constexpr double kRoundingSeconds = 20;
@@ -35,17 +46,20 @@ struct Manoeuvre {
   ManoeuvreKind kind = ManoeuvreKind::Tack;
   // Figures the log cannot give (a gap, its end) are NaN.
   static constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
-  double courseBefore = kUnknown;  // degrees true, over the stretch before the loss is counted
+  double courseBefore = kUnknown;  // degrees true, over 20 s ending 10 s before
   double courseAfter = kUnknown;   // degrees true, from 10 to 30 s after
-  double speedBefore = kUnknown;   // knots, over the same stretch
-  double lowestSpeed = kUnknown;   // knots, from 10 s before to the regain
+  double speedBefore = kUnknown;   // knots, over the same 20 s before
+  double lowestSpeed = kUnknown;   // knots, from the turn's start to the regain
   // Seconds from the manoeuvre until the speed is back to 90 % of the speed
-  // before; NaN when it is not within a minute.
+  // before; NaN when it is not within 40 s.
   double regainSeconds = std::numeric_limits<double>::quiet_NaN();
   // Metres towards the wind (downwind: away from it) that the boat would
-  // have made at its velocity made good before, less what it made, from
-  // 10 s before the manoeuvre until it regained its speed. NaN where the
-  // log has a gap.
+  // have made at the mean of its velocities made good before and after,
+  // less what it made, from the turn's start until it was back up to speed.
+  // Straight lines fitted to the steady sailing either side carry it, so
+  // that neither a fix's error nor where exactly the stretches begin moves
+  // it much. NaN where the log has a gap or the neighbouring manoeuvres
+  // leave no steady sailing to read it from.
   double metresLost = std::numeric_limits<double>::quiet_NaN();
 };
 
@@ -69,35 +83,47 @@ struct ManoeuvreTally {
 };
 std::vector<ManoeuvreTally> TallyManoeuvres(const std::vector<Manoeuvre>& manoeuvres, int boatCount);
 
-// The metres lost over [t - 10 s, regain], as defined above, from any
-// source of positions (metres east and north) and speeds (metres per
-// second): shared with the race generator so that its truth means the same.
+// The stretches a loss is read from, in seconds from the gun; empty when
+// the neighbours leave too little of either.
+struct LossWindows {
+  double beforeFrom = 0, beforeTo = 0;
+  double afterFrom = 0, afterTo = 0;
+  bool valid() const {
+    return beforeTo - beforeFrom >= kLossMinWindowSeconds && afterTo - afterFrom >= kLossMinWindowSeconds;
+  }
+};
+
+// The figures of one manoeuvre that the speed gives, from any source of
+// positions (metres east and north) and speeds (metres per second): shared
+// with the race generator so that its truth means the same.
 struct LossMeasure {
-  double speedBefore = 0;  // metres per second
-  double vmgBefore = 0;    // metres per second towards (or away from) the wind
+  double speedBefore = 0;  // metres per second over the stretch before
   double regainTime = 0;   // absolute seconds; the limit when not regained
   bool regained = false;
-  double metresLost = 0;
   double lowestSpeed = 0;  // metres per second
+  LossWindows windows;
 };
+
+// Chooses the stretches around the manoeuvre at t between the previous and
+// the next manoeuvre, rounding or start (seconds; +-infinity when none).
 template <typename PositionFn, typename SpeedFn>
-bool measureLoss(double t, ManoeuvreKind kind, double windDir, PositionFn position, SpeedFn speed,
-                 LossMeasure& out) {
-  const double a = windDir * 3.14159265358979323846 / 180;
-  const double sign = kind == ManoeuvreKind::Tack ? 1.0 : -1.0;
-  const double ux = std::sin(a) * sign;
-  const double uy = std::cos(a) * sign;
-  const double from = t - kLossLeadSeconds;
+bool chooseLossWindows(double t, double previous, double next, PositionFn position, SpeedFn speed,
+                       LossMeasure& out) {
+  LossWindows& w = out.windows;
+  w.beforeTo = t - kLossLeadSeconds;
+  w.beforeFrom = std::max(w.beforeTo - kLossWindowSeconds, std::ceil(previous + kSettleSeconds));
+  if (w.beforeTo - w.beforeFrom < kLossMinWindowSeconds) {
+    w.beforeFrom = w.beforeTo - kLossMinWindowSeconds;  // for the speed only
+  }
   double x0, y0, x1, y1;
-  if (!position(from - kVmgBeforeSeconds, x0, y0) || !position(from, x1, y1)) {
+  if (!position(w.beforeFrom, x0, y0) || !position(w.beforeTo, x1, y1)) {
     return false;
   }
-  out.speedBefore = std::hypot(x1 - x0, y1 - y0) / kVmgBeforeSeconds;
-  out.vmgBefore = ((x1 - x0) * ux + (y1 - y0) * uy) / kVmgBeforeSeconds;
+  out.speedBefore = std::hypot(x1 - x0, y1 - y0) / (w.beforeTo - w.beforeFrom);
   out.lowestSpeed = out.speedBefore;
   out.regained = false;
   out.regainTime = t + kRegainLimitSeconds;
-  for (double s = from; s <= t + kRegainLimitSeconds; s += 1) {
+  for (double s = w.beforeTo; s <= t + kRegainLimitSeconds; s += 1) {
     double v;
     if (!speed(s, v)) {
       return false;
@@ -109,12 +135,51 @@ bool measureLoss(double t, ManoeuvreKind kind, double windDir, PositionFn positi
       break;
     }
   }
-  double x2, y2;
-  if (!position(out.regainTime, x2, y2)) {
+  w.afterFrom = std::max(out.regainTime, t + kRegainMinSeconds);
+  w.afterTo = std::min(w.afterFrom + kLossWindowSeconds, std::floor(next - kTurnInSeconds));
+  if (previous + kSettleSeconds > w.beforeTo - kLossMinWindowSeconds) {
+    w.beforeFrom = w.beforeTo;  // too close behind the previous one
+  }
+  return true;
+}
+
+// A point of a track in metres east and north, seconds from the gun.
+struct TrackPoint {
+  double t = 0, x = 0, y = 0;
+};
+
+// The metres lost over the windows' gap: the mean of the velocities made
+// good of straight lines fitted to the points of each window, times the
+// gap, less the distance made between the lines' ends. Positions whose
+// error wanders with a correlation time of noiseSeconds are weighted for it
+// (generalised least squares); 0 fits exact positions. NaN when a window
+// holds fewer than two points.
+double lossBetweenLines(const std::vector<TrackPoint>& points, const LossWindows& windows, ManoeuvreKind kind,
+                        double windDir, double noiseSeconds);
+
+// The loss of a manoeuvre on an exact track, sampled once a second.
+template <typename PositionFn, typename SpeedFn>
+bool measureLoss(double t, ManoeuvreKind kind, double windDir, double previous, double next,
+                 PositionFn position, SpeedFn speed, LossMeasure& measure, double& metresLost) {
+  metresLost = std::numeric_limits<double>::quiet_NaN();
+  if (!chooseLossWindows(t, previous, next, position, speed, measure)) {
     return false;
   }
-  const double made = (x2 - x1) * ux + (y2 - y1) * uy;
-  out.metresLost = out.vmgBefore * (out.regainTime - from) - made;
+  if (!measure.windows.valid()) {
+    return true;
+  }
+  std::vector<TrackPoint> points;
+  for (double s = measure.windows.beforeFrom; s <= measure.windows.afterTo; s += 1) {
+    TrackPoint p{s, 0, 0};
+    if (s > measure.windows.beforeTo && s < measure.windows.afterFrom) {
+      continue;
+    }
+    if (!position(s, p.x, p.y)) {
+      return false;
+    }
+    points.push_back(p);
+  }
+  metresLost = lossBetweenLines(points, measure.windows, kind, windDir, 0);
   return true;
 }
 

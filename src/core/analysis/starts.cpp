@@ -38,6 +38,67 @@ LinePlace placeOf(const StartLine& line, double x, double y) {
   return {px * line.courseX + py * line.courseY, length2 > 0 ? (px * dx + py * dy) / length2 : 0.5};
 }
 
+// A fix this far off the cleaned track is a spike it left out.
+constexpr double kSpikeMetres = 25;
+
+// Where the boat was at the gun, in local metres: between the fixes either
+// side, along a cubic whose velocity at each of them is fitted from its
+// neighbours, so that a boat turning or speeding up between fixes seconds
+// apart is followed; the straight line between them where a neighbour is
+// missing.
+bool gunPosition(const Boat& boat, const TrackGrid& grid, GeoPoint origin, double cosCentreLat, double& x,
+                 double& y) {
+  if (!grid.position(0, x, y)) {
+    return false;
+  }
+  struct Point {
+    double t, x, y;
+  };
+  std::vector<Point> near;  // up to two kept fixes either side of the gun
+  const auto after = std::upper_bound(boat.fixes.begin(), boat.fixes.end(), 0.0,
+                                      [](double t, const Fix& f) { return t < f.time; });
+  auto keep = [&](const Fix& f, Point& p) {
+    p.t = f.time;
+    TrackGrid::toLocal({f.lat, f.lon}, origin, cosCentreLat, p.x, p.y);
+    double gx, gy;
+    return grid.position(p.t, gx, gy) && std::hypot(gx - p.x, gy - p.y) <= kSpikeMetres;
+  };
+  std::vector<Point> before;
+  for (auto it = after; it != boat.fixes.begin() && before.size() < 2;) {
+    --it;
+    Point p;
+    if (keep(*it, p) && (before.empty() || p.t < before.back().t)) {
+      before.push_back(p);
+    }
+  }
+  std::vector<Point> later;
+  for (auto it = after; it != boat.fixes.end() && later.size() < 2; ++it) {
+    Point p;
+    if (keep(*it, p) && (later.empty() || p.t > later.back().t)) {
+      later.push_back(p);
+    }
+  }
+  if (before.size() < 2 || later.size() < 2) {
+    return true;
+  }
+  const Point& p0 = before[1];
+  const Point& p1 = before[0];
+  const Point& p2 = later[0];
+  const Point& p3 = later[1];
+  const double h = p2.t - p1.t;
+  if (h <= 0 || p3.t - p0.t > 4 * std::max(1.0, grid.logInterval())) {
+    return true;
+  }
+  const double v1x = (p2.x - p0.x) / (p2.t - p0.t), v1y = (p2.y - p0.y) / (p2.t - p0.t);
+  const double v2x = (p3.x - p1.x) / (p3.t - p1.t), v2y = (p3.y - p1.y) / (p3.t - p1.t);
+  const double s = -p1.t / h;
+  const double h00 = 2 * s * s * s - 3 * s * s + 1, h10 = s * s * s - 2 * s * s + s;
+  const double h01 = -2 * s * s * s + 3 * s * s, h11 = s * s * s - s * s;
+  x = h00 * p1.x + h10 * h * v1x + h01 * p2.x + h11 * h * v2x;
+  y = h00 * p1.y + h10 * h * v1y + h01 * p2.y + h11 * h * v2y;
+  return true;
+}
+
 }  // namespace
 
 std::optional<StartLine> raceStartLine(const Race& race, const CourseResults& results, double cosCentreLat) {
@@ -181,7 +242,12 @@ std::vector<BoatStart> AnalyseStarts(const Race& race, const CourseResults& resu
   starts.reserve(race.boats.size());
   for (int b = 0; b < race.BoatCount(); ++b) {
     const TrackGrid grid(race.boats[b], line->origin, cosCentreLat, -60, startSearchEnd(results, b));
-    starts.push_back(analyseStart(*line, grid, results, b));
+    BoatStart start = analyseStart(*line, grid, results, b);
+    double x, y;
+    if (gunPosition(race.boats[b], grid, line->origin, cosCentreLat, x, y)) {
+      start.gunLineMetres = lineDistanceMetres(*line, x, y);
+    }
+    starts.push_back(start);
   }
   return starts;
 }
