@@ -1,8 +1,6 @@
 #include "app/controls.h"
 
 #include <QAbstractButton>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -10,7 +8,6 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTextDocument>
-#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -82,15 +79,6 @@ QFont windowFont(QFont font, int logicalDpi) {
   const double dpi = logicalDpi > 0 ? logicalDpi : 96.0;
   font.setPointSize(static_cast<int>(std::nearbyint(864.0 / dpi)));
   return font;
-}
-
-void letEventsRunFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < ms) {
-    QThread::msleep(static_cast<unsigned long>(std::min<qint64>(100, ms - timer.elapsed())));
-    QCoreApplication::processEvents();
-  }
 }
 
 MessageSink messageBoxSink(QWidget* parent) {

@@ -42,9 +42,6 @@ QTimer* makeTimer(const char* name, int intervalMs, QObject* parent);
 // The window's font: 9 points at 96 pixels per inch.
 QFont windowFont(QFont font, int logicalDpi);
 
-// Sleeps in steps of 100 ms, letting window events run after each.
-void letEventsRunFor(int ms);
-
 // How messages and Yes/No questions reach the user; tests replace them.
 using MessageSink = std::function<void(const QString& caption, const QString& text, bool error)>;
 using QuestionSink = std::function<bool(const QString& caption, const QString& text)>;

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 
 #include <cstddef>
@@ -91,14 +92,15 @@ int main(int argc, char** argv) {
       QDir(folders.folder(QStringLiteral("raceadmin"))).filePath(QStringLiteral("cover.jpg"));
 
   QScreen* screen = QGuiApplication::primaryScreen();
-  auto* splash = new velaro::SplashForm(QFileInfo(cover).isFile() ? cover : QString());
+  // The splash closes itself (and is deleted) when it loses activation, also
+  // during the first load: it is only ever reached through this pointer.
+  QPointer<velaro::SplashForm> splash = new velaro::SplashForm(QFileInfo(cover).isFile() ? cover : QString());
   splash->setCloseOnDeactivate(false);
   splash->arrange(screen ? screen->size() : QSize(1280, 800));
   splash->show();
   splash->hide();
   splash->repaint();
   splash->show();
-  QApplication::processEvents();
   if (!splash->coverError().isEmpty()) {
     QMessageBox::critical(nullptr, QStringLiteral("Velaro"), splash->coverError());
   }
@@ -135,18 +137,24 @@ int main(int argc, char** argv) {
       std::fflush(stderr);
     });
   }
-  // Logs to make a race of keep the window open without a race to show first.
-  if (!window.startUp() && logs.isEmpty()) {
-    if (splash) {
-      splash->close();
-    }
-    return 1;
-  }
-  window.show();
-  window.raise();
-  window.activateWindow();
-  if (!logs.isEmpty()) {
-    window.openLogsAsRace(logs);
-  }
+  // The window shows once the first load has ended. Logs to make a race of
+  // keep it open without a race to show first.
+  QObject::connect(&window, &velaro::MainWindow::startUpFinished, &window,
+                   [&window, &splash, logs](bool goOn) {
+                     if (!goOn && logs.isEmpty()) {
+                       if (splash) {
+                         splash->close();
+                       }
+                       QCoreApplication::exit(1);
+                       return;
+                     }
+                     window.show();
+                     window.raise();
+                     window.activateWindow();
+                     if (!logs.isEmpty()) {
+                       window.openLogsAsRace(logs);
+                     }
+                   });
+  window.startUp();
   return app.exec();
 }

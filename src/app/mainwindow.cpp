@@ -11,13 +11,13 @@
 #include "app/mapview.h"
 #include "app/overviewpanel.h"
 #include "app/platform.h"
+#include "app/raceloadjob.h"
 #include "app/scoreboard.h"
 #include "app/stopwatchwidget.h"
 #include "app/timebarwidget.h"
 #include "app/videoexport.h"
 #include "app/windgraphpanel.h"
 #include "app/windowlayout.h"
-#include "app/windowload.h"
 #include "app/windowpanels.h"
 #include "core/replay/lightflasher.h"
 #include "core/scene/scenestate.h"
@@ -28,6 +28,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QShortcut>
+
+#include <algorithm>
+#include <utility>
 
 namespace velaro {
 
@@ -69,6 +72,10 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
       {&m_clock, m_frameTimer, m_secondTimer, &m_replayScreen, m_mapInteraction, m_pages, &m_selection,
        &m_folders, [this] { return mapWidth(); }},
       m_platform, this);
+  m_loadJob = new RaceLoadJob(this);
+  m_loadPause.setSingleShot(true);
+  m_loadPause.setObjectName(QStringLiteral("loadPauseTimer"));
+  connect(&m_loadPause, &QTimer::timeout, this, [this] { endLoad(true); });
   connectPanels();
   auto* openLogs = new QShortcut(QKeySequence::Open, this);
   openLogs->setObjectName(QStringLiteral("openLogsShortcut"));
@@ -80,6 +87,22 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::connectPanels() {
   RaceControlPanel* controls = m_panels.controls;
+  connect(m_loadJob, &RaceLoadJob::finished, this, &MainWindow::onLoadFinished);
+  connect(m_loadJob, &RaceLoadJob::beepRequested, this, [this] { m_platform.beep(); });
+  connect(m_loadJob, &RaceLoadJob::titlesRead, this,
+          [this](const QString& caption, const QString& subcaption) {
+            if (m_splashFollowsLoad && m_splash) {
+              m_splash->setTitles(caption, subcaption);
+            }
+          });
+  connect(m_loadJob, &RaceLoadJob::progress, this, [this](int k, int count, const QString& fileName) {
+    if (m_splashFollowsLoad && m_splash) {
+      m_splash->showProgress(fileName, k, count);
+    }
+  });
+  connect(this, &MainWindow::loadingChanged, m_panels.controls, &RaceControlPanel::setLoading);
+  connect(this, &MainWindow::loadingChanged, m_replay, &ReplayDriver::setLoading);
+  connect(m_panels.controls, &RaceControlPanel::refused, this, [this] { m_platform.beep(); });
   connect(m_panels.overview, &OverviewPanel::helpClicked, this,
           [this](const QString& page) { m_documents.openHelp(m_language, page); });
   m_panels.hints->follow(m_panels.overview, m_panels.controls, m_panels.windGraph);
@@ -121,7 +144,7 @@ void MainWindow::connectPanels() {
   connect(m_panels.timeBar, &TimeBarWidget::previewEnded, this, &MainWindow::endHovers);
   connect(controls, &RaceControlPanel::autoTraceClicked, replay, &ReplayDriver::onAutoTraceClicked);
   connect(replay, &ReplayDriver::viewSwitched, this, &MainWindow::updateSceneOptions);
-  connect(replay, &ReplayDriver::nextRaceSelected, this, &MainWindow::LoadRace);
+  connect(replay, &ReplayDriver::nextRaceSelected, this, [this] { LoadRace(); });
 
   connect(m_pages, &PageSwitcher::pageChanged, m_mapInteraction, &MapInteraction::setPage);
   connect(m_pages, &PageSwitcher::pageChanged, m_boatListHover, &BoatListHover::setPage);
@@ -138,7 +161,7 @@ void MainWindow::connectPanels() {
   connect(m_lightTimer, &QTimer::timeout, replay, &ReplayDriver::onLightTick);
 }
 
-bool MainWindow::startUp() {
+void MainWindow::startUp() {
   m_documents.useDefaultDocumentsFolder();
   m_panels.controls->setAutoNext(true);
 
@@ -153,12 +176,13 @@ bool MainWindow::startUp() {
     m_panels.controls->setChosenRace(m_selection.CurrentRace - 1);
   }
 
-  const bool loaded = LoadRace();
-  m_panels.controls->setSeaBrightness(100);
-  m_panels.controls->setAutoBrightness(true);
-  // A race without a single boat at start-up ends the program; a race file
-  // that failed to read leaves the window open with the selector usable.
-  return loaded || m_haveRace || !m_lastLoadHadNoBoats;
+  LoadRace([this](bool loaded) {
+    m_panels.controls->setSeaBrightness(100);
+    m_panels.controls->setAutoBrightness(true);
+    // A race without a single boat at start-up ends the program; a race file
+    // that failed to read leaves the window open with the selector usable.
+    emit startUpFinished(loaded || m_haveRace || !m_lastLoadHadNoBoats);
+  });
 }
 
 void MainWindow::setLanguage(Language language) {
@@ -179,42 +203,47 @@ void MainWindow::showMessage(const QString& caption, const QString& text, bool e
   }
 }
 
-bool MainWindow::LoadRace() {
-  // A load lets pending events run; a second request meanwhile is refused,
-  // and so is one while a video is written from the race on screen.
+bool MainWindow::LoadRace(LoadDone done) {
+  // One load at a time, and none while a video is written from the race on
+  // screen: a second request meanwhile is refused.
   if (m_loading || m_exportingVideo) {
     m_platform.beep();
     return false;
   }
   m_loading = true;
+  m_afterLoad = std::move(done);
   m_mapInteraction->setActive(false);
   m_lastLoadHadNoBoats = false;
-  const QString raceName = QFileInfo(m_selection.SelectedRacePath).fileName();
-  QElapsedTimer loadTimer;
-  loadTimer.start();
+  m_loadingRaceName = QFileInfo(m_selection.SelectedRacePath).fileName();
+  m_loadTimer.start();
   if (m_loadLog) {
-    m_loadLog(QStringLiteral("load %1: started").arg(raceName));
+    m_loadLog(QStringLiteral("load %1: started").arg(m_loadingRaceName));
   }
   m_frameTimer->stop();
   m_secondTimer->stop();
   m_panels.hints->hideHint();
   m_platform.beep();
-  QCoreApplication::processEvents();
+  setCursor(Qt::BusyCursor);
+  emit loadingChanged(true);
 
   LoadOptions options;
   options.previous = m_haveRace ? m_loaded.race.carryOver() : RaceCarryOver{};
   options.coverShown = m_coverShown;
-  options.mapArea = QSize(mapWidth(), mapHeight());
+  options.mapArea = QSize(std::max(1, mapWidth()), std::max(1, mapHeight()));
   // The splash follows only the first load.
-  LoadResult load = loadInWindow(m_selection.SelectedRacePath, selectedRaceFolders(), options, m_platform,
-                                 m_firstLoadDone ? nullptr : m_splash);
+  m_splashFollowsLoad = !m_firstLoadDone && m_splash;
+  m_loadJob->start(m_selection.SelectedRacePath, selectedRaceFolders(), options);
+  return true;
+}
 
-  bool replaced = false;
+void MainWindow::onLoadFinished() {
+  LoadResult load = m_loadJob->takeResult();
+  const QString& raceName = m_loadingRaceName;
   if (m_loadLog) {
     m_loadLog(load.loaded ? QStringLiteral("load %1: done, %2 boats, %3 ms")
                                 .arg(raceName)
                                 .arg(load.loaded->race.BoatCount())
-                                .arg(loadTimer.elapsed())
+                                .arg(m_loadTimer.elapsed())
                           : QStringLiteral("load %1: failed: %2")
                                 .arg(raceName, load.error ? load.error->toString()
                                                           : QStringLiteral("GPS file not exists.")));
@@ -227,29 +256,47 @@ bool MainWindow::LoadRace() {
     showMessage(
         QStringLiteral("GPS file not exists.") + (ignored ? QStringLiteral("\n\n") + *ignored : QString()),
         false);
-  } else {
-    m_loaded = std::move(*load.loaded);
-    m_haveRace = m_firstLoadDone = replaced = true;
-    applyRaceToPanels();
-    m_replayScreen.showFrame(m_clock.SceneTime());
-    letEventsRunFor(m_loadWaitMs);
-    if (const auto ignored = IgnoredRecordsMessage::text(raceName, load.ignored)) {
+  }
+  if (!load.loaded) {
+    endLoad(false);
+    return;
+  }
+  m_loaded = std::move(*load.loaded);
+  m_haveRace = m_firstLoadDone = true;
+  applyRaceToPanels();
+  m_replayScreen.showFrame(m_clock.SceneTime());
+  // The first frame stands a moment before the replay starts.
+  m_loadPause.start(m_loadWaitMs);
+  m_loadPauseIgnored = std::move(load.ignored);
+}
+
+void MainWindow::endLoad(bool replaced) {
+  if (replaced) {
+    if (const auto ignored = IgnoredRecordsMessage::text(m_loadingRaceName, m_loadPauseIgnored)) {
       showMessage(*ignored, false);
     }
+    m_loadPauseIgnored.clear();
   }
-  if (m_splash && !m_splash->isHidden()) {
+  if (m_splashFollowsLoad && m_splash && !m_splash->isHidden()) {
     m_splash->fadeOut();
   }
+  m_splashFollowsLoad = false;
   m_loading = false;
+  unsetCursor();
   m_mapInteraction->setActive(m_haveRace);
-  if (m_haveRace) {
-    // The one-second tick starts the replay; a failed load resumes the race on screen.
+  if (replaced) {
+    // The one-second tick starts the replay.
     m_clock.rewindToStart();
-    if (replaced || m_clock.timersRunning()) {
-      m_secondTimer->start(ReplayClock::kSecondIntervalMs);
-    }
+    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
+  } else if (m_haveRace && m_clock.timersRunning()) {
+    // The race on screen goes on from where it was.
+    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
   }
-  return replaced;
+  emit loadingChanged(false);
+  if (LoadDone done = std::exchange(m_afterLoad, nullptr)) {
+    done(replaced);
+  }
+  emit loadFinished(replaced);
 }
 
 void MainWindow::applyRaceToPanels() {
@@ -317,6 +364,10 @@ void MainWindow::onRaceChosen(int index) {
 }
 
 void MainWindow::onShowClicked() {
+  if (m_loading) {
+    m_platform.beep();
+    return;
+  }
   const QString text = m_panels.controls->chosenRaceText();
   if (m_haveRace && m_selection.isSelected(text)) {
     showMessage(QStringLiteral("Already shown."), false);
@@ -325,11 +376,17 @@ void MainWindow::onShowClicked() {
   const RaceSelection previous = m_selection;
   m_selection.selectNamed(m_folders, text, m_panels.controls->chosenRace());
   m_platform.beep();
-  if (!LoadRace() && m_haveRace) {
-    // The race on screen stays; so do its path and catalogue position.
-    m_selection.SelectedRacePath = previous.SelectedRacePath;
-    m_selection.selectedFolders = previous.selectedFolders;
-    m_selection.CurrentRace = previous.CurrentRace;
+  // The race on screen stays when the new one does not load; so do its path
+  // and catalogue position.
+  auto keepPrevious = [this, previous](bool replaced) {
+    if (!replaced && m_haveRace) {
+      m_selection.SelectedRacePath = previous.SelectedRacePath;
+      m_selection.selectedFolders = previous.selectedFolders;
+      m_selection.CurrentRace = previous.CurrentRace;
+    }
+  };
+  if (!LoadRace(keepPrevious)) {
+    keepPrevious(false);
   }
 }
 
@@ -383,18 +440,22 @@ void MainWindow::showNewRace(const QString& raceFileName, const QString& summary
     m_panels.controls->checkTrackPage();
     choosePage(Page::Track);
   }
-  const bool shown = LoadRace();
-  if (!shown && m_haveRace) {
-    m_selection.SelectedRacePath = previous.SelectedRacePath;
-    m_selection.selectedFolders = previous.selectedFolders;
-    m_selection.CurrentRace = previous.CurrentRace;
-  }
-  m_selection.ChosenRaceIndex = m_selection.CurrentRace;
-  if (m_selection.CurrentRace > 0) {
-    m_panels.controls->setChosenRace(m_selection.CurrentRace - 1);
-  }
-  if (shown) {
-    showMessage(tr("New race"), summary, false);
+  auto shown = [this, previous, summary](bool replaced) {
+    if (!replaced && m_haveRace) {
+      m_selection.SelectedRacePath = previous.SelectedRacePath;
+      m_selection.selectedFolders = previous.selectedFolders;
+      m_selection.CurrentRace = previous.CurrentRace;
+    }
+    m_selection.ChosenRaceIndex = m_selection.CurrentRace;
+    if (m_selection.CurrentRace > 0) {
+      m_panels.controls->setChosenRace(m_selection.CurrentRace - 1);
+    }
+    if (replaced) {
+      showMessage(tr("New race"), summary, false);
+    }
+  };
+  if (!LoadRace(shown)) {
+    shown(false);
   }
 }
 
@@ -414,7 +475,7 @@ void MainWindow::highlightBoat(int boat) {
 }
 
 void MainWindow::exportVideo() {
-  if (!m_haveRace || m_exportingVideo) {
+  if (!m_haveRace || m_exportingVideo || m_loading) {
     return;
   }
   m_exportingVideo = true;
@@ -461,7 +522,7 @@ void MainWindow::reportError(const std::optional<QString>& error) {
 }
 
 void MainWindow::exportKml(Qt::MouseButton button) {
-  if (!m_haveRace) {
+  if (!m_haveRace || m_loading) {
     return;
   }
   const bool presentScene = button == Qt::RightButton;

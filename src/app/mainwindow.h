@@ -15,6 +15,7 @@
 #include "core/racefolders.h"
 #include "core/replay/replayclock.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -25,6 +26,7 @@ class BoatListHover;
 class LogsToRace;
 class MapInteraction;
 class Platform;
+class RaceLoadJob;
 
 // The main window: it owns the race on screen, the replay clock and its
 // timers, runs a load and hands the result to the panels, and routes each
@@ -38,9 +40,9 @@ class MainWindow : public QWidget {
   ~MainWindow() override;
 
   // The start-up after the window exists: documents folder, language,
-  // catalogue, first race, first load. False when the program must end
-  // (no boat could be loaded at start-up).
-  bool startUp();
+  // catalogue, first race, first load. startUpFinished tells when the first
+  // load has ended whether the program goes on.
+  void startUp();
 
   // The races folder that races made from logs go to, listed in the race
   // selector after the races folder's own; set before startUp. Unset, the
@@ -55,9 +57,13 @@ class MainWindow : public QWidget {
   void chooseLogsAsRace();
   bool isMakingRace() const;
 
-  // Loads SelectedRacePath; the race on screen is replaced only when the new
-  // race loaded completely. False when nothing was replaced.
-  bool LoadRace();
+  // Starts the load of SelectedRacePath on a worker; the race on screen is
+  // replaced only when the new race loaded completely. done (and then
+  // loadFinished) is told whether it was replaced, after the first frame's
+  // pause. False when the load was refused (another load, or a video, in
+  // hand); done is then not called.
+  using LoadDone = std::function<void(bool replaced)>;
+  bool LoadRace(LoadDone done = {});
 
   // Lays the panels out for the present client size.
   void ArrangeWindow();
@@ -89,10 +95,19 @@ class MainWindow : public QWidget {
   const ReplayClock& clock() const { return m_clock; }
   const SceneRenderer& scene() const { return m_replayScreen.scene(); }
   // The pause the load makes before the replay starts (1 s; tests shorten it).
+  // The load counts as running until the pause is over.
   void setLoadWaitMs(int ms) { m_loadWaitMs = ms; }
   // 1 on the Track page, 2 on the Graph and Table pages.
   int page() const { return m_pages->page(); }
 
+ signals:
+  // The first load ended: false when the program must end (no boat could be
+  // loaded at start-up).
+  void startUpFinished(bool goOn);
+  void loadingChanged(bool loading);
+  void loadFinished(bool replaced);
+
+ public:
   // What the panels' signals do, public so that tests drive them.
   void onRaceChosen(int index);
   void onShowClicked();
@@ -142,6 +157,10 @@ class MainWindow : public QWidget {
   // loaded; the summary shown once it is on screen.
   void showNewRace(const QString& raceFileName, const QString& summary);
   void applyRaceToPanels();
+  void onLoadFinished();
+  // The load is over: the replay starts on the new race, or the race on
+  // screen goes on as it was.
+  void endLoad(bool replaced);
   void updateSceneOptions();
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();
@@ -163,6 +182,14 @@ class MainWindow : public QWidget {
   LoadLog m_loadLog;
 
   LoadedRace m_loaded;
+  RaceLoadJob* m_loadJob = nullptr;
+  LoadDone m_afterLoad;
+  QString m_loadingRaceName;
+  QElapsedTimer m_loadTimer;
+  // The first frame of a new race stands this long before the replay starts.
+  QTimer m_loadPause;
+  std::vector<IgnoredRecord> m_loadPauseIgnored;
+  bool m_splashFollowsLoad = false;
   bool m_haveRace = false;
   bool m_loading = false;
   // A video is being written from the race on screen: no other starts.

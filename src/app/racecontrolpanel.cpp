@@ -148,7 +148,11 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   connect(m_raceSelector, &QComboBox::activated, this, &RaceControlPanel::raceChosen);
   m_raceSelector->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(m_raceSelector, &QWidget::customContextMenuRequested, this, &RaceControlPanel::showSelectorMenu);
-  connect(m_showRaceButton, &QPushButton::clicked, this, &RaceControlPanel::showClicked);
+  connect(m_showRaceButton, &QPushButton::clicked, this, [this] {
+    if (!refusedWhileLoading()) {
+      emit showClicked();
+    }
+  });
   connect(m_exitButton, &QPushButton::clicked, this, &RaceControlPanel::exitClicked);
   connect(m_trackPageButton, &QRadioButton::clicked, this, [this] { choosePage(Page::Track); });
   connect(m_graphPageButton, &QRadioButton::clicked, this, [this] { choosePage(Page::Graph); });
@@ -156,7 +160,13 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   connect(m_northUpButton, &QRadioButton::toggled, this, &RaceControlPanel::orientationChanged);
   // Auto Trace's own signal switches the view and redraws it; its toggle is
   // no display change besides.
-  connect(m_autoTraceBox, &QCheckBox::clicked, this, &RaceControlPanel::autoTraceClicked);
+  connect(m_autoTraceBox, &QCheckBox::clicked, this, [this](bool checked) {
+    if (refusedWhileLoading()) {
+      m_autoTraceBox->setChecked(!checked);
+      return;
+    }
+    emit autoTraceClicked(checked);
+  });
   for (QCheckBox* box : {m_laylineBox, m_referenceLineBox, m_boatNamesBox, m_bigBoatsBox}) {
     connect(box, &QCheckBox::toggled, this, &RaceControlPanel::displayChanged);
   }
@@ -168,21 +178,35 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
   // The transport and the steps play the live scene and switch the view back
   // themselves; the box only shows it.
   connect(m_transportPanel, &TransportPanel::transportChosen, this, [this](Transport transport) {
+    if (refusedWhileLoading()) {
+      m_transportPanel->showTransport(m_shownTransport);
+      return;
+    }
     m_autoTraceBox->setChecked(true);
     emit transportChosen(transport);
   });
   connect(m_transportPanel, &TransportPanel::pressedButtonClicked, this, &RaceControlPanel::checkAutoTrace);
   connect(m_transportPanel, &TransportPanel::stepRequested, this, [this](int direction) {
+    if (refusedWhileLoading()) {
+      return;
+    }
     m_autoTraceBox->setChecked(true);
     emit stepRequested(direction);
   });
 
   connect(m_attachmentsButton, &QPushButton::clicked, this, &RaceControlPanel::onAttachmentsClicked);
   connect(m_attachmentList, &QListWidget::itemClicked, this, &RaceControlPanel::onAttachmentItemClicked);
-  connect(m_retouchButton, &QPushButton::clicked, this, &RaceControlPanel::retouchClicked);
+  connect(m_retouchButton, &QPushButton::clicked, this, [this] {
+    if (!refusedWhileLoading()) {
+      emit retouchClicked();
+    }
+  });
   m_retouchButton->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(m_retouchButton, &QWidget::customContextMenuRequested, this,
-          &RaceControlPanel::retouchRightClicked);
+  connect(m_retouchButton, &QWidget::customContextMenuRequested, this, [this] {
+    if (!refusedWhileLoading()) {
+      emit retouchRightClicked();
+    }
+  });
   connect(m_japaneseFlag, &QPushButton::clicked, this, [this] { emit languageChosen(Language::Japanese); });
   connect(m_englishFlag, &QPushButton::clicked, this, [this] { emit languageChosen(Language::English); });
   connect(m_hintsBox, &QCheckBox::toggled, this, &RaceControlPanel::hintsSwitched);
@@ -298,6 +322,7 @@ void RaceControlPanel::showRace(bool northUp, const QStringList& attachments, co
 }
 
 void RaceControlPanel::checkTrackPage() {
+  m_page = Page::Track;
   m_trackPageButton->setChecked(true);
   m_raceSelector->setEnabled(true);
   m_showRaceButton->setEnabled(true);
@@ -351,7 +376,19 @@ void RaceControlPanel::showSpeed(int position, const QString& text) {
 }
 
 void RaceControlPanel::showTransport(Transport transport) {
+  m_shownTransport = transport;
   m_transportPanel->showTransport(transport);
+}
+
+void RaceControlPanel::setLoading(bool loading) {
+  m_loading = loading;
+}
+
+bool RaceControlPanel::refusedWhileLoading() {
+  if (m_loading) {
+    emit refused();
+  }
+  return m_loading;
 }
 
 void RaceControlPanel::setAttachments(const QStringList& names) {
@@ -367,6 +404,13 @@ void RaceControlPanel::setLanguage(Language language) {
 }
 
 void RaceControlPanel::choosePage(Page page) {
+  if (refusedWhileLoading()) {
+    m_trackPageButton->setChecked(m_page == Page::Track);
+    m_graphPageButton->setChecked(m_page == Page::Graph);
+    m_tablePageButton->setChecked(m_page == Page::Table);
+    return;
+  }
+  m_page = page;
   // Another race is chosen on the Track page only: the graph and the table
   // belong to the race on screen.
   const bool canChooseRace = page == Page::Track;
@@ -407,7 +451,9 @@ bool RaceControlPanel::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
   }
   if (watched == m_googleEarthButton && event->type() == QEvent::MouseButtonPress) {
-    emit kmlExportRequested(static_cast<QMouseEvent*>(event)->button());
+    if (!refusedWhileLoading()) {
+      emit kmlExportRequested(static_cast<QMouseEvent*>(event)->button());
+    }
     return true;
   }
   if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {

@@ -101,6 +101,10 @@ class RaceControlPanel : public QWidget {
   QString speedText() const { return m_speedReadout->toPlainText(); }
 
   void showTransport(Transport transport);
+  // While a race loads, what would start something (SHOW, the pages, the
+  // transport and Auto Trace, Retouch, Google Earth) is refused: the control
+  // shows what it showed before and refused() is sent.
+  void setLoading(bool loading);
 
   // The attachments of the race on screen; the button is enabled when there
   // is at least one.
@@ -144,6 +148,8 @@ class RaceControlPanel : public QWidget {
   void hintsSwitched(bool on);
   // The pointer moves over the panel where no control is.
   void pointerOnEmptyPart();
+  // A control was used while a race loads.
+  void refused();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -152,6 +158,7 @@ class RaceControlPanel : public QWidget {
 
  private:
   void choosePage(Page page);
+  bool refusedWhileLoading();
   void showSelectorMenu(const QPoint& at);
   // Every replay button puts the view back on the boats, as a click on
   // "Auto Trace" would, before it does its own work.
@@ -177,6 +184,9 @@ class RaceControlPanel : public QWidget {
   QRadioButton* m_northUpButton = nullptr;
   QRadioButton* m_windUpButton = nullptr;
   QCheckBox* m_autoTraceBox = nullptr;
+  bool m_loading = false;
+  Page m_page = Page::Track;
+  Transport m_shownTransport = Transport::Forward;
   QCheckBox* m_laylineBox = nullptr;
   QCheckBox* m_referenceLineBox = nullptr;
   QCheckBox* m_boatNamesBox = nullptr;

@@ -34,6 +34,10 @@ bool ReplayDriver::backToLiveScene() {
 }
 
 void ReplayDriver::play(Transport transport) {
+  if (idle()) {
+    m_panels.controls->showTransport(m_replay.clock->transport());
+    return;
+  }
   const bool switched = backToLiveScene();
   m_replay.clock->press(transport);
   m_panels.controls->showTransport(transport);
@@ -50,7 +54,7 @@ void ReplayDriver::play(Transport transport) {
 }
 
 void ReplayDriver::step(int direction) {
-  if (!m_loaded) {
+  if (idle()) {
     return;
   }
   // A single step stops the replay where the step leaves it, in the live
@@ -73,7 +77,7 @@ void ReplayDriver::step(int direction) {
 void ReplayDriver::onAutoTraceClicked(bool checked) {
   m_platform.beep();
   m_platform.beep();
-  if (!m_loaded) {
+  if (idle()) {
     return;
   }
   MapViewState& view = m_replay.map->state();
@@ -89,6 +93,9 @@ void ReplayDriver::onAutoTraceClicked(bool checked) {
 }
 
 void ReplayDriver::onFrameTick() {
+  if (!m_loaded) {
+    return;
+  }
   RaceSelection& selection = *m_replay.selection;
   FrameTickInput input;
   input.Page = page();
@@ -118,6 +125,9 @@ void ReplayDriver::onFrameTick() {
 }
 
 void ReplayDriver::onSecondTick() {
+  if (!m_loaded) {
+    return;
+  }
   const SecondOutcome out = m_replay.clock->secondTick(page(), m_replay.screen->scene().boatMotions());
   if (!out.ran) {
     return;
@@ -136,6 +146,9 @@ void ReplayDriver::onLightTick() {
 }
 
 void ReplayDriver::timeBarJump(double t) {
+  if (idle()) {
+    return;
+  }
   const MapViewState& view = m_replay.map->state();
   const JumpOutcome o = m_replay.clock->timeBarClick(t, page(), view.isWholeRace() ? 0 : 1);
   if (o.ran) {
@@ -153,6 +166,9 @@ void ReplayDriver::timeBarPreview(double t) {
 }
 
 void ReplayDriver::rewindToStart() {
+  if (idle()) {
+    return;
+  }
   m_replay.clock->rewindToStart();
   redrawMap();
 }

@@ -60,6 +60,9 @@ class ReplayDriver : public QObject {
   // The race on screen (it must outlive the next call); none before the
   // first load completed.
   void setRace(const LoadedRace* loaded) { m_loaded = loaded; }
+  // While a race loads the transport, the steps, Auto Trace and the time
+  // bar's jumps do nothing; so they do with no race on screen.
+  void setLoading(bool loading) { m_loading = loading; }
   // The language of the time bar's hint.
   void setLanguage(Language language) { m_language = language; }
 
@@ -103,6 +106,8 @@ class ReplayDriver : public QObject {
 
  private:
   int page() const;
+  // No race to drive, or one being replaced.
+  bool idle() const { return !m_loaded || m_loading; }
   // Leaves the whole-race view for the live scene; true when it did.
   bool backToLiveScene();
 
@@ -110,6 +115,7 @@ class ReplayDriver : public QObject {
   Replay m_replay;
   Platform& m_platform;
   const LoadedRace* m_loaded = nullptr;
+  bool m_loading = false;
   Language m_language = Language::EnglishFixed;
 };
 

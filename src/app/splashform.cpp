@@ -2,13 +2,11 @@
 
 #include "render/splashpicture.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QFont>
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
-#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -54,6 +52,16 @@ SplashForm::SplashForm(const QString& coverPath, QWidget* parent)
   setObjectName(QStringLiteral("SplashForm"));
   setWindowTitle(QStringLiteral("Velaro"));
   setAttribute(Qt::WA_DeleteOnClose);
+  m_fadeTimer.setObjectName(QStringLiteral("fadeTimer"));
+  m_fadeTimer.setInterval(10);
+  connect(&m_fadeTimer, &QTimer::timeout, this, [this] {
+    if (m_alpha - 5 < 130) {
+      m_fadeTimer.stop();
+      setCloseOnDeactivate(true);
+      return;
+    }
+    setAlpha(m_alpha - 5);
+  });
   setAutoFillBackground(true);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, kSplashBlue);
@@ -139,12 +147,12 @@ void SplashForm::showProgress(const QString& fileName, int k, int count) {
     p.fillRect(0, 0, filled, kProgressHeight, QColor(0, 0, 255));
   }
   m_progressBar->setPixmap(bar);
-  m_progressBar->repaint();
+  m_progressBar->update();
 }
 
 void SplashForm::setStatus(const QString& text) {
   m_statusLine->setPlainText(text);
-  m_statusLine->repaint();
+  m_statusLine->update();
 }
 
 void SplashForm::setAlpha(int alpha) {
@@ -154,26 +162,9 @@ void SplashForm::setAlpha(int alpha) {
 
 void SplashForm::fadeOut() {
   setStatus(QString());
-  // From alpha 250 down to 130 in steps of 5, letting events run between.
-  for (int alpha = 250; alpha >= 130; alpha -= 5) {
-    setAlpha(alpha);
-    QCoreApplication::processEvents();
-    QThread::msleep(10);
-  }
-  setCloseOnDeactivate(true);
-}
-
-void SplashForm::followLoad(QPointer<SplashForm> splash, LoadCallbacks& callbacks) {
-  callbacks.raceFileRead = [splash](const Race& race) {
-    if (splash) {
-      splash->setTitles(race.RaceCaption, race.RaceSubcaption);
-    }
-  };
-  callbacks.progress = [splash](int k, int count, const QString& fileName) {
-    if (splash) {
-      splash->showProgress(fileName, k, count);
-    }
-  };
+  // From alpha 250 down to 130 in steps of 5.
+  setAlpha(250);
+  m_fadeTimer.start();
 }
 
 void SplashForm::changeEvent(QEvent* event) {

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "core/loadpipeline.h"
-
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 namespace velaro {
@@ -36,12 +35,10 @@ class SplashForm : public QWidget {
   // Closes on the next loss of activation once the first load is done.
   void setCloseOnDeactivate(bool on) { m_closeOnDeactivate = on; }
   // The end of a load: clears the status line and fades to half
-  // transparency, letting events run; from then on it closes when it loses
+  // transparency in steps of 10 ms; from then on it closes when it loses
   // activation.
   void fadeOut();
-
-  // Lets the splash show the titles and progress of a load while it lives.
-  static void followLoad(QPointer<SplashForm> splash, LoadCallbacks& callbacks);
+  bool isFading() const { return m_fadeTimer.isActive(); }
 
  protected:
   void changeEvent(QEvent* event) override;
@@ -59,6 +56,7 @@ class SplashForm : public QWidget {
   bool m_closeOnDeactivate = true;
   int m_alpha = 255;
   QString m_coverError;
+  QTimer m_fadeTimer;
 };
 
 }  // namespace velaro

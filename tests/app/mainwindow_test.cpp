@@ -9,6 +9,7 @@
 #include "fakeplatform.h"
 #include "languageonscreen.h"
 #include "support/gpxmaker.h"
+#include "windowwait.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -119,13 +120,13 @@ class MainWindowTest : public ::testing::Test {
 
 TEST_F(MainWindowTest, StartUpListsCatalogueAndLoadsTheFirstRace) {
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   EXPECT_EQ(w->raceFiles(), QStringList({"alpha.txt", "bravo.txt", "broken.txt", "empty.txt"}));
   EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("raceSelector"))->count(), 4);
   EXPECT_EQ(w->currentRace(), 1);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
   EXPECT_EQ(m_platform.guns, 1);
-  EXPECT_TRUE(m_messages.empty());
+  EXPECT_TRUE(m_messages.empty()) << (m_messages.empty() ? QString() : m_messages[0].text).toStdString();
   EXPECT_TRUE(w->findChild<QPushButton*>(QStringLiteral("attachmentsButton"))->isEnabled());
 }
 
@@ -144,21 +145,21 @@ TEST_F(MainWindowTest, ACoverPictureKeepsDefaultTitlesAwayAfterTheSplashCloses) 
   auto w = std::make_unique<MainWindow>(RaceFolders(m_dir.path()), m_platform, splash);
   w->setLoadWaitMs(0);
   w->resize(1280, 800);
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   EXPECT_TRUE(w->race().RaceCaption.isEmpty());
   delete splash.data();
   choose(*w, QStringLiteral("alpha.txt"));
-  w->onShowClicked();
+  showAndWait(*w);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
   choose(*w, QStringLiteral("plain.txt"));
-  w->onShowClicked();
+  showAndWait(*w);
   EXPECT_TRUE(w->race().RaceCaption.isEmpty()) << w->race().RaceCaption.toStdString();
 }
 
 TEST_F(MainWindowTest, RaceFileStPicksTheFirstRace) {
   write(QStringLiteral("raceadmin/racefile.st"), "BRAVO.TXT\r\n");
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   EXPECT_EQ(w->currentRace(), 2);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Bravo Cup"));
   EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("raceSelector"))->currentText(),
@@ -167,9 +168,9 @@ TEST_F(MainWindowTest, RaceFileStPicksTheFirstRace) {
 
 TEST_F(MainWindowTest, ShowingTheRaceOnScreenAgainIsRefused) {
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   choose(*w, QStringLiteral("alpha.txt"));
-  w->onShowClicked();
+  showAndWait(*w);
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_EQ(m_messages[0].text, QStringLiteral("Already shown."));
   EXPECT_EQ(m_messages[0].caption, QStringLiteral("Velaro"));
@@ -177,25 +178,25 @@ TEST_F(MainWindowTest, ShowingTheRaceOnScreenAgainIsRefused) {
 
 TEST_F(MainWindowTest, ShowLoadsOtherRacesInTurnAndCarriesSettingsOver) {
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   choose(*w, QStringLiteral("bravo.txt"));
-  w->onShowClicked();
+  showAndWait(*w);
   EXPECT_TRUE(m_messages.empty());
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Bravo Cup"));
   EXPECT_EQ(w->currentRace(), 2);
   EXPECT_EQ(w->race().MagVariation, -7);  // bravo.txt has no MG
   EXPECT_GE(m_platform.beeps, 1);
   choose(*w, QStringLiteral("alpha.txt"));
-  w->onShowClicked();
+  showAndWait(*w);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
   EXPECT_EQ(w->currentRace(), 1);
 }
 
 TEST_F(MainWindowTest, ABrokenRaceFileLeavesTheRaceOnScreen) {
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   choose(*w, QStringLiteral("broken.txt"));
-  w->onShowClicked();
+  showAndWait(*w);
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_TRUE(m_messages[0].error);
   EXPECT_TRUE(m_messages[0].text.contains(QStringLiteral("broken.txt, line 3")));
@@ -205,7 +206,7 @@ TEST_F(MainWindowTest, ABrokenRaceFileLeavesTheRaceOnScreen) {
 
   // A race without boats shows the message and keeps the race on screen too.
   choose(*w, QStringLiteral("empty.txt"));
-  w->onShowClicked();
+  showAndWait(*w);
   ASSERT_EQ(m_messages.size(), 2u);
   EXPECT_EQ(m_messages[1].text,
             QStringLiteral("GPS file not exists.\n\nThese records of empty.txt were not "
@@ -226,7 +227,7 @@ TEST_F(MainWindowTest, BoatsLeftOutAreNamedOnceALoad) {
   write(QStringLiteral("raceadmin/crowded.txt"),
         "ST,2009/07/19 10:00:00\nFT,2009/07/19 11:00:00\nBN,folder.gpx,F\nBN,fifo.gpx,P\n" + boats);
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   EXPECT_EQ(w->race().BoatCount(), 81);
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_FALSE(m_messages[0].error);
@@ -240,7 +241,7 @@ TEST_F(MainWindowTest, BoatsLeftOutAreNamedOnceALoad) {
 TEST_F(MainWindowTest, NoBoatAtStartUpEndsTheProgram) {
   write(QStringLiteral("raceadmin/racefile.st"), "empty.txt\n");
   auto w = makeWindow();
-  EXPECT_FALSE(w->startUp());
+  EXPECT_FALSE(startUpAndWait(*w));
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_TRUE(m_messages[0].text.startsWith(QStringLiteral("GPS file not exists.\n")));
 }
@@ -248,23 +249,23 @@ TEST_F(MainWindowTest, NoBoatAtStartUpEndsTheProgram) {
 TEST_F(MainWindowTest, ABrokenFirstRaceKeepsTheWindowOpen) {
   write(QStringLiteral("raceadmin/racefile.st"), "broken.txt\n");
   auto w = makeWindow();
-  EXPECT_TRUE(w->startUp());
+  EXPECT_TRUE(startUpAndWait(*w));
   EXPECT_EQ(w->race().BoatCount(), 0);
   choose(*w, QStringLiteral("alpha.txt"));
-  w->onShowClicked();
+  showAndWait(*w);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
 }
 
 TEST_F(MainWindowTest, AttachmentsOpenDirectlyOrFromTheList) {
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   click(*w, "attachmentsButton");
   click(*w, "attachmentsButton");
   ASSERT_EQ(m_platform.opened.size(), 2);
   EXPECT_TRUE(m_platform.opened[0].toLocalFile().endsWith(QStringLiteral("attachment/one.pdf")));
 
   choose(*w, QStringLiteral("bravo.txt"));
-  w->onShowClicked();
+  showAndWait(*w);
   auto* list = w->findChild<QListWidget*>(QStringLiteral("attachmentList"));
   w->show();
   click(*w, "attachmentsButton");
@@ -301,7 +302,7 @@ TEST_F(MainWindowTest, AttachmentsOpenDirectlyOrFromTheList) {
 
 TEST_F(MainWindowTest, HelpPrefersTheLanguageOnScreen) {
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   click(*w, "helpButton");
   EXPECT_TRUE(m_platform.opened.isEmpty());
   // On an English screen with only the Japanese help present, it opens.
@@ -401,7 +402,7 @@ namespace {
 
 TEST_F(MainWindowTest, TheReplayPlaysAfterALoad) {
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   const double start = w->clock().SceneTime();
   EXPECT_EQ(start, w->race().TimeAxisStart);
   QElapsedTimer timer;
@@ -423,7 +424,7 @@ TEST_F(MainWindowTest, TheReplayPlaysAfterALoad) {
 // show stays in front of them.
 TEST_F(MainWindowTest, AHintStaysInFrontOfTheFlags) {
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   auto* hint = w->findChild<HintBox*>(QStringLiteral("hintBox"));
   auto* flags = w->findChild<QWidget*>(QStringLiteral("flagPanel"));
   ASSERT_TRUE(hint && flags);
@@ -439,7 +440,7 @@ TEST_F(MainWindowTest, AHintStaysInFrontOfTheFlags) {
 TEST_F(MainWindowTest, BoatListHoverStopwatchAndLightTimer) {
   write(QStringLiteral("raceadmin/racefile.st"), "bravo.txt\n");
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   auto* list = w->findChild<BoatListPanel*>();
   auto* hint = w->findChild<QWidget*>(QStringLiteral("hintBox"));
   auto* map = w->findChild<MapView*>();
@@ -505,7 +506,7 @@ class ExportTest : public MainWindowTest {
       m_question = text;
       return m_answer;
     });
-    EXPECT_TRUE(w->startUp());
+    EXPECT_TRUE(startUpAndWait(*w));
     return w;
   }
   QString document(const char* name) const {
@@ -800,23 +801,16 @@ TEST_F(ExportTest, KmlAsksAboutBoatsOutOfFocusOnlyWhenThereAreSome) {
 namespace velaro {
 namespace {
 
-// A SHOW pressed while a load lets events run is refused; the load in hand
-// completes.
+// A SHOW pressed while a load runs is refused; the load in hand completes.
 TEST_F(MainWindowTest, ASecondLoadDuringALoadIsRefused) {
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   choose(*w, QStringLiteral("bravo.txt"));
-  bool nestedRan = false;
-  bool loadingSeen = false;
-  QTimer::singleShot(0, w.get(), [&] {
-    loadingSeen = w->isLoading();
-    nestedRan = true;
-    w->onShowClicked();
-  });
-  w->LoadRace();
-  EXPECT_TRUE(nestedRan);
-  EXPECT_TRUE(loadingSeen);
-  EXPECT_FALSE(w->isLoading());
+  ASSERT_TRUE(w->LoadRace());
+  EXPECT_TRUE(w->isLoading());
+  EXPECT_FALSE(w->LoadRace());
+  click(*w, "showRaceButton");
+  EXPECT_TRUE(waitForLoad(*w));
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
   EXPECT_TRUE(m_messages.empty());
 }
@@ -829,7 +823,7 @@ namespace {
 
 TEST_F(MainWindowTest, HintsComeAndGoWithThePointer) {
   auto w = makeWindow();
-  ASSERT_TRUE(w->startUp());
+  ASSERT_TRUE(startUpAndWait(*w));
   w->show();
   auto* hint = w->findChild<HintBox*>();
   auto* controls = w->findChild<QWidget*>(QStringLiteral("raceControlPanel"));
@@ -897,7 +891,7 @@ class LogsToRaceTest : public MainWindowTest {
   std::unique_ptr<MainWindow> startedWindow() {
     auto w = makeWindow();
     w->setUserRacesFolder(m_userRaces);
-    EXPECT_TRUE(w->startUp());
+    EXPECT_TRUE(startUpAndWait(*w));
     return w;
   }
   // Three boats of one demo race, in three formats.
@@ -1002,7 +996,7 @@ TEST_F(LogsToRaceTest, TheSelectorListsTheUsersRacesAfterTheFolders) {
   auto w = startedWindow();
   EXPECT_EQ(w->raceFiles(), QStringList({"alpha.txt", "bravo.txt", "broken.txt", "empty.txt", "mine.txt"}));
   choose(*w, QStringLiteral("mine.txt"));
-  w->onShowClicked();
+  showAndWait(*w);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("My Race"));
   EXPECT_EQ(w->currentRace(), 5);
 }

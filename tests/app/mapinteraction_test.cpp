@@ -27,6 +27,7 @@
 #include <QTimer>
 
 #include "support/copytree.h"
+#include "windowwait.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ class MapInteractionTest : public ::testing::Test {
   }
 
   void start() {
-    ASSERT_TRUE(m_window->startUp());
+    ASSERT_TRUE(startUpAndWait(*m_window));
     ASSERT_GT(m_window->race().WindCount(), 0);
   }
 

@@ -62,12 +62,8 @@ TrackReadResult readTrackFileAt(const QString& path, const TrackReadOptions& opt
   if (!file.open(QIODevice::ReadOnly)) {
     return cannotBeRead(options, file.errorString(), unreadable);
   }
-  const qint64 size = file.size();
-  if (size > 0) {
-    if (const uchar* mapped = file.map(0, size)) {
-      return readTrackBytes(QByteArrayView(reinterpret_cast<const char*>(mapped), size), format, options);
-    }
-  }
+  // Read, not mapped: a log cut short or removed while a map of it is read
+  // ends the program with SIGBUS, where a read reports the error.
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) {
     return cannotBeRead(options, file.errorString(), unreadable);
