@@ -15,13 +15,16 @@ namespace velaro::cli {
 
 int runKml(const QStringList& args, QTextStream& out, QTextStream& err) {
   const auto usage = [&err] {
-    err << "usage: velaro-cli kml RACEFILE [--scene SECONDS] [--hide-unfocused] [-o FILE.kml]\n";
+    err << "usage: velaro-cli kml RACEFILE [--scene SECONDS] [--hide-unfocused] [--speed-colours] "
+           "[-o FILE.kml]\n"
+           "  --speed-colours: the tracks coloured by speed, the fleet's 5 to 95 % of speeds while racing\n";
     return 2;
   };
   QString raceFile;
   QString outPath;
   std::optional<double> sceneTime;
   bool hideUnfocused = false;
+  bool speedColours = false;
   for (int i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
     if (a == QLatin1String("-o") && i + 1 < args.size()) {
@@ -34,6 +37,8 @@ int runKml(const QStringList& args, QTextStream& out, QTextStream& err) {
       }
     } else if (a == QLatin1String("--hide-unfocused")) {
       hideUnfocused = true;
+    } else if (a == QLatin1String("--speed-colours")) {
+      speedColours = true;
     } else if (raceFile.isEmpty() && !a.startsWith(u'-')) {
       raceFile = a;
     } else {
@@ -56,6 +61,9 @@ int runKml(const QStringList& args, QTextStream& out, QTextStream& err) {
   KmlOptions options;
   options.hideUnfocused = hideUnfocused;
   options.iconFolder = QDir::cleanPath(iconFolder) + u'/';
+  if (speedColours) {
+    options.speedColours = FleetSpeedRange(loaded->race, loaded->results);
+  }
 
   const Race& race = loaded->race;
   const QByteArray kml = sceneTime

@@ -2,6 +2,7 @@
 #include "cli/exportoutput.h"
 #include "cli/viewargs.h"
 
+#include "core/analysis/speedcolours.h"
 #include "core/replay/lightflasher.h"
 #include "render/scene/replayframes.h"
 
@@ -109,7 +110,13 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
         std::count_if(frame.boats.begin(), frame.boats.end(), [](const WholeRaceBoat& b) { return b.shown; });
     out << outFile << ": " << size.width() << 'x' << size.height() << ", t " << *time
         << " s, whole race at zoom " << view.zoom << " about " << QString::number(c.lat / 60, 'f', 5) << ','
-        << QString::number(c.lon / 60, 'f', 5) << ", " << shown << " boats shown\n";
+        << QString::number(c.lon / 60, 'f', 5) << ", " << shown << " boats shown";
+    if (view.speedColours) {
+      const SpeedRange range = FleetSpeedRange(race, loaded->results);
+      out << ", tracks coloured from " << QString::number(range.lowKnots, 'f', 2) << " to "
+          << QString::number(range.highKnots, 'f', 2) << " kn";
+    }
+    out << '\n';
     return 0;
   }
   const SceneState& s = renderer.state();

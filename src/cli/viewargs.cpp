@@ -42,6 +42,10 @@ ViewArg takeViewArg(const QStringList& args, int& i, ExportView& view, QTextStre
     view.wholeRace = true;
     return ViewArg::Taken;
   }
+  if (a == QLatin1String("--speed-colours")) {
+    view.speedColours = true;
+    return ViewArg::Taken;
+  }
   if (!hasValue) {
     return ViewArg::NotMine;
   }
@@ -92,6 +96,10 @@ bool viewIsConsistent(const ExportView& view, QTextStream& err) {
   }
   if (view.centre) {
     err << "velaro-cli: --centre goes with --whole-race\n";
+    return false;
+  }
+  if (view.speedColours) {
+    err << "velaro-cli: --speed-colours goes with --whole-race\n";
     return false;
   }
   if (view.zoom != std::trunc(view.zoom) || view.zoom < 1 || view.zoom > 10) {

@@ -72,7 +72,7 @@ TEST_F(ExportCommands, TableToStandardOutputAndToAFileAreTheSameBytes) {
 TEST_F(ExportCommands, KmlDrawsTheIconsAndWritesAReadableDocument) {
   for (const QStringList& extra :
        {QStringList{}, QStringList{QStringLiteral("--scene"), QStringLiteral("900")},
-        QStringList{QStringLiteral("--hide-unfocused")}}) {
+        QStringList{QStringLiteral("--hide-unfocused")}, QStringList{QStringLiteral("--speed-colours")}}) {
     const CliRun r = runCli(QStringList{QStringLiteral("kml"), raceFile()} + extra);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     QXmlStreamReader xml(r.out);
@@ -178,6 +178,13 @@ TEST_F(ExportCommands, WholeRacePictureAtAZoomAndCentre) {
   // centre of its own.
   EXPECT_EQ(render({QStringLiteral("--zoom"), QStringLiteral("2.5")}), 2);
   EXPECT_EQ(render({QStringLiteral("--centre"), QStringLiteral("35.2,139.4")}), 2);
+
+  const CliRun speeds = runCli({QStringLiteral("render"), raceFile(), QStringLiteral("--whole-race"),
+                                QStringLiteral("--speed-colours"), QStringLiteral("--time"),
+                                QStringLiteral("900"), QStringLiteral("-o"), png});
+  ASSERT_EQ(speeds.exitCode, 0) << speeds.err.toStdString();
+  EXPECT_TRUE(speeds.out.contains(" kn\n")) << speeds.out.toStdString();
+  EXPECT_EQ(render({QStringLiteral("--speed-colours")}), 2);
 }
 
 TEST_F(ExportCommands, BadArgumentsAndMissingRaces) {

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -217,6 +218,31 @@ TEST(KmlExport, AllRaceHasTracksSnapshotsAndMarks) {
   EXPECT_QEQ(marks.placemarks[2].lineCoordinates,
              QStringList({QStringLiteral("139,35,0.0"), QStringLiteral("139.003333333333,35,0.0")}));
   EXPECT_QEQ(marks.placemarks[4].pointCoordinates, QStringLiteral("139.003333333333,35,0"));
+}
+
+// With a speed range each track is a folder with a placemark per colour
+// sailed, a line per run of one colour; without one nothing changes.
+TEST(KmlExport, SpeedColouredTracksHaveAPlacemarkPerColour) {
+  Race race = kmlRace();
+  std::vector<Fix>& fixes = race.boats[0].fixes;
+  for (size_t k = 0; k < fixes.size(); ++k) {
+    fixes[k].speed = static_cast<double>(k % kSpeedColourBins);
+  }
+  KmlOptions o = options();
+  EXPECT_FALSE(ExportAllRace(race, o).contains("MultiGeometry"));
+  o.speedColours = SpeedRange{0, kSpeedColourBins};
+  const QByteArray bytes = ExportAllRace(race, o);
+  const Folder* alpha =
+      parseKml(bytes).folder(QStringLiteral("Track Lines"))->folder(QStringLiteral("Alpha"));
+  ASSERT_NE(alpha, nullptr);
+  QSet<QString> colours;
+  for (const Placemark& p : alpha->placemarks) {
+    colours.insert(p.color);
+  }
+  EXPECT_EQ(colours.size(), kSpeedColourBins);
+  EXPECT_TRUE(colours.contains(speedBinKmlColour(0)));
+  // Alpha changes colour at every fix, Bravo never; and the start line.
+  EXPECT_EQ(bytes.count("<LineString>"), int(fixes.size() - 1) + 1 + 1);
 }
 
 TEST(KmlExport, SnapshotPositionsCoursesAndPresence) {

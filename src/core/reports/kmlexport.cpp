@@ -82,6 +82,64 @@ void writeBoatLine(KmlWriter& w, const Race& race, const KmlOptions& options, in
   w.line(QStringLiteral("</coordinates></LineString></Placemark>"));
 }
 
+// The name of a speed colour: the end bins hold every speed beyond them.
+QString speedBinName(const SpeedRange& range, int bin) {
+  const QString from = QString::number(speedBinEdge(range, bin), 'f', 1);
+  const QString to = QString::number(speedBinEdge(range, bin + 1), 'f', 1);
+  if (bin == 0) {
+    return QStringLiteral("below ") + to + QStringLiteral(" kn");
+  }
+  if (bin == kSpeedColourBins - 1) {
+    return from + QStringLiteral(" kn and above");
+  }
+  return from + QStringLiteral(" to ") + to + QStringLiteral(" kn");
+}
+
+// A boat's track or tail in the colours of its speeds, in a folder of its
+// own: a placemark per colour the boat sailed in, holding a line per run of
+// that colour. speeds[k] colours the segment from points[k] to points[k + 1].
+void writeSpeedLines(KmlWriter& w, const Race& race, const KmlOptions& options, int b,
+                     const std::vector<GeoPoint>& points, const std::vector<double>& speeds) {
+  const SpeedRange& range = *options.speedColours;
+  struct Run {
+    size_t first = 0;
+    size_t last = 0;
+  };
+  std::vector<std::vector<Run>> runs(kSpeedColourBins);
+  int open = -1;
+  for (size_t k = 0; k + 1 < points.size() && k < speeds.size(); ++k) {
+    const int bin = speedBin(speeds[k], range);
+    if (bin == open) {
+      runs[bin].back().last = k + 1;
+    } else {
+      runs[bin].push_back({k, k + 1});
+      open = bin;
+    }
+  }
+  const QString name = xmlText(race.boats[b].BoatName);
+  const QString width = isFocused(race, options, b) ? QStringLiteral("2") : QStringLiteral("1");
+  w.line(QStringLiteral("<Folder><name>") + name + QStringLiteral("</name>"));
+  for (int bin = 0; bin < kSpeedColourBins; ++bin) {
+    if (runs[bin].empty()) {
+      continue;
+    }
+    w.line(QStringLiteral("<Placemark><name>") + name + u' ' + speedBinName(range, bin) +
+           QStringLiteral("</name>"));
+    w.line(QStringLiteral("<Style><LineStyle><color>") + speedBinKmlColour(bin) +
+           QStringLiteral("</color><width>") + width + QStringLiteral("</width></LineStyle></Style>"));
+    w.line(QStringLiteral("<MultiGeometry>"));
+    for (const Run& run : runs[bin]) {
+      w.line(QStringLiteral("<LineString><coordinates>"));
+      for (size_t k = run.first; k <= run.last; ++k) {
+        w.line(trackPoint(points[k]));
+      }
+      w.line(QStringLiteral("</coordinates></LineString>"));
+    }
+    w.line(QStringLiteral("</MultiGeometry></Placemark>"));
+  }
+  w.line(QStringLiteral("</Folder>"));
+}
+
 struct PointLabels {
   QString dateTime, lat, lon, speed, course, degreeUnit, speedUnit, courseUnit;
 };
@@ -311,7 +369,13 @@ QByteArray ExportAllRace(const Race& race, const KmlOptions& options) {
     for (const Fix& f : race.boats[b].fixes) {
       points.push_back({f.lat, f.lon});
     }
-    writeBoatLine(w, race, options, b, points);
+    if (options.speedColours) {
+      std::vector<double> speeds;
+      colourSpeeds(race.boats[b], speeds);
+      writeSpeedLines(w, race, options, b, points, speeds);
+    } else {
+      writeBoatLine(w, race, options, b, points);
+    }
   }
   w.line(QStringLiteral("</Folder>"));
 
@@ -363,7 +427,18 @@ QByteArray ExportPresentScene(const Race& race, double sceneTime, const std::vec
     for (int i = s.segment; i >= std::max(s.segment - kTailFixes, 1); --i) {
       tail.push_back({fixes[i - 1].lat, fixes[i - 1].lon});
     }
-    writeBoatLine(w, race, options, b, tail);
+    if (options.speedColours) {
+      // Running backwards, each segment takes the speed of its older end.
+      std::vector<double> boatSpeeds;
+      colourSpeeds(race.boats[b], boatSpeeds);
+      std::vector<double> speeds;
+      for (int i = s.segment; i >= std::max(s.segment - kTailFixes, 1) + 1; --i) {
+        speeds.push_back(boatSpeeds[i - 2]);
+      }
+      writeSpeedLines(w, race, options, b, tail, speeds);
+    } else {
+      writeBoatLine(w, race, options, b, tail);
+    }
     writeBoatPoint(w, race, options, b, s.pos, s.course, s.speed, when);
   }
   w.line(QStringLiteral("</Folder></Folder></kml>"));

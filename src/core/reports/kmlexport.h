@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/analysis/speedcolours.h"
 #include "core/race.h"
 
 #include <QByteArray>
@@ -7,6 +8,7 @@
 #include <QRect>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace velaro {
@@ -25,6 +27,9 @@ struct KmlOptions {
   // BoatFocused per boat (boat n at n - 1); when the size differs from the
   // boat count, each boat's own BoatFocused is used.
   std::vector<int> focused;
+  // With a range the tracks and tails are coloured by speed against it: per
+  // boat a folder with a placemark per colour, a line per run of it.
+  std::optional<SpeedRange> speedColours;
 };
 
 // One boat of the live scene at the present replay time.

@@ -56,6 +56,8 @@ struct SceneOptions {
   int PickedBoat = 0;       // 1-based, 0 none
   double ZoomDivisor = 1;
   double SeaBrightness = 100;
+  // The whole-race view colours the tracks by speed against the fleet's.
+  bool speedColours = false;
   // Mean speeds of the focused boats up- and downwind, from the replay
   // clock's second tick (10000: no such boat).
   double AvgSpeedUp = 10000;

@@ -18,6 +18,7 @@ SceneOptions exportSceneOptions(const LoadedRace& loaded, const ExportView& view
   o.ShowSails = true;
   o.chkLL = race.LaylineAngleA != 0 || race.LaylineAngleB != 0;
   o.ChkBigBoat = true;
+  o.speedColours = view.speedColours;
   return o;
 }
 

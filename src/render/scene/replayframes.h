@@ -22,6 +22,7 @@ struct ExportView {
   double zoom = 1;
   bool wholeRace = false;
   std::optional<GeoPoint> centre;  // of the whole-race view; none: the race's middle
+  bool speedColours = false;       // the whole-race view's tracks coloured by speed
 };
 
 // The live scene's options as the window shows a race with the pointer in a

@@ -1,0 +1,163 @@
+#include "core/analysis/speedcolours.h"
+
+#include "core/analysis/kinematics.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace velaro {
+
+namespace {
+
+// Speeds are counted in steps this fine up to the top step, which holds
+// everything faster.
+constexpr double kHistogramStepKnots = 0.01;
+constexpr int kHistogramSteps = 10000;
+
+constexpr std::array<Rgb, 5> kRampStops = {Rgb{20, 50, 220}, Rgb{0, 150, 190}, Rgb{20, 160, 40},
+                                           Rgb{225, 170, 0}, Rgb{215, 0, 0}};
+
+class SpeedHistogram {
+ public:
+  void add(double knots) {
+    if (!(knots >= 0)) {
+      return;
+    }
+    ++m_counts[static_cast<int>(std::min(knots * (1 / kHistogramStepKnots), kHistogramSteps - 1.0))];
+    ++m_total;
+  }
+  bool empty() const { return m_total == 0; }
+  // The speed at a share of the counted fixes, to the middle of its step.
+  double at(double share) const {
+    const double rank = share * static_cast<double>(m_total - 1);
+    long long below = 0;
+    for (int k = 0; k < kHistogramSteps; ++k) {
+      below += m_counts[k];
+      if (static_cast<double>(below) > rank) {
+        return (k + 0.5) * kHistogramStepKnots;
+      }
+    }
+    return kHistogramSteps * kHistogramStepKnots;
+  }
+
+ private:
+  std::vector<long long> m_counts = std::vector<long long>(kHistogramSteps, 0);
+  long long m_total = 0;
+};
+
+// Boats too short for speeds count nothing.
+void addFixes(SpeedHistogram& h, const Boat& boat, double from, double to,
+              const std::vector<double>& speeds) {
+  if (boat.FixCount() <= kMaxFixesWithoutKinematics) {
+    return;
+  }
+  for (size_t k = 0; k < speeds.size() && k < boat.fixes.size(); ++k) {
+    const double t = boat.fixes[k].time;
+    if (t >= from && t <= to) {
+      h.add(speeds[k]);
+    }
+  }
+}
+
+// The last fix carries no speed of its own.
+double lastSpeedTime(const Boat& boat) {
+  return boat.fixes.size() >= 2 ? boat.fixes[boat.fixes.size() - 2].time : boat.fixes.front().time;
+}
+
+}  // namespace
+
+// The last fix has no speed of its own and stays out of every window.
+void colourSpeeds(const Boat& boat, std::vector<double>& speeds) {
+  const std::vector<Fix>& fixes = boat.fixes;
+  const size_t n = fixes.size();
+  speeds.resize(n);
+  if (n < 2) {
+    std::fill(speeds.begin(), speeds.end(), 0.0);
+    return;
+  }
+  speeds[n - 1] = 0;
+  const size_t last = n - 1;
+  const double half = kSpeedColourWindowSeconds / 2;
+  size_t from = 0;
+  size_t to = 0;  // the window holds fixes [from, to)
+  double sum = 0;
+  for (size_t k = 0; k < last; ++k) {
+    while (to < last && fixes[to].time <= fixes[k].time + half) {
+      sum += fixes[to++].speed;
+    }
+    while (from < k && from < to && fixes[from].time < fixes[k].time - half) {
+      sum -= fixes[from++].speed;
+    }
+    speeds[k] = to > from ? sum / static_cast<double>(to - from) : fixes[k].speed;
+  }
+}
+
+SpeedRange FleetSpeedRange(const Race& race, const CourseResults& results) {
+  std::vector<std::vector<double>> speeds(race.BoatCount());
+  for (int b = 0; b < race.BoatCount(); ++b) {
+    colourSpeeds(race.boats[b], speeds[b]);
+  }
+  return FleetSpeedRange(race, results, speeds);
+}
+
+SpeedRange FleetSpeedRange(const Race& race, const CourseResults& results,
+                           const std::vector<std::vector<double>>& colourSpeeds) {
+  if (static_cast<int>(colourSpeeds.size()) != race.BoatCount()) {
+    return FleetSpeedRange(race, results);
+  }
+  SpeedHistogram h;
+  const bool hasCourse =
+      results.itemCount > 0 && static_cast<int>(results.PassTime.size()) == race.BoatCount();
+  for (int b = 0; hasCourse && b < race.BoatCount(); ++b) {
+    const Boat& boat = race.boats[b];
+    if (boat.fixes.empty() || !isPassed(results.PassTime[b][0])) {
+      continue;
+    }
+    const double to = results.finished(b) ? results.PassTime[b][results.itemCount - 1] : lastSpeedTime(boat);
+    addFixes(h, boat, results.PassTime[b][0], to, colourSpeeds[b]);
+  }
+  if (h.empty()) {
+    for (int b = 0; b < race.BoatCount(); ++b) {
+      if (!race.boats[b].fixes.empty()) {
+        addFixes(h, race.boats[b], 0, lastSpeedTime(race.boats[b]), colourSpeeds[b]);
+      }
+    }
+  }
+  if (h.empty()) {
+    return {};
+  }
+  SpeedRange range{h.at(kSpeedRangeLowShare), h.at(kSpeedRangeHighShare)};
+  if (range.highKnots - range.lowKnots < kMinSpeedSpanKnots) {
+    const double middle = (range.lowKnots + range.highKnots) / 2;
+    range.lowKnots = std::max(0.0, middle - kMinSpeedSpanKnots / 2);
+    range.highKnots = range.lowKnots + kMinSpeedSpanKnots;
+  }
+  return range;
+}
+
+double speedBinEdge(const SpeedRange& range, int k) {
+  return range.lowKnots + (range.highKnots - range.lowKnots) * k / kSpeedColourBins;
+}
+
+Rgb speedBinColour(int bin) {
+  const int k = std::clamp(bin, 0, kSpeedColourBins - 1);
+  const double along = static_cast<double>(k) / (kSpeedColourBins - 1) * (kRampStops.size() - 1);
+  const int stop = std::min(static_cast<int>(along), static_cast<int>(kRampStops.size()) - 2);
+  const double f = along - stop;
+  const Rgb& a = kRampStops[stop];
+  const Rgb& b = kRampStops[stop + 1];
+  const auto mix = [f](quint8 x, quint8 y) { return static_cast<quint8>(std::lround(x + (y - x) * f)); };
+  return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
+}
+
+QString speedBinKmlColour(int bin) {
+  const Rgb c = speedBinColour(bin);
+  return QStringLiteral("ff%1%2%3")
+      .arg(c.b, 2, 16, QLatin1Char('0'))
+      .arg(c.g, 2, 16, QLatin1Char('0'))
+      .arg(c.r, 2, 16, QLatin1Char('0'));
+}
+
+}  // namespace velaro
