@@ -76,6 +76,9 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   m_loadPause.setSingleShot(true);
   m_loadPause.setObjectName(QStringLiteral("loadPauseTimer"));
   connect(&m_loadPause, &QTimer::timeout, this, [this] { endLoad(true); });
+  m_loadProbe.setInterval(10);
+  connect(&m_loadProbe, &QTimer::timeout, this,
+          [this] { m_longestWaitMs = std::max(m_longestWaitMs, m_sinceProbe.restart()); });
   connectPanels();
   auto* openLogs = new QShortcut(QKeySequence::Open, this);
   openLogs->setObjectName(QStringLiteral("openLogsShortcut"));
@@ -218,6 +221,9 @@ bool MainWindow::LoadRace(LoadDone done) {
   m_loadTimer.start();
   if (m_loadLog) {
     m_loadLog(QStringLiteral("load %1: started").arg(m_loadingRaceName));
+    m_longestWaitMs = 0;
+    m_sinceProbe.start();
+    m_loadProbe.start();
   }
   m_frameTimer->stop();
   m_secondTimer->stop();
@@ -240,10 +246,12 @@ void MainWindow::onLoadFinished() {
   LoadResult load = m_loadJob->takeResult();
   const QString& raceName = m_loadingRaceName;
   if (m_loadLog) {
-    m_loadLog(load.loaded ? QStringLiteral("load %1: done, %2 boats, %3 ms")
+    m_loadProbe.stop();
+    m_loadLog(load.loaded ? QStringLiteral("load %1: done, %2 boats, %3 ms, window waited at most %4 ms")
                                 .arg(raceName)
                                 .arg(load.loaded->race.BoatCount())
                                 .arg(m_loadTimer.elapsed())
+                                .arg(m_longestWaitMs)
                           : QStringLiteral("load %1: failed: %2")
                                 .arg(raceName, load.error ? load.error->toString()
                                                           : QStringLiteral("GPS file not exists.")));

@@ -188,6 +188,11 @@ class MainWindow : public QWidget {
   QElapsedTimer m_loadTimer;
   // The first frame of a new race stands this long before the replay starts.
   QTimer m_loadPause;
+  // While a load runs, how long the window's thread went at most without
+  // handling an event, for the load log.
+  QTimer m_loadProbe;
+  QElapsedTimer m_sinceProbe;
+  qint64 m_longestWaitMs = 0;
   std::vector<IgnoredRecord> m_loadPauseIgnored;
   bool m_splashFollowsLoad = false;
   bool m_haveRace = false;

@@ -3,8 +3,10 @@
 #include "app/hintbox.h"
 #include "app/manoeuvrehint.h"
 #include "app/mapview.h"
+#include "app/raceloadjob.h"
 #include "app/racesfolder.h"
 #include "app/scoreboard.h"
+#include "app/splashform.h"
 #include "app/windgraphpanel.h"
 #include "fakeplatform.h"
 #include "languageonscreen.h"
@@ -999,6 +1001,140 @@ TEST_F(LogsToRaceTest, TheSelectorListsTheUsersRacesAfterTheFolders) {
   showAndWait(*w);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("My Race"));
   EXPECT_EQ(w->currentRace(), 5);
+}
+
+}  // namespace
+}  // namespace velaro
+
+namespace velaro {
+namespace {
+
+// While a race loads, whatever would start something is refused with a
+// beep and shows what it showed before; the race on screen stays whole and
+// the new one comes up on the Track page with its compass and SHOW.
+TEST_F(MainWindowTest, ControlsUsedDuringALoadAreRefused) {
+  auto w = makeWindow();
+  ASSERT_TRUE(startUpAndWait(*w));
+  choose(*w, QStringLiteral("bravo.txt"));
+  w->onShowClicked();
+  ASSERT_TRUE(w->isLoading());
+  const int beeps = m_platform.beeps;
+  const double sceneTime = w->clock().SceneTime();
+  for (const char* control : {"graphPageButton", "tablePageButton", "stopButton", "stepForwardButton",
+                              "autoTraceBox", "retouchButton", "showRaceButton"}) {
+    click(*w, control);
+  }
+  auto* retouch = w->findChild<QPushButton*>(QStringLiteral("retouchButton"));
+  emit retouch->customContextMenuRequested(QPoint(2, 2));
+  auto* earth = w->findChild<QPushButton*>(QStringLiteral("googleEarthButton"));
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(earth, &press);
+  EXPECT_EQ(m_platform.beeps - beeps, 9);
+  EXPECT_TRUE(w->findChild<QAbstractButton*>(QStringLiteral("trackPageButton"))->isChecked());
+  EXPECT_TRUE(w->findChild<QAbstractButton*>(QStringLiteral("autoTraceBox"))->isChecked());
+  EXPECT_EQ(w->page(), 1);
+  EXPECT_EQ(w->clock().SceneTime(), sceneTime);
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+
+  ASSERT_TRUE(waitForLoad(*w));
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Bravo Cup"));
+  EXPECT_EQ(w->page(), 1);
+  EXPECT_FALSE(w->findChild<QWidget*>(QStringLiteral("compassPanel"))->isHidden());
+  EXPECT_TRUE(w->findChild<QWidget*>(QStringLiteral("showRaceButton"))->isEnabled());
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_TRUE(m_platform.opened.isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(QDir(w->documentsFolder()).filePath(QStringLiteral("NoName.mp4"))));
+}
+
+// After a broken first race there is no race: play, steps and the ticks do
+// nothing (no beeps, no gun, no clock running, no next race).
+TEST_F(MainWindowTest, TransportWithNoRaceDoesNothing) {
+  write(QStringLiteral("raceadmin/racefile.st"), "broken.txt\n");
+  auto w = makeWindow();
+  ASSERT_TRUE(startUpAndWait(*w));
+  m_messages.clear();
+  const int beeps = m_platform.beeps;
+  const int guns = m_platform.guns;
+  click(*w, "stopButton");
+  w->play(Transport::Forward);
+  click(*w, "stepForwardButton");
+  for (int i = 0; i < 100; ++i) {
+    w->onFrameTick();
+    w->onSecondTick();
+  }
+  EXPECT_FALSE(w->findChild<QTimer*>(QStringLiteral("frameTimer"))->isActive());
+  EXPECT_FALSE(w->findChild<QTimer*>(QStringLiteral("secondTimer"))->isActive());
+  EXPECT_EQ(m_platform.beeps, beeps);
+  EXPECT_EQ(m_platform.guns, guns);
+  EXPECT_FALSE(w->isLoading());
+  EXPECT_EQ(w->race().BoatCount(), 0);
+  EXPECT_TRUE(m_messages.empty());
+}
+
+// A race that fails to load leaves the one on screen at the moment it showed,
+// stopped as it was.
+TEST_F(MainWindowTest, AFailedLoadKeepsTheReplayWhereItWas) {
+  auto w = makeWindow();
+  ASSERT_TRUE(startUpAndWait(*w));
+  click(*w, "stopButton");
+  for (int i = 0; i < 5; ++i) {
+    w->step(1);
+  }
+  const double sceneTime = w->clock().SceneTime();
+  ASSERT_GT(sceneTime, w->race().TimeAxisStart);
+  choose(*w, QStringLiteral("broken.txt"));
+  showAndWait(*w);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].error);
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+  EXPECT_EQ(w->clock().SceneTime(), sceneTime);
+  EXPECT_FALSE(w->findChild<QTimer*>(QStringLiteral("secondTimer"))->isActive());
+  EXPECT_EQ(w->selectedRacePath(), QDir(m_dir.path()).filePath(QStringLiteral("raceadmin/alpha.txt")));
+}
+
+// The splash closed (and deleted) while the first load runs; the load ends
+// and the race shows. Left open, it fades on a timer.
+TEST_F(MainWindowTest, TheSplashMayCloseDuringTheFirstLoad) {
+  for (bool closeEarly : {true, false}) {
+    QPointer<SplashForm> splash = new SplashForm;
+    splash->show();
+    MainWindow w(RaceFolders(m_dir.path()), m_platform, splash);
+    w.setLoadWaitMs(0);
+    w.resize(1280, 800);
+    w.setMessageSink([](const QString&, const QString&, bool) {});
+    std::optional<bool> goOn;
+    QObject::connect(&w, &MainWindow::startUpFinished, [&goOn](bool ok) { goOn = ok; });
+    w.startUp();
+    if (closeEarly) {
+      splash->close();
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&goOn] { return goOn.has_value(); }, 20000));
+    EXPECT_TRUE(*goOn);
+    EXPECT_EQ(w.race().RaceCaption, QStringLiteral("Alpha Cup"));
+    if (closeEarly) {
+      EXPECT_TRUE(QTest::qWaitFor([&splash] { return splash.isNull(); }, 2000));
+    } else {
+      ASSERT_TRUE(splash);
+      EXPECT_TRUE(QTest::qWaitFor([&splash] { return !splash->isFading(); }, 2000));
+      EXPECT_EQ(splash->alpha(), 130);
+      delete splash;
+    }
+  }
+}
+
+// A load that throws (out of memory on a huge log) ends as a read error
+// naming the race file.
+TEST_F(MainWindowTest, ALoadThatThrowsIsAReadError) {
+  LoadCallbacks callbacks;
+  callbacks.raceFileRead = [](const Race&) { throw std::bad_alloc(); };
+  const LoadResult result =
+      loadCatchingFailures(QDir(m_dir.path()).filePath(QStringLiteral("raceadmin/alpha.txt")),
+                           RaceFolders(m_dir.path()), LoadOptions{}, callbacks);
+  EXPECT_FALSE(result.loaded);
+  EXPECT_EQ(result.failure, LoadFailure::ReadError);
+  ASSERT_TRUE(result.error);
+  EXPECT_EQ(result.error->toString(), QStringLiteral("alpha.txt: not enough memory to load the race"));
 }
 
 }  // namespace
