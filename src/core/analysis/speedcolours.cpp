@@ -47,29 +47,16 @@ class SpeedHistogram {
   long long m_total = 0;
 };
 
-// Boats too short for speeds count nothing.
-void addFixes(SpeedHistogram& h, const Boat& boat, double from, double to,
-              const std::vector<double>& speeds) {
-  if (boat.FixCount() <= kMaxFixesWithoutKinematics) {
-    return;
-  }
-  for (size_t k = 0; k < speeds.size() && k < boat.fixes.size(); ++k) {
-    const double t = boat.fixes[k].time;
-    if (t >= from && t <= to) {
-      h.add(speeds[k]);
-    }
-  }
-}
-
 // The last fix carries no speed of its own.
 double lastSpeedTime(const Boat& boat) {
   return boat.fixes.size() >= 2 ? boat.fixes[boat.fixes.size() - 2].time : boat.fixes.front().time;
 }
 
-}  // namespace
-
-// The last fix has no speed of its own and stays out of every window.
-void colourSpeeds(const Boat& boat, std::vector<double>& speeds) {
+// The colour speeds of a boat, each handed to visit(time, speed) as it is
+// found, so that the fleet's range is counted in the same pass. The last fix
+// has no speed of its own and stays out of every window.
+template <typename Visit>
+void smoothSpeeds(const Boat& boat, std::vector<double>& speeds, Visit visit) {
   const std::vector<Fix>& fixes = boat.fixes;
   const size_t n = fixes.size();
   speeds.resize(n);
@@ -84,46 +71,60 @@ void colourSpeeds(const Boat& boat, std::vector<double>& speeds) {
   size_t to = 0;  // the window holds fixes [from, to)
   double sum = 0;
   for (size_t k = 0; k < last; ++k) {
-    while (to < last && fixes[to].time <= fixes[k].time + half) {
+    const double t = fixes[k].time;
+    while (to < last && fixes[to].time <= t + half) {
       sum += fixes[to++].speed;
     }
-    while (from < k && from < to && fixes[from].time < fixes[k].time - half) {
+    while (from < k && from < to && fixes[from].time < t - half) {
       sum -= fixes[from++].speed;
     }
     speeds[k] = to > from ? sum / static_cast<double>(to - from) : fixes[k].speed;
+    visit(t, speeds[k]);
   }
+}
+
+}  // namespace
+
+void colourSpeeds(const Boat& boat, std::vector<double>& speeds) {
+  smoothSpeeds(boat, speeds, [](double, double) {});
 }
 
 SpeedRange FleetSpeedRange(const Race& race, const CourseResults& results) {
-  std::vector<std::vector<double>> speeds(race.BoatCount());
-  for (int b = 0; b < race.BoatCount(); ++b) {
-    colourSpeeds(race.boats[b], speeds[b]);
-  }
-  return FleetSpeedRange(race, results, speeds);
+  std::vector<std::vector<double>> speeds;
+  return FleetColourSpeeds(race, results, speeds);
 }
 
-SpeedRange FleetSpeedRange(const Race& race, const CourseResults& results,
-                           const std::vector<std::vector<double>>& colourSpeeds) {
-  if (static_cast<int>(colourSpeeds.size()) != race.BoatCount()) {
-    return FleetSpeedRange(race, results);
+SpeedRange FleetColourSpeeds(const Race& race, const CourseResults& results,
+                             std::vector<std::vector<double>>& colourSpeeds) {
+  const int boats = race.BoatCount();
+  colourSpeeds.resize(boats);
+  const bool hasCourse = results.itemCount > 0 && static_cast<int>(results.PassTime.size()) == boats;
+  const auto started = [&](int b) {
+    return hasCourse && isPassed(results.PassTime[b][0]) &&
+           race.boats[b].FixCount() > kMaxFixesWithoutKinematics;
+  };
+  bool anyStarted = false;
+  for (int b = 0; b < boats && !anyStarted; ++b) {
+    anyStarted = started(b);
   }
   SpeedHistogram h;
-  const bool hasCourse =
-      results.itemCount > 0 && static_cast<int>(results.PassTime.size()) == race.BoatCount();
-  for (int b = 0; hasCourse && b < race.BoatCount(); ++b) {
+  for (int b = 0; b < boats; ++b) {
     const Boat& boat = race.boats[b];
-    if (boat.fixes.empty() || !isPassed(results.PassTime[b][0])) {
-      continue;
+    // Boats too short for speeds count nothing: their window stays empty.
+    double from = 1;
+    double to = 0;
+    if (anyStarted && started(b)) {
+      from = results.PassTime[b][0];
+      to = results.finished(b) ? results.PassTime[b][results.itemCount - 1] : lastSpeedTime(boat);
+    } else if (!anyStarted && boat.FixCount() > kMaxFixesWithoutKinematics) {
+      from = 0;
+      to = lastSpeedTime(boat);
     }
-    const double to = results.finished(b) ? results.PassTime[b][results.itemCount - 1] : lastSpeedTime(boat);
-    addFixes(h, boat, results.PassTime[b][0], to, colourSpeeds[b]);
-  }
-  if (h.empty()) {
-    for (int b = 0; b < race.BoatCount(); ++b) {
-      if (!race.boats[b].fixes.empty()) {
-        addFixes(h, race.boats[b], 0, lastSpeedTime(race.boats[b]), colourSpeeds[b]);
+    smoothSpeeds(boat, colourSpeeds[b], [&](double t, double v) {
+      if (t >= from && t <= to) {
+        h.add(v);
       }
-    }
+    });
   }
   if (h.empty()) {
     return {};

@@ -38,11 +38,13 @@ struct SpeedRange {
 // The fleet's colour speeds while racing: each boat from its start to its finish
 // (the end of its log when it did not finish); boats that never started do
 // not count. A race without a course, or whose boats never started, takes
-// every fix from the gun on. One pass over the fixes, no sort.
+// every fix from the gun on. No sort: the speeds are counted in steps of a
+// hundredth of a knot.
 SpeedRange FleetSpeedRange(const Race& race, const CourseResults& results);
-// The same from every boat's colour speeds already taken (boat n at n - 1).
-SpeedRange FleetSpeedRange(const Race& race, const CourseResults& results,
-                           const std::vector<std::vector<double>>& colourSpeeds);
+// The same, leaving every boat's colour speeds (boat n at n - 1) for
+// drawing: one pass over the fixes for both.
+SpeedRange FleetColourSpeeds(const Race& race, const CourseResults& results,
+                             std::vector<std::vector<double>>& colourSpeeds);
 
 // The colour bin of a speed, 0 .. kSpeedColourBins - 1: the range split
 // evenly, speeds outside it in the end bins.

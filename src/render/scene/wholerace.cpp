@@ -176,11 +176,8 @@ WholeRaceFrame RenderWholeRace(QImage& SceneBitmap, const LoadedRace& loaded, co
 
   std::optional<SpeedRange> speeds;
   if (options.speedColours) {
-    std::vector<std::vector<double>> boatSpeeds(race.BoatCount());
-    for (int i = 0; i < race.BoatCount(); ++i) {
-      colourSpeeds(race.boats[i], boatSpeeds[i]);
-    }
-    speeds = FleetSpeedRange(race, loaded.results, boatSpeeds);
+    std::vector<std::vector<double>> boatSpeeds;
+    speeds = FleetColourSpeeds(race, loaded.results, boatSpeeds);
     drawSpeedTracks(p, loaded, options, frame.projection, boatSpeeds, *speeds);
   } else {
     drawTracks(p, loaded, options, frame.projection);
