@@ -1,6 +1,7 @@
 #include "app/logstorace.h"
 
 #include "core/readers/trackreader.h"
+#include "core/vectorstate.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -68,8 +69,10 @@ void LogsToRace::open(const QStringList& paths) {
   m_logCount = static_cast<int>(logs.size());
   NewRaceRequest request;
   request.logPaths = logs;
-  m_watcher.setFuture(QtConcurrent::run(
-      [request, folder = m_racesFolder] { return createNewRace(request, folder, systemNewRaceServices()); }));
+  m_watcher.setFuture(QtConcurrent::run([request, folder = m_racesFolder] {
+    clearUpperVectorState();
+    return createNewRace(request, folder, systemNewRaceServices());
+  }));
   m_busy = true;
   emit busyChanged(true);
 }

@@ -1,5 +1,7 @@
 #include "app/raceloadjob.h"
 
+#include "core/vectorstate.h"
+
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QtConcurrent/QtConcurrentRun>
@@ -61,6 +63,7 @@ bool RaceLoadJob::start(const QString& raceFilePath, const RaceFolders& folders,
   };
   callbacks.beep = [this, post] { post([this] { emit beepRequested(); }); };
   m_watcher.setFuture(QtConcurrent::run([raceFilePath, folders, options, callbacks] {
+    clearUpperVectorState();
     return loadCatchingFailures(raceFilePath, folders, options, callbacks);
   }));
   return true;

@@ -1,6 +1,7 @@
 // velaro-cli: the race tools without the window, for checking files and for
 // batch use.
 #include "cli/commands.h"
+#include "core/vectorstate.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -59,18 +60,6 @@ bool drawsNothing(const char* command) {
   return command == nullptr || std::find(kPlain.begin(), kPlain.end(), command) != kPlain.end();
 }
 
-// Something in the GUI application's start leaves the upper halves of the AVX
-// registers in use. Until they are cleared, every switch between our SSE code
-// and the maths library's AVX code stalls, which makes a large race's load
-// take half as long again; threads started later inherit the cleared state.
-void clearUpperVectorState() {
-#if defined(__x86_64__)
-  if (__builtin_cpu_supports("avx")) {
-    __asm__ volatile("vzeroupper");
-  }
-#endif
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -94,7 +83,7 @@ int main(int argc, char** argv) {
       }
     }
     app = std::make_unique<QGuiApplication>(argc, argv);
-    clearUpperVectorState();
+    velaro::clearUpperVectorState();
   }
   QTextStream out(stdout);
   QTextStream err(stderr);
