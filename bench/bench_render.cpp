@@ -163,6 +163,59 @@ BENCHMARK(BM_RenderScenePlaying)
     ->ArgNames({"t", "labels"})
     ->Unit(benchmark::kMillisecond);
 
+// The moment the most boats are within 100 m of one mark: where their names
+// and speeds crowd each other.
+double crowdedRoundingTime() {
+  static const double time = [] {
+    const LoadedRace& race = benchRace();
+    const SceneOptions options = fullOptions(2);
+    SceneCursor cursor;
+    double best = 0;
+    int most = -1;
+    for (double t = 0; t < kLogSeconds - kPreStartSeconds; t += 10) {
+      const SceneState s = computeScene(race, options, t, cursor);
+      for (const GeoPoint& mark : race.race.marks) {
+        int near = 0;
+        for (const BoatScene& b : s.boats) {
+          near +=
+              b.BoatActive && std::hypot(b.BoatLat - mark.lat, (b.BoatLon - mark.lon) * kCosLat) * 1852 < 100;
+        }
+        if (near > most) {
+          most = near;
+          best = t;
+        }
+      }
+    }
+    return best;
+  }();
+  return time;
+}
+
+// Playing through the most crowded rounding, the labels beside their boats
+// (placed 0) or clear of each other (placed 1).
+void BM_RenderSceneCrowdedRounding(benchmark::State& state) {
+  ensureGuiApplication();
+  const LoadedRace& race = benchRace();
+  SceneOptions options = fullOptions(static_cast<int>(state.range(0)));
+  const LabelPlacing placing = state.range(1) ? LabelPlacing::ClearOfEachOther : LabelPlacing::BesideTheBoat;
+  QImage SceneBitmap(kFullHd, QImage::Format_RGB32);
+  SceneCursor cursor;
+  const double start = crowdedRoundingTime();
+  double t = start;
+  RenderScene(SceneBitmap, race, options, t, cursor, SceneFill::Sea, placing);
+  for (auto _ : state) {
+    t = t + 0.2 > start + 20 ? start : t + 0.2;
+    options.TimeOfDay = 36000 + t;
+    RenderScene(SceneBitmap, race, options, t, cursor, SceneFill::Sea, placing);
+    benchmark::DoNotOptimize(SceneBitmap.constBits());
+  }
+  state.counters["t"] = start;
+}
+BENCHMARK(BM_RenderSceneCrowdedRounding)
+    ->ArgsProduct({{2, 3}, {0, 1}})
+    ->ArgNames({"labels", "placed"})
+    ->Unit(benchmark::kMillisecond);
+
 // Jumps across the race (time bar clicks): every frame needs a fresh search
 // of every track.
 void BM_RenderSceneJumping(benchmark::State& state) {

@@ -10,7 +10,7 @@ namespace velaro {
 // the overlays last. Antialiasing stays off so that marks, grid and counter
 // keep their exact colours.
 SceneState RenderScene(QImage& SceneBitmap, const LoadedRace& loaded, const SceneOptions& options, double t,
-                       SceneCursor& cursor, SceneFill fill) {
+                       SceneCursor& cursor, SceneFill fill, LabelPlacing placing) {
   SceneState state = computeScene(loaded, options, t, cursor);
   if (fill == SceneFill::Sea) {
     SceneBitmap.fill(QColor::fromRgb(state.SeaColour.argb()));
@@ -29,7 +29,12 @@ SceneState RenderScene(QImage& SceneBitmap, const LoadedRace& loaded, const Scen
   DrawReferenceLines(painter, scene);
   DrawCourseRoute(painter, scene);
   DrawBoatPair(painter, scene);
-  DrawWakesAndLabels(painter, scene);
+  std::vector<LabelPlacement> labels;
+  if (placing == LabelPlacing::ClearOfEachOther) {
+    painter.setFont(canvasFont());
+    labels = PlaceBoatLabels(scene, painter.fontMetrics());
+  }
+  DrawWakesAndPlacedLabels(painter, scene, placing == LabelPlacing::ClearOfEachOther ? &labels : nullptr);
   DrawHighlights(painter, scene);
   DrawHulls(painter, scene);
   DrawTimeCounter(painter, t, options.mapArea);
@@ -71,12 +76,14 @@ const QImage& SceneRenderer::draw(double t, SceneFill fill) {
   return m_bitmap;
 }
 
-const QImage& SceneRenderer::renderWholeRace(const MapViewState& view, double t) {
+const QImage& SceneRenderer::renderWholeRace(const MapViewState& view, double t,
+                                             const std::vector<QRect>& keepClear) {
   prepareBitmap();
   if (m_loaded == nullptr) {
     return m_bitmap;
   }
-  m_wholeRaceFrame = RenderWholeRace(m_bitmap, *m_loaded, m_options, view, t, m_state.wind.TrueDir, m_cursor);
+  m_wholeRaceFrame =
+      RenderWholeRace(m_bitmap, *m_loaded, m_options, view, t, m_state.wind.TrueDir, m_cursor, keepClear);
   m_wholeRace = true;
   return m_bitmap;
 }

@@ -16,10 +16,16 @@ enum class SceneFill {
   None,  // draw over what is there (the retouch export)
 };
 
+enum class LabelPlacing {
+  ClearOfEachOther,  // labels that would overlap move aside or, last in the fleet, go
+  BesideTheBoat,     // every label beside its boat, whatever it covers
+};
+
 // Computes the live scene at replay time t and draws all its layers into
 // SceneBitmap, which must already have the map area's size.
 SceneState RenderScene(QImage& SceneBitmap, const LoadedRace& loaded, const SceneOptions& options, double t,
-                       SceneCursor& cursor, SceneFill fill = SceneFill::Sea);
+                       SceneCursor& cursor, SceneFill fill = SceneFill::Sea,
+                       LabelPlacing placing = LabelPlacing::ClearOfEachOther);
 
 // The focused boats' speeds and wind angles of a frame, as the replay
 // clock's second tick averages them.
@@ -44,8 +50,9 @@ class SceneRenderer {
   const QImage& renderOver(double t);
   // Draws the whole-race view at t into the same picture, the boats' wind
   // angles from the wind of the last live frame. Without a race the picture
-  // is just sea.
-  const QImage& renderWholeRace(const MapViewState& view, double t);
+  // is just sea. The boats' names keep clear of keepClear: what lies over
+  // the picture, such as the range and bearing read-out.
+  const QImage& renderWholeRace(const MapViewState& view, double t, const std::vector<QRect>& keepClear = {});
 
   const QImage& SceneBitmap() const { return m_bitmap; }
   const SceneState& state() const { return m_state; }

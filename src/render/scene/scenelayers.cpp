@@ -4,12 +4,14 @@
 #include "core/scene/scenerules.h"
 #include "render/rgbcolour.h"
 #include "render/scene/pixellines.h"
+#include "render/scene/wholerace.h"
 
 #include <QFontMetrics>
 #include <QPolygon>
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace velaro {
 
@@ -41,6 +43,71 @@ int labelOffset(int BoatSize) {
 double gridSpacing(const SceneContext& scene) {
   const int height = scene.options.FormHeight > 0 ? scene.options.FormHeight : scene.options.mapArea.height();
   return gridSpacingKm(height, scene.state.scale.PixelsPerKm);
+}
+
+// A mark or line end with its name, as DrawMarks and DrawCourseLines draw
+// them.
+QRect markBox(const QFontMetrics& fm, QPoint c, const QString& name) {
+  return QRect(c.x() - 4, c.y() - 4, 9, 9)
+      .united(QRect(c.x() + 8, c.y() - 6, fm.horizontalAdvance(name), fm.height()));
+}
+
+// The boxes of the course's marks and line ends, as obstacles to labels.
+void addCourseObstacles(LabelPlacer& placer, const SceneContext& scene, const QFontMetrics& fm) {
+  const Projection& projection = scene.state.projection;
+  const std::vector<GeoPoint>& marks = scene.race().marks;
+  for (size_t n = 0; n < marks.size(); ++n) {
+    if (nearPicture(projection.toPointF(marks[n]), scene.options.mapArea)) {
+      placer.addObstacle(markBox(fm, pixel(scene, marks[n]), QStringLiteral("MK%1").arg(n + 1)));
+    }
+  }
+  const std::vector<GeoLine>& lines = scene.race().lines;
+  for (size_t n = 0; n < lines.size(); ++n) {
+    for (const GeoPoint& end : {lines[n].end1, lines[n].end2}) {
+      if (nearPicture(projection.toPointF(end), scene.options.mapArea)) {
+        placer.addObstacle(markBox(fm, pixel(scene, end), QStringLiteral("L%1").arg(n + 1)));
+      }
+    }
+  }
+}
+
+// Labels moved off their place keep this far from their boat's centre, so
+// that they and their leader lines clear the corners of its hull's box.
+int hullClearance(int half) {
+  return roundToInt(half * std::numbers::sqrt2) + 1;
+}
+
+// A label's text and colour: the pair's faster boat in red.
+struct BoatText {
+  QString text;
+  QColor colour;
+};
+
+bool pairShown(const SceneContext& scene) {
+  const SceneState& s = scene.state;
+  return s.focusedCount == 2 && s.FocusedBoats.size() == 2 && scene.options.LabelLevel > 2;
+}
+
+BoatText boatText(const SceneContext& scene, int i, bool pair) {
+  const SceneState& s = scene.state;
+  const BoatScene& b = s.boats[i];
+  BoatText out{
+      boatLabel(scene.race().boats[i].BoatName, b.BoatSpeed, scene.options.LabelLevel, b.BoatFocused),
+      kWhite};
+  if (pair && b.BoatFocused && (i == s.FocusedBoats[0] || i == s.FocusedBoats[1])) {
+    const int other = i == s.FocusedBoats[0] ? s.FocusedBoats[1] : s.FocusedBoats[0];
+    const PairSuffix suffix = pairSuffix(b.BoatSpeed, s.boats[other].BoatSpeed);
+    out.text += suffix.text;
+    if (suffix.faster) {
+      out.colour = kRed;
+    }
+  }
+  return out;
+}
+
+QString hoverText(const SceneContext& scene, int i) {
+  return scene.race().boats[i].BoatName + QStringLiteral("  ") + knotsText(scene.state.boats[i].BoatSpeed) +
+         QStringLiteral("Kts");
 }
 
 void markCircle(QPainter& p, QPoint c) {
@@ -287,14 +354,19 @@ void DrawBoatPair(QPainter& p, const SceneContext& scene) {
           kWhite, scene.sea());
 }
 
+void DrawWakesAndLabels(QPainter& p, const SceneContext& scene) {
+  DrawWakesAndPlacedLabels(p, scene, nullptr);
+}
+
 // From the highest boat number down, so that boat 1's wake and label lie on
 // top.
-void DrawWakesAndLabels(QPainter& p, const SceneContext& scene) {
+void DrawWakesAndPlacedLabels(QPainter& p, const SceneContext& scene,
+                              const std::vector<LabelPlacement>* labels) {
   const SceneOptions& o = scene.options;
   const SceneState& s = scene.state;
   const Race& race = scene.race();
   const QColor sea = scene.sea();
-  const bool pairShown = s.focusedCount == 2 && s.FocusedBoats.size() == 2 && o.LabelLevel > 2;
+  const bool pair = pairShown(scene);
   int windUp = s.wind.TrueDir;
   if (!s.orientation.isNorthUp()) {
     windUp -= race.WindAxis;
@@ -335,21 +407,181 @@ void DrawWakesAndLabels(QPainter& p, const SceneContext& scene) {
       }
     }
     if (o.LabelLevel > 0) {
-      QString label = boatLabel(boat.BoatName, b.BoatSpeed, o.LabelLevel, b.BoatFocused);
-      QColor colour = kWhite;
-      if (pairShown && b.BoatFocused && (i == s.FocusedBoats[0] || i == s.FocusedBoats[1])) {
-        const int other = i == s.FocusedBoats[0] ? s.FocusedBoats[1] : s.FocusedBoats[0];
-        const PairSuffix suffix = pairSuffix(b.BoatSpeed, s.boats[other].BoatSpeed);
-        label += suffix.text;
-        if (suffix.faster) {
-          colour = kRed;
-        }
+      const BoatText label = boatText(scene, i, pair);
+      if (label.text.isEmpty()) {
+        continue;
       }
-      if (!label.isEmpty()) {
-        textOut(p, {at.x() + labelOffset(s.BoatSize), at.y() - 6}, label, colour, sea);
+      const QPoint topLeft(at.x() + labelOffset(s.BoatSize), at.y() - 6);
+      if (labels == nullptr || ((*labels)[i].shown && (*labels)[i].box.topLeft() == topLeft)) {
+        textOut(p, topLeft, label.text, label.colour, sea);
       }
     }
   }
+  if (labels == nullptr || o.LabelLevel <= 0) {
+    return;
+  }
+  // Labels moved aside go over every wake and comparison line, so that no
+  // line runs through them.
+  for (int i = race.BoatCount() - 1; i >= 0; --i) {
+    const LabelPlacement& placed = (*labels)[i];
+    const QPoint at = pixel(scene, s.boats[i].position());
+    if (!s.boats[i].BoatActive || !placed.shown ||
+        placed.box.topLeft() == QPoint(at.x() + labelOffset(s.BoatSize), at.y() - 6)) {
+      continue;
+    }
+    const BoatText label = boatText(scene, i, pair);
+    if (placed.leader) {
+      p.setPen(label.colour);
+      p.drawLine(*placed.leader);
+    }
+    textOut(p, placed.box.topLeft(), label.text, label.colour, sea);
+  }
+}
+
+// Obstacles: the other boats' hulls (drawn over the labels), the course's
+// names, the lights' names, the scale, the two-boat read-out, the hovered
+// boat's label and the time overlays. The hovered boat's own label lies
+// under its highlight label and needs no place of its own.
+std::vector<LabelPlacement> PlaceBoatLabels(const SceneContext& scene, const QFontMetrics& fm) {
+  const SceneOptions& o = scene.options;
+  const SceneState& s = scene.state;
+  const Race& race = scene.race();
+  const int n = race.BoatCount();
+  std::vector<LabelPlacement> out(static_cast<size_t>(n));
+  if (o.LabelLevel <= 0) {
+    return out;
+  }
+  const QSize area = o.mapArea;
+  LabelPlacer placer(QRect(QPoint(0, 0), area));
+  addCourseObstacles(placer, scene, fm);
+  if (o.LabelLevel > 1) {
+    for (const Light& light : race.lights) {
+      const QPoint c = pixel(scene, light.pos);
+      if (c.x() > 0 && c.x() < area.width() && c.y() > 0 && c.y() < area.height()) {
+        placer.addObstacle(
+            QRect(c.x() - 3, c.y() - 3, 7, 7)
+                .united(QRect(c.x() + 10, c.y() - 5, fm.horizontalAdvance(light.kind), fm.height())));
+      }
+    }
+  }
+  const int y0 = area.height() - 10;
+  placer.addObstacle(
+      QRect(50, y0 - 15, fm.horizontalAdvance(scaleBarLabel(gridSpacing(scene))), fm.height()));
+  const bool pair = pairShown(scene);
+  if (pair) {
+    const BoatScene& a = s.boats[s.FocusedBoats[0]];
+    const BoatScene& b = s.boats[s.FocusedBoats[1]];
+    const QString text = boatPair(a.position(), b.position(), scene.loaded.geometry.CosCentreLat,
+                                  race.MagVariation, s.wind.TrueDir)
+                             .text;
+    const QPoint pa = pixel(scene, a.position());
+    const QPoint pb = pixel(scene, b.position());
+    placer.addObstacle(QRect(roundToInt((pa.x() + pb.x()) / 2.0) - 35,
+                             roundToInt((pa.y() + pb.y()) / 2.0) - 5, fm.horizontalAdvance(text),
+                             fm.height()));
+  }
+  QRect hoverBox;
+  if (o.HoverBoat > 0 && o.HoverBoat <= n && s.boats[o.HoverBoat - 1].BoatActive) {
+    const QPoint c = pixel(scene, s.boats[o.HoverBoat - 1].position());
+    hoverBox = QRect(c.x() + labelOffset(s.BoatSize), c.y() - 6,
+                     fm.horizontalAdvance(hoverText(scene, o.HoverBoat - 1)), fm.height());
+    placer.addObstacle(hoverBox);
+  }
+  {
+    const QString text = counterText(s.t);
+    const CounterPlacement place = counterPlacement(s.t, static_cast<int>(text.size()), area);
+    const QFontMetrics counter(canvasFont(place.fontSize));
+    placer.addObstacle(QRect(place.topLeft, QSize(counter.horizontalAdvance(text), counter.height())));
+  }
+  placer.addObstacle(QRect(area.width() - 73, area.height() - 115, 73, 115));
+
+  std::vector<GeoPoint> positions(static_cast<size_t>(n));
+  std::vector<bool> present(static_cast<size_t>(n));
+  std::vector<LabelRequest> requests;
+  std::vector<int> boatOf;
+  requests.reserve(static_cast<size_t>(n));
+  const QRect picture(QPoint(0, 0), area);
+  const int half = roundToInt(s.BoatSize / 2.0);
+  const int clearance = hullClearance(half);
+  for (int i = 0; i < n; ++i) {
+    const BoatScene& b = s.boats[i];
+    positions[i] = b.position();
+    present[i] = b.BoatActive;
+    if (!b.BoatActive) {
+      continue;
+    }
+    const QPointF centre = s.projection.toPointF(b.position());
+    const QPoint at = pixel(scene, b.position());
+    placer.addObstacle(QRect(at.x() - half, at.y() - half, 2 * half + 1, 2 * half + 1));
+    const QString text = boatText(scene, i, pair).text;
+    if (text.isEmpty()) {
+      continue;
+    }
+    const QRect box(at.x() + labelOffset(s.BoatSize), at.y() - 6, fm.horizontalAdvance(text), fm.height());
+    out[i] = {true, box, std::nullopt};
+    if (!box.intersects(picture) || (i == o.HoverBoat - 1 && hoverBox.contains(box))) {
+      continue;
+    }
+    requests.push_back({centre, box, clearance, 0});
+    boatOf.push_back(i);
+  }
+  const std::vector<int> ranks = fleetRanks(scene.loaded, s.t, positions, present);
+  for (size_t k = 0; k < requests.size(); ++k) {
+    requests[k].rank = ranks[boatOf[k]];
+  }
+  const std::vector<LabelPlacement> placed = placer.place(requests);
+  for (size_t k = 0; k < requests.size(); ++k) {
+    out[boatOf[k]] = placed[k];
+  }
+  return out;
+}
+
+std::vector<LabelPlacement> PlaceWholeRaceNames(const SceneContext& course, const QFontMetrics& fm,
+                                                const std::vector<WholeRaceBoat>& boats,
+                                                const std::vector<QPointF>& centres, double SceneTime,
+                                                const QRect& timeBox, const std::vector<QRect>& keepClear) {
+  const Race& race = course.race();
+  const QRect picture(QPoint(0, 0), course.options.mapArea);
+  LabelPlacer placer(picture);
+  addCourseObstacles(placer, course, fm);
+  placer.addObstacle(timeBox);
+  for (const QRect& box : keepClear) {
+    placer.addObstacle(box);
+  }
+  const size_t n = centres.size();
+  std::vector<LabelPlacement> out(n);
+  std::vector<GeoPoint> positions(n);
+  std::vector<bool> present(n);
+  std::vector<LabelRequest> requests;
+  std::vector<int> boatOf;
+  const int half = kWholeRaceBoatSize / 2;
+  const int clearance = hullClearance(half);
+  for (size_t i = 0; i < n && i < race.boats.size() && i < boats.size(); ++i) {
+    const QPointF& c = centres[i];
+    if (std::isnan(c.x())) {
+      continue;
+    }
+    present[i] = true;
+    positions[i] = boats[i].position();
+    const QPoint at(roundToInt(c.x()), roundToInt(c.y()));
+    placer.addObstacle(QRect(at.x() - half, at.y() - half, 2 * half + 1, 2 * half + 1));
+    const QRect box(roundToInt(c.x() + 10), roundToInt(c.y() - 6),
+                    fm.horizontalAdvance(race.boats[i].BoatName), fm.height());
+    out[i] = {true, box, std::nullopt};
+    if (box.intersects(picture)) {
+      requests.push_back({c, box, clearance, 0});
+      boatOf.push_back(static_cast<int>(i));
+    }
+  }
+  const std::vector<int> ranks = fleetRanks(course.loaded, SceneTime, positions, present);
+  for (size_t k = 0; k < requests.size(); ++k) {
+    requests[k].rank = ranks[boatOf[k]];
+  }
+  const std::vector<LabelPlacement> placed = placer.place(requests);
+  for (size_t k = 0; k < requests.size(); ++k) {
+    out[boatOf[k]] = placed[k];
+  }
+  return out;
 }
 
 void DrawHighlights(QPainter& p, const SceneContext& scene) {
@@ -367,8 +599,7 @@ void DrawHighlights(QPainter& p, const SceneContext& scene) {
   if (o.HoverBoat > 0 && o.HoverBoat <= n && s.boats[o.HoverBoat - 1].BoatActive) {
     const int i = o.HoverBoat - 1;
     const QPoint c = halo(i);
-    const QString label = scene.race().boats[i].BoatName + QStringLiteral("  ") +
-                          knotsText(s.boats[i].BoatSpeed) + QStringLiteral("Kts");
+    const QString label = hoverText(scene, i);
     p.setFont(canvasFont());
     textOut(p, {c.x() + labelOffset(s.BoatSize), c.y() - 6}, label,
             qcolour(scene.loaded.colours.BoatColour[i]), kWhite);

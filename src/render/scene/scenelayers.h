@@ -1,12 +1,16 @@
 #pragma once
 
 #include "core/loadedrace.h"
+#include "core/scene/mapviewstate.h"
 #include "core/scene/scenestate.h"
+#include "render/scene/labelplacer.h"
 
 #include <QColor>
 #include <QPainter>
 #include <QPoint>
 #include <QSize>
+
+#include <vector>
 
 namespace velaro {
 
@@ -40,9 +44,24 @@ void DrawCourseLines(QPainter& painter, const SceneContext& scene);
 void DrawReferenceLines(QPainter& painter, const SceneContext& scene);
 void DrawCourseRoute(QPainter& painter, const SceneContext& scene);
 void DrawBoatPair(QPainter& painter, const SceneContext& scene);
+// Where each boat's label goes this frame (boat order), clear of the other
+// labels and of the names, read-outs and overlays drawn over the boats.
+std::vector<LabelPlacement> PlaceBoatLabels(const SceneContext& scene, const QFontMetrics& metrics);
+// Every label beside its boat.
 void DrawWakesAndLabels(QPainter& painter, const SceneContext& scene);
+// Each label where labels puts it; without placements, beside its boat.
+void DrawWakesAndPlacedLabels(QPainter& painter, const SceneContext& scene,
+                              const std::vector<LabelPlacement>* labels);
 void DrawHighlights(QPainter& painter, const SceneContext& scene);
 void DrawHulls(QPainter& painter, const SceneContext& scene);
+
+// The whole-race view's boat names (boat order) for the boats drawn at
+// centres (NaN x: not drawn), ranked at SceneTime, clear of each other, of the course's names, of the
+// time box and of keepClear (the range and bearing read-out).
+std::vector<LabelPlacement> PlaceWholeRaceNames(const SceneContext& course, const QFontMetrics& metrics,
+                                                const std::vector<WholeRaceBoat>& boats,
+                                                const std::vector<QPointF>& centres, double SceneTime,
+                                                const QRect& timeBox, const std::vector<QRect>& keepClear);
 
 // The wind axis and the two layline fans through a point on the map.
 void DrawLaylines(QPainter& painter, const SceneContext& scene, QPoint at);

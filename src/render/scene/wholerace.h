@@ -3,6 +3,7 @@
 #include "core/loadedrace.h"
 #include "core/scene/mapviewstate.h"
 #include "core/scene/scenestate.h"
+#include "render/scene/labelplacer.h"
 
 #include <QImage>
 
@@ -19,6 +20,7 @@ struct WholeRaceFrame {
   // the click zoom.
   Projection projection{GeoPoint{}, 1, 1, QSize(1, 1), Orientation{}};
   std::vector<WholeRaceBoat> boats;
+  std::vector<LabelPlacement> names;  // where each boat's name went
   // The compass rose turns to this angle (degrees) for the same orientation.
   double compassAngle = 0;
 };
@@ -29,8 +31,10 @@ struct WholeRaceFrame {
 // name, and the time of day in the bottom right corner. The view's centre
 // and zoom come from view; focus, orientation and sea brightness from
 // options. TrueDir is the wind of the last live frame, which the boats' wind
-// angles are taken from; cursor carries the fix pair searches.
+// angles are taken from; cursor carries the fix pair searches. The names
+// keep clear of each other and of keepClear.
 WholeRaceFrame RenderWholeRace(QImage& SceneBitmap, const LoadedRace& loaded, const SceneOptions& options,
-                               const MapViewState& view, double SceneTime, int TrueDir, SceneCursor& cursor);
+                               const MapViewState& view, double SceneTime, int TrueDir, SceneCursor& cursor,
+                               const std::vector<QRect>& keepClear = {});
 
 }  // namespace velaro
