@@ -3,6 +3,7 @@
 // marker, read-out, time marker and swatch.
 #include "render/scene/wholerace.h"
 
+#include "core/analysis/speedcolours.h"
 #include "core/scene/scenestate.h"
 #include "render/overviewmap.h"
 #include "render/seacolour.h"
@@ -138,6 +139,34 @@ TEST(WholeRaceView, ZoomWithoutEndNeverBreaksTheDrawing) {
     }
   }
   EXPECT_EQ(outside, 0);
+}
+
+// Boats sailing 4, 6 and 8 knots: the slowest in the first colour, the
+// fastest in the last, and the key in the bottom left corner.
+TEST(WholeRaceView, SpeedColoursSpanTheFleetsRange) {
+  LoadedRace loaded = raceOf(3);
+  for (int b = 0; b < 3; ++b) {
+    for (Fix& f : loaded.race.boats[b].fixes) {
+      f.speed = 4 + 2 * b;
+    }
+  }
+  SceneOptions options = optionsFor({1, 1, 1});
+  options.speedColours = true;
+  MapViewState view;
+  view.enterWholeRace(loaded.geometry);
+  SceneCursor cursor;
+  QImage image(kMap, QImage::Format_RGB32);
+  const WholeRaceFrame frame = RenderWholeRace(image, loaded, options, view, 300, 0, cursor);
+  const int bins[] = {0, kSpeedColourBins / 2 - 1, kSpeedColourBins - 1};
+  for (int b = 0; b < 3; ++b) {
+    const QPoint late = frame.projection.toPixel({kLat + 0.29, kLon + b * 0.05});
+    EXPECT_EQ(image.pixel(late), speedBinColour(bins[b]).argb()) << b;
+  }
+  for (int k = 0; k < kSpeedColourBins; ++k) {
+    EXPECT_GT(countColour(image, speedBinColour(k).argb(), QRect(0, kMap.height() - 40, kMap.width(), 40)),
+              100)
+        << k;
+  }
 }
 
 TEST(WindDisplay, MarkerOnTheRimReadOutTimeMarkerAndSeaSwatch) {
