@@ -202,6 +202,18 @@ Shiftを押している間は距離方位計測ﾓｰﾄﾞになります
 <context>
     <name>velaro::RaceControlPanel</name>
     <message>
+        <source>Gaps to the leader</source>
+        <translation>先頭艇との差</translation>
+    </message>
+    <message>
+        <source>Polars</source>
+        <translation>ポーラー</translation>
+    </message>
+    <message>
+        <source>Tracks coloured by speed</source>
+        <translation>航跡を速度で色分け</translation>
+    </message>
+    <message>
         <source>Open GPS logs as a new race...</source>
         <translation>GPSログを開いて新しいレースにする...</translation>
     </message>

@@ -27,8 +27,9 @@ BoatListHover::BoatListHover(ReplayScreen& screen, const MapInteraction& map, co
 
 void BoatListHover::onBoatHovered(int boat) {
   const int replayMode = m_map.state().isWholeRace() ? 0 : 1;
-  const BoatHoverEffect effect = boatHoverEffect(m_page, replayMode, m_panels.controls->hintsOn(), true);
-  if (m_page == 1) {
+  const BoatHoverEffect effect =
+      boatHoverEffect(replayPageNumber(m_page), replayMode, m_panels.controls->hintsOn(), true);
+  if (m_page == Page::Track) {
     m_screen.setTrackHighlight(effect.trackHighlight ? boat : -1);
   }
   if (effect.curveHighlight) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/page.h"
 #include "core/loadedrace.h"
 
 #include <QObject>
@@ -33,8 +34,7 @@ class BoatListHover : public QObject {
 
   // The race on screen (it must outlive the next call).
   void setRace(const LoadedRace* loaded) { m_loaded = loaded; }
-  // 1 on the Track page, 2 on the Graph and Table pages.
-  void setPage(int page) { m_page = page; }
+  void setPage(Page page) { m_page = page; }
 
   void onBoatHovered(int boat);
   void onHeaderHovered();
@@ -53,7 +53,7 @@ class BoatListHover : public QObject {
   Panels m_panels;
   QWidget* m_window;
   const LoadedRace* m_loaded = nullptr;
-  int m_page = 1;
+  Page m_page = Page::Track;
 };
 
 }  // namespace velaro

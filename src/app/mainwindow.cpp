@@ -350,11 +350,9 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   ArrangeWindow();
   updateSceneOptions();
-  // The graph follows the size where it is shown; the other pages draw it
-  // afresh when they show it.
-  if (page() == 2) {
-    m_pages->redrawGraph();
-  }
+  // The page's picture follows the size where it is shown; the other pages
+  // draw theirs afresh when they show it.
+  m_pages->redrawPage();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -444,7 +442,7 @@ void MainWindow::showNewRace(const QString& raceFileName, const QString& summary
   const RaceSelection previous = m_selection;
   m_selection.selectIn(m_userRaces, raceFileName);
   // The new race is shown on the Track page, as SHOW shows a race.
-  if (page() != 1) {
+  if (page() != Page::Track) {
     m_panels.controls->checkTrackPage();
     choosePage(Page::Track);
   }
@@ -473,9 +471,7 @@ void MainWindow::choosePage(Page page) {
 
 void MainWindow::onBoatFocusChanged() {
   updateSceneOptions();
-  if (page() == 2) {
-    m_pages->redrawGraph();
-  }
+  m_pages->redrawPage();
 }
 
 void MainWindow::highlightBoat(int boat) {
@@ -503,13 +499,13 @@ void MainWindow::updateSceneOptions() {
   }
   m_replayScreen.updateOptions(QSize(mapWidth(), mapHeight()), height());
   m_panels.windGraph->setReplayMode(replayMode());
-  if (!m_frameTimer->isActive() && page() == 1) {
+  if (!m_frameTimer->isActive() && page() == Page::Track) {
     m_replay->redrawMap();
   }
 }
 
-int MainWindow::replayMode() const {
-  return m_mapInteraction->state().isWholeRace() ? 0 : 1;
+ReplayMode MainWindow::replayMode() const {
+  return m_mapInteraction->state().mode;
 }
 
 void MainWindow::endHovers() {

@@ -97,8 +97,7 @@ class MainWindow : public QWidget {
   // The pause the load makes before the replay starts (1 s; tests shorten it).
   // The load counts as running until the pause is over.
   void setLoadWaitMs(int ms) { m_loadWaitMs = ms; }
-  // 1 on the Track page, 2 on the Graph and Table pages.
-  int page() const { return m_pages->page(); }
+  Page page() const { return m_pages->page(); }
 
  signals:
   // The first load ended: false when the program must end (no boat could be
@@ -124,9 +123,8 @@ class MainWindow : public QWidget {
   void onFrameTick() { m_replay->onFrameTick(); }
   void onSecondTick() { m_replay->onSecondTick(); }
   void onLightTick() { m_replay->onLightTick(); }
-  // 1 while the map shows the live scene ("Auto Trace" checked), 0 for the
-  // view of the whole race.
-  int replayMode() const;
+  // Live while the map shows the live scene ("Auto Trace" checked).
+  ReplayMode replayMode() const;
   // The pointer left what it hovered: hints and previews end, the panels
   // and the race's caption come back.
   void endHovers();

@@ -63,7 +63,7 @@ void MapInteraction::onMapPressed(QPoint at, Qt::MouseButton button, Qt::Keyboar
   click.at = at;
   click.leftButton = button == Qt::LeftButton;
   click.shift = m_state.ShiftDown || modifiers.testFlag(Qt::ShiftModifier);
-  click.trackPage = m_page == 1;
+  click.trackPage = m_page == Page::Track;
   click.hasWind = m_loaded->race.WindCount() > 0;
   switch (m_state.click(click, m_loaded->geometry, orientation(), m_screen.scene().options().mapArea)) {
     case MapClickAction::ToggleWindGraph:
@@ -104,7 +104,7 @@ void MapInteraction::onMapMoved(QPoint at) {
   PointerMove move;
   move.at = at;
   move.mapArea = m_screen.scene().options().mapArea;
-  move.trackPage = m_page == 1;
+  move.trackPage = m_page == Page::Track;
   move.boatNamesChecked = m_panels.controls->boatNames();
   move.HintsOn = m_panels.controls->hintsOn();
   move.japanese = isJapanese(m_language);
@@ -141,7 +141,7 @@ void MapInteraction::onOverviewClicked(QPoint at) {
   if (!m_active || !m_loaded) {
     return;
   }
-  if (m_state.overviewClick(at, m_page == 1, m_loaded->geometry, orientation())) {
+  if (m_state.overviewClick(at, m_page == Page::Track, m_loaded->geometry, orientation())) {
     emit redrawRequested();
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/captions.h"
+#include "app/page.h"
 #include "core/loadedrace.h"
 #include "core/scene/mapviewstate.h"
 
@@ -50,7 +51,7 @@ class MapInteraction : public QObject {
   // Pointer and keys do nothing while inactive: before the first race and
   // during a load.
   void setActive(bool active) { m_active = active; }
-  void setPage(int page) { m_page = page; }
+  void setPage(Page page) { m_page = page; }
   void setLanguage(Language language) { m_language = language; }
 
   MapViewState& state() { return m_state; }
@@ -84,7 +85,7 @@ class MapInteraction : public QObject {
   QWidget* m_window;
   const LoadedRace* m_loaded = nullptr;
   bool m_active = false;
-  int m_page = 1;
+  Page m_page = Page::Track;
   Language m_language = Language::EnglishFixed;
   MapViewState m_state;
   QPoint m_lastPointer{-1, -1};

@@ -18,17 +18,19 @@ PageSwitcher::PageSwitcher(DesktopDocuments& documents, const Panels& panels, Re
     : QObject(parent), m_documents(documents), m_panels(panels), m_replay(std::move(replay)) {
   setObjectName(QStringLiteral("pageSwitcher"));
   m_graph.setMap(m_panels.map);
+  m_charts.setMap(m_panels.map);
 }
 
 void PageSwitcher::setRace(const LoadedRace* loaded) {
   m_loaded = loaded;
-  m_page = 1;
+  m_page = Page::Track;
   emit pageChanged(m_page);
   m_graph.setRace(loaded);
+  m_charts.setRace(loaded);
 }
 
 void PageSwitcher::choose(Page page) {
-  m_page = page == Page::Track ? 1 : 2;
+  m_page = page;
   emit pageChanged(m_page);
   const bool haveRace = m_loaded != nullptr;
   m_panels.stopwatch->setVisible(page == Page::Track && haveRace);
@@ -38,7 +40,7 @@ void PageSwitcher::choose(Page page) {
     return;
   }
   if (page != Page::Track) {
-    redrawGraph();
+    redrawPage();
     if (page == Page::Table) {
       report(m_documents.exportTable(*m_loaded));
     }
@@ -53,13 +55,25 @@ void PageSwitcher::redrawGraph() {
   }
   m_graph.draw(m_replay.mapArea(), m_panels.boatList->focused(),
                seaShadeFor(m_replay.screen->scene().options().SeaBrightness).SeaColour);
-  if (m_page == 2) {
+  if (showsGraph(m_page)) {
     m_graph.show();
   }
 }
 
+void PageSwitcher::redrawPage() {
+  if (!m_loaded || m_page == Page::Track) {
+    return;
+  }
+  if (showsGraph(m_page)) {
+    redrawGraph();
+    return;
+  }
+  m_charts.draw(m_page, m_replay.mapArea(), m_panels.boatList->focused());
+  m_charts.show();
+}
+
 void PageSwitcher::highlightBoat(int boat) {
-  if (m_loaded && m_page == 2) {
+  if (m_loaded && showsGraph(m_page)) {
     m_graph.highlight(boat);
   }
 }
@@ -72,8 +86,8 @@ void PageSwitcher::retouch() {
     return;
   }
   ReplayScreen& screen = *m_replay.screen;
-  if (m_page != 1) {
-    report(m_documents.exportPicture(m_graph.GraphBitmap()));
+  if (m_page != Page::Track) {
+    report(m_documents.exportPicture(showsGraph(m_page) ? m_graph.GraphBitmap() : m_charts.picture()));
     return;
   }
   if (m_replay.map->state().isWholeRace()) {

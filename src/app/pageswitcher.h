@@ -1,7 +1,8 @@
 #pragma once
 
+#include "app/chartscreen.h"
 #include "app/graphscreen.h"
-#include "app/racecontrolpanel.h"
+#include "app/page.h"
 #include "core/loadedrace.h"
 
 #include <QImage>
@@ -18,15 +19,17 @@ class BoatListPanel;
 class CompassPanel;
 class DesktopDocuments;
 class MapInteraction;
+class MapView;
 class ReplayClock;
 class ReplayScreen;
 class StopwatchWidget;
 class WindGraphPanel;
 
-// The Track, Graph and Table pages: which one is shown, the panels only the
-// Track page has, the graph picture that takes the map's place on the other
-// two (with a boat's curves over it while the pointer is on the boat in the
-// list), the table the Table page writes, and the picture "Retouch" saves.
+// The pages of the map area and the one owner of which is shown: the panels
+// only the Track page has, the picture that takes the map's place on the
+// others (the graph, with a boat's curves over it while the pointer is on the
+// boat in the list; the gap chart; the polars), the table the Table page
+// writes, and the picture "Retouch" saves.
 class PageSwitcher : public QObject {
   Q_OBJECT
 
@@ -53,27 +56,32 @@ class PageSwitcher : public QObject {
 
   // A newly loaded race (it must outlive the next call): the Track page.
   void setRace(const LoadedRace* loaded);
-  // 1 on the Track page, 2 on the Graph and Table pages.
-  int page() const { return m_page; }
+  Page page() const { return m_page; }
 
-  // The Graph and Table pages show the graph picture in place of the map;
-  // the Table page then writes the table. Back on the Track page,
-  // trackShown asks for the map as it was left.
+  // Every page but Track shows its picture in place of the map; the Table
+  // page then writes the table. Back on the Track page, trackShown asks for
+  // the map as it was left.
   void choose(Page page);
   // Draws the graph picture for the map's size and the boats in focus, and
   // shows it on the Graph and Table pages.
   void redrawGraph();
+  // The picture of the page shown drawn afresh for the map's size and the
+  // boats in focus; nothing on the Track page.
+  void redrawPage();
   // Boat n's curves (0-based; -1 none) over the graph on its pages.
   void highlightBoat(int boat);
   // "Retouch": the picture the map shows saved as "NoName.bmp" in the
-  // documents folder and opened: the graph picture on the Graph and Table
-  // pages, else the map, the live scene drawn afresh at the replay time.
+  // documents folder and opened: the page's picture off the Track page, else
+  // the map, the live scene drawn afresh at the replay time.
   void retouch();
   // The graph picture as last drawn.
   const QImage& graphPicture() const { return m_graph.GraphBitmap(); }
+  // The gap chart or the polars as last drawn.
+  const QImage& chartPicture() const { return m_charts.picture(); }
+  const ChartScreen& charts() const { return m_charts; }
 
  signals:
-  void pageChanged(int page);
+  void pageChanged(Page page);
   // The Track page is back and a race is loaded: show the map, and go on
   // with the replay if it ran.
   void trackShown();
@@ -87,8 +95,9 @@ class PageSwitcher : public QObject {
   Panels m_panels;
   Replay m_replay;
   GraphScreen m_graph;
+  ChartScreen m_charts;
   const LoadedRace* m_loaded = nullptr;
-  int m_page = 1;
+  Page m_page = Page::Track;
 };
 
 }  // namespace velaro

@@ -147,7 +147,13 @@ RaceControlPanel::RaceControlPanel(QWidget* parent) : QWidget(parent) {
 
   connect(m_raceSelector, &QComboBox::activated, this, &RaceControlPanel::raceChosen);
   m_raceSelector->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(m_raceSelector, &QWidget::customContextMenuRequested, this, &RaceControlPanel::showSelectorMenu);
+  connect(m_raceSelector, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { showMenu(m_raceSelector, at, true); });
+  // The race selector is closed off the Track page; the page choice, where
+  // the right button also reaches the menu, never is.
+  m_pageGroup->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(m_pageGroup, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { showMenu(m_pageGroup, at, false); });
   connect(m_showRaceButton, &QPushButton::clicked, this, [this] {
     if (!refusedWhileLoading()) {
       emit showClicked();
@@ -301,14 +307,47 @@ void RaceControlPanel::showSeaSwatch() {
   m_seaSwatch->setPixmap(QPixmap::fromImage(SeaSwatch(m_seaSwatch->size(), seaBrightness())));
 }
 
-void RaceControlPanel::showSelectorMenu(const QPoint& at) {
-  QMenu menu(this);
-  menu.setObjectName(QStringLiteral("raceSelectorMenu"));
-  QAction* openLogs = menu.addAction(tr("Open GPS logs as a new race..."));
-  openLogs->setShortcut(QKeySequence::Open);
-  if (menu.exec(m_raceSelector->mapToGlobal(at)) == openLogs) {
-    emit openLogsRequested();
+std::unique_ptr<QMenu> RaceControlPanel::makeMenu(bool withOpenLogs) {
+  auto menu = std::make_unique<QMenu>(this);
+  menu->setObjectName(withOpenLogs ? QStringLiteral("raceSelectorMenu") : QStringLiteral("pageMenu"));
+  auto add = [&menu](const QString& text, const char* name, bool checked) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setCheckable(true);
+    action->setChecked(checked);
+    return action;
+  };
+  if (withOpenLogs) {
+    QAction* openLogs = menu->addAction(tr("Open GPS logs as a new race..."));
+    openLogs->setObjectName(QStringLiteral("openLogsAction"));
+    openLogs->setShortcut(QKeySequence::Open);
+    connect(openLogs, &QAction::triggered, this, &RaceControlPanel::openLogsRequested);
+    menu->addSeparator();
   }
+  connect(add(tr("Gaps to the leader"), "gapsPageAction", m_page == Page::Gaps), &QAction::triggered, this,
+          [this] { choosePage(Page::Gaps); });
+  connect(add(tr("Polars"), "polarsPageAction", m_page == Page::Polars), &QAction::triggered, this,
+          [this] { choosePage(Page::Polars); });
+  menu->addSeparator();
+  connect(add(tr("Tracks coloured by speed"), "speedColoursAction", m_speedColours), &QAction::toggled, this,
+          &RaceControlPanel::onSpeedColoursToggled);
+  return menu;
+}
+
+void RaceControlPanel::showMenu(QWidget* owner, const QPoint& at, bool withOpenLogs) {
+  makeMenu(withOpenLogs)->exec(owner->mapToGlobal(at));
+}
+
+void RaceControlPanel::onSpeedColoursToggled(bool on) {
+  m_speedColours = on;
+  // The colours belong to the whole-race view: switched on over the live
+  // scene, the map leaves it for that view as an Auto Trace click does.
+  if (on && m_page == Page::Track && autoTrace() && !m_loading) {
+    m_autoTraceBox->setChecked(false);
+    emit autoTraceClicked(false);
+    return;
+  }
+  emit displayChanged();
 }
 
 void RaceControlPanel::showRace(bool northUp, const QStringList& attachments, const QString& fileName) {
@@ -322,10 +361,31 @@ void RaceControlPanel::showRace(bool northUp, const QStringList& attachments, co
 }
 
 void RaceControlPanel::checkTrackPage() {
-  m_page = Page::Track;
-  m_trackPageButton->setChecked(true);
-  m_raceSelector->setEnabled(true);
-  m_showRaceButton->setEnabled(true);
+  showPage(Page::Track);
+}
+
+void RaceControlPanel::showPage(Page page) {
+  m_page = page;
+  QRadioButton* const shown = page == Page::Track   ? m_trackPageButton
+                              : page == Page::Graph ? m_graphPageButton
+                              : page == Page::Table ? m_tablePageButton
+                                                    : nullptr;
+  for (QRadioButton* button : {m_trackPageButton, m_graphPageButton, m_tablePageButton}) {
+    // An exclusive radio button cannot be unchecked by itself.
+    if (button != shown && button->isChecked()) {
+      button->setAutoExclusive(false);
+      button->setChecked(false);
+      button->setAutoExclusive(true);
+    }
+  }
+  if (shown) {
+    shown->setChecked(true);
+  }
+  // Another race is chosen on the Track page only: the other pages belong
+  // to the race on screen.
+  const bool canChooseRace = page == Page::Track;
+  m_raceSelector->setEnabled(canChooseRace);
+  m_showRaceButton->setEnabled(canChooseRace);
 }
 
 void RaceControlPanel::applyTo(SceneOptions& o) const {
@@ -337,6 +397,7 @@ void RaceControlPanel::applyTo(SceneOptions& o) const {
   o.LabelLevel = boatNames() ? std::max(o.LabelLevel, 1) : 0;
   o.ZoomDivisor = ZoomDivisorFromScrollBar(zoomPosition());
   o.SeaBrightness = seaBrightness();
+  o.speedColours = m_speedColours;
 }
 
 void RaceControlPanel::setRaceFiles(const QStringList& files) {
@@ -405,17 +466,10 @@ void RaceControlPanel::setLanguage(Language language) {
 
 void RaceControlPanel::choosePage(Page page) {
   if (refusedWhileLoading()) {
-    m_trackPageButton->setChecked(m_page == Page::Track);
-    m_graphPageButton->setChecked(m_page == Page::Graph);
-    m_tablePageButton->setChecked(m_page == Page::Table);
+    showPage(m_page);
     return;
   }
-  m_page = page;
-  // Another race is chosen on the Track page only: the graph and the table
-  // belong to the race on screen.
-  const bool canChooseRace = page == Page::Track;
-  m_raceSelector->setEnabled(canChooseRace);
-  m_showRaceButton->setEnabled(canChooseRace);
+  showPage(page);
   emit pageChosen(page);
 }
 

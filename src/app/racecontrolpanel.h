@@ -2,6 +2,7 @@
 
 #include "app/captions.h"
 #include "app/hintbox.h"
+#include "app/page.h"
 #include "core/replay/replayclock.h"
 #include "core/scene/scenestate.h"
 
@@ -18,15 +19,15 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <span>
+
+class QMenu;
 
 namespace velaro {
 
 class TransportPanel;
-
-// The pages the map area can show.
-enum class Page { Track, Graph, Table };
 
 // Where one control of the control panel sits, in its parent's coordinates.
 struct ControlPlace {
@@ -72,6 +73,16 @@ class RaceControlPanel : public QWidget {
   // Checks the Track page, where the race choice is open, without sending
   // pageChosen (a load starts on it).
   void checkTrackPage();
+  // The page the window shows: its radio button checked (none for the Gaps
+  // and Polars pages, which the menus offer), the race choice open on the
+  // Track page only. Sends nothing.
+  void showPage(Page page);
+  Page shownPage() const { return m_page; }
+
+  // "Tracks coloured by speed", from the menus of the race selector and of
+  // the page choice: the whole-race view's tracks in the colours of their
+  // speeds.
+  bool speedColours() const { return m_speedColours; }
 
   bool northUp() const { return m_northUpButton->isChecked(); }
   void setNorthUp(bool northUp);
@@ -117,6 +128,9 @@ class RaceControlPanel : public QWidget {
   // Handlers, public so that tests drive them.
   void onAttachmentsClicked();
   void onAttachmentItemClicked(QListWidgetItem* item);
+  // The menu of the race selector (with "Open GPS logs as a new race...")
+  // or of the page choice; the window's tests open it without a pointer.
+  std::unique_ptr<QMenu> makeMenu(bool withOpenLogs);
 
  signals:
   void raceChosen(int index);  // 0-based
@@ -159,7 +173,8 @@ class RaceControlPanel : public QWidget {
  private:
   void choosePage(Page page);
   bool refusedWhileLoading();
-  void showSelectorMenu(const QPoint& at);
+  void showMenu(QWidget* owner, const QPoint& at, bool withOpenLogs);
+  void onSpeedColoursToggled(bool on);
   // Every replay button puts the view back on the boats, as a click on
   // "Auto Trace" would, before it does its own work.
   void checkAutoTrace();
@@ -186,6 +201,7 @@ class RaceControlPanel : public QWidget {
   QCheckBox* m_autoTraceBox = nullptr;
   bool m_loading = false;
   Page m_page = Page::Track;
+  bool m_speedColours = false;
   Transport m_shownTransport = Transport::Forward;
   QCheckBox* m_laylineBox = nullptr;
   QCheckBox* m_referenceLineBox = nullptr;

@@ -17,7 +17,7 @@ namespace velaro {
 ReplayDriver::ReplayDriver(const Panels& panels, Replay replay, Platform& platform, QObject* parent)
     : QObject(parent), m_panels(panels), m_replay(std::move(replay)), m_platform(platform) {}
 
-int ReplayDriver::page() const {
+Page ReplayDriver::page() const {
   return m_replay.pages->page();
 }
 
@@ -98,7 +98,7 @@ void ReplayDriver::onFrameTick() {
   }
   RaceSelection& selection = *m_replay.selection;
   FrameTickInput input;
-  input.Page = page();
+  input.Page = replayPageNumber(page());
   input.AutoNext = m_panels.controls->autoNext() ? 1 : 0;
   input.RaceFileCount = static_cast<int>(selection.raceFiles.size());
   input.CurrentRace = selection.CurrentRace;
@@ -128,7 +128,8 @@ void ReplayDriver::onSecondTick() {
   if (!m_loaded) {
     return;
   }
-  const SecondOutcome out = m_replay.clock->secondTick(page(), m_replay.screen->scene().boatMotions());
+  const SecondOutcome out =
+      m_replay.clock->secondTick(replayPageNumber(page()), m_replay.screen->scene().boatMotions());
   if (!out.ran) {
     return;
   }
@@ -150,7 +151,7 @@ void ReplayDriver::timeBarJump(double t) {
     return;
   }
   const MapViewState& view = m_replay.map->state();
-  const JumpOutcome o = m_replay.clock->timeBarClick(t, page(), view.isWholeRace() ? 0 : 1);
+  const JumpOutcome o = m_replay.clock->timeBarClick(t, replayPageNumber(page()), view.isWholeRace() ? 0 : 1);
   if (o.ran) {
     m_replay.screen->showJump(o, view);
   }
@@ -159,7 +160,7 @@ void ReplayDriver::timeBarJump(double t) {
 void ReplayDriver::timeBarPreview(double t) {
   m_replay.screen->showPreview(t);
   const TimeBarPreview& preview = m_panels.timeBar->preview();
-  if (m_panels.controls->hintsOn() && page() == 1) {
+  if (m_panels.controls->hintsOn() && page() == Page::Track) {
     const TimeBarHint hint = hintFor(m_language, preview.clockText, preview.y);
     m_panels.hints->showHint(hint.text, hint.rectFor(m_replay.mapWidth()));
   }
@@ -174,7 +175,7 @@ void ReplayDriver::rewindToStart() {
 }
 
 void ReplayDriver::redrawMap() {
-  if (m_loaded && page() == 1) {
+  if (m_loaded && page() == Page::Track) {
     m_replay.screen->showMap(m_replay.map->state(), m_replay.clock->SceneTime());
   }
 }
@@ -188,7 +189,7 @@ void ReplayDriver::resumeTrack() {
 }
 
 void ReplayDriver::redrawStoppedScene() {
-  if (!m_replay.frameTimer->isActive() && page() == 1 && !m_replay.map->state().isWholeRace()) {
+  if (!m_replay.frameTimer->isActive() && page() == Page::Track && !m_replay.map->state().isWholeRace()) {
     redrawMap();
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/captions.h"
+#include "app/page.h"
 #include "core/loadedrace.h"
 #include "core/racecatalogue.h"
 #include "core/racefolders.h"
@@ -105,7 +106,7 @@ class ReplayDriver : public QObject {
   void viewSwitched();
 
  private:
-  int page() const;
+  Page page() const;
   // No race to drive, or one being replaced.
   bool idle() const { return !m_loaded || m_loading; }
   // Leaves the whole-race view for the live scene; true when it did.

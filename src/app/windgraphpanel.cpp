@@ -21,7 +21,8 @@ WindGraphPanel::WindGraphPanel(QWidget* parent) : QWidget(parent) {
 bool WindGraphPanel::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
     emit hovered();
-    if (const std::optional<Hint> hint = ShellHints::windGraph(installedLanguage(), m_replayMode == 1)) {
+    if (const std::optional<Hint> hint =
+            ShellHints::windGraph(installedLanguage(), m_replayMode == ReplayMode::Live)) {
       emit hintRequested(*hint);
     }
   } else if (event->type() == QEvent::Leave) {

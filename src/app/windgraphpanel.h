@@ -2,6 +2,7 @@
 
 #include "app/hintbox.h"
 #include "core/loadedrace.h"
+#include "core/scene/mapviewstate.h"
 
 #include <QImage>
 #include <QLabel>
@@ -22,8 +23,8 @@ class WindGraphPanel : public QWidget {
   void showTimeMarker(int barTop);
   int timeMarkerTop() const { return m_barTop; }
 
-  // ReplayMode: 1 the live scene (the graph has a hint), 0 the whole-race view.
-  void setReplayMode(int ReplayMode) { m_replayMode = ReplayMode; }
+  // Over the live scene the graph has a hint; over the whole-race view none.
+  void setReplayMode(ReplayMode mode) { m_replayMode = mode; }
 
  signals:
   // The pointer is over the graph.
@@ -39,7 +40,7 @@ class WindGraphPanel : public QWidget {
   QLabel* m_windGraph = nullptr;
   QImage m_graph;
   int m_barTop = -1;
-  int m_replayMode = 1;
+  ReplayMode m_replayMode = ReplayMode::Live;
 };
 
 }  // namespace velaro

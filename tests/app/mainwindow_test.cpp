@@ -462,7 +462,7 @@ TEST_F(MainWindowTest, BoatListHoverStopwatchAndLightTimer) {
   EXPECT_EQ(w->scene().options().HoverBoat, 0);
 
   click(*w, "autoTraceBox");
-  ASSERT_EQ(w->replayMode(), 0);
+  ASSERT_EQ(w->replayMode(), ReplayMode::WholeRace);
   list->boatMoved(1, QPoint(2, 2));
   EXPECT_TRUE(hint->isHidden());
   EXPECT_NE(map->image(), w->scene().SceneBitmap());
@@ -529,7 +529,7 @@ TEST_F(ExportTest, TableIsWrittenToTheDocumentsFolderAndOpened) {
   ASSERT_EQ(m_platform.opened.size(), 1);
   EXPECT_EQ(m_platform.opened[0].toLocalFile(), document("NoName.csv"));
   EXPECT_EQ(m_platform.beeps, beeps + 1);
-  EXPECT_EQ(w->page(), 2);
+  EXPECT_EQ(w->page(), Page::Table);
   EXPECT_TRUE(m_messages.empty());
 }
 
@@ -583,7 +583,7 @@ TEST_F(ExportTest, GraphPageShowsTheGraphInPlaceOfTheMap) {
   ASSERT_EQ(w->race().BoatCount(), 2);
   w->play(Transport::Forward);
   click(*w, "graphPageButton");
-  EXPECT_EQ(w->page(), 2);
+  EXPECT_EQ(w->page(), Page::Graph);
   ASSERT_FALSE(w->graphPicture().isNull());
   EXPECT_EQ(w->graphPicture().size(), QSize(w->mapWidth(), w->mapHeight()));
   EXPECT_EQ(mapPicture(*w), w->graphPicture());
@@ -614,7 +614,7 @@ TEST_F(ExportTest, GraphPageShowsTheGraphInPlaceOfTheMap) {
   EXPECT_EQ(mapPicture(*w), w->graphPicture());
 
   click(*w, "trackPageButton");
-  EXPECT_EQ(w->page(), 1);
+  EXPECT_EQ(w->page(), Page::Track);
   EXPECT_NE(mapPicture(*w), w->graphPicture());
   EXPECT_FALSE(w->findChild<QWidget*>(QStringLiteral("compassPanel"))->isHidden());
   EXPECT_TRUE(w->findChild<QWidget*>(QStringLiteral("raceSelector"))->isEnabled());
@@ -853,10 +853,10 @@ TEST_F(MainWindowTest, HintsComeAndGoWithThePointer) {
 
   // The wind graph's hint belongs to the live scene.
   auto* windGraph = w->findChild<WindGraphPanel*>();
-  windGraph->setReplayMode(0);
+  windGraph->setReplayMode(ReplayMode::WholeRace);
   hover(w->findChild<QWidget*>(QStringLiteral("windGraph")));
   EXPECT_FALSE(hint->isVisible());
-  windGraph->setReplayMode(1);
+  windGraph->setReplayMode(ReplayMode::Live);
   hover(w->findChild<QWidget*>(QStringLiteral("windGraph")));
   EXPECT_TRUE(hint->isVisible());
   EXPECT_EQ(hint->text(), QStringLiteral("TWD graph can be ON/OFF when click map."));
@@ -1033,13 +1033,13 @@ TEST_F(MainWindowTest, ControlsUsedDuringALoadAreRefused) {
   EXPECT_EQ(m_platform.beeps - beeps, 9);
   EXPECT_TRUE(w->findChild<QAbstractButton*>(QStringLiteral("trackPageButton"))->isChecked());
   EXPECT_TRUE(w->findChild<QAbstractButton*>(QStringLiteral("autoTraceBox"))->isChecked());
-  EXPECT_EQ(w->page(), 1);
+  EXPECT_EQ(w->page(), Page::Track);
   EXPECT_EQ(w->clock().SceneTime(), sceneTime);
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
 
   ASSERT_TRUE(waitForLoad(*w));
   EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Bravo Cup"));
-  EXPECT_EQ(w->page(), 1);
+  EXPECT_EQ(w->page(), Page::Track);
   EXPECT_FALSE(w->findChild<QWidget*>(QStringLiteral("compassPanel"))->isHidden());
   EXPECT_TRUE(w->findChild<QWidget*>(QStringLiteral("showRaceButton"))->isEnabled());
   EXPECT_TRUE(m_messages.empty());
