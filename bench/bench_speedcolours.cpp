@@ -1,8 +1,10 @@
 // The whole-race view of the 81-boat benchmark race (velaro-racegen --big,
 // one fix a second, loaded as the window loads it) at full-HD size, every
 // boat in focus, with the tracks in their boats' colours and coloured by
-// speed. The race is written into $TMPDIR/velaro-bench-big-1hz when missing,
-// the folder the load benchmarks use.
+// speed, and the colours' share of the first frame. The race is written
+// into $TMPDIR/velaro-bench-big-1hz when missing, the folder the load
+// benchmarks use.
+#include "core/analysis/speedcolours.h"
 #include "core/loadpipeline.h"
 #include "core/racefolders.h"
 #include "render/scene/renderscene.h"
@@ -66,6 +68,8 @@ void BM_WholeRaceViewSpeedColours(benchmark::State& state) {
   MapViewState view;
   view.enterWholeRace(race->geometry);
   double t = 3000;
+  // The first frame works out the track colours, once for the race.
+  renderer.renderWholeRace(view, t);
   for (auto _ : state) {
     t += 1;
     benchmark::DoNotOptimize(renderer.renderWholeRace(view, t).constBits());
@@ -76,6 +80,20 @@ BENCHMARK(BM_WholeRaceViewSpeedColours)
     ->Arg(1)
     ->ArgName("speedColours")
     ->Unit(benchmark::kMillisecond);
+
+// What the first frame with speed colours adds: every track's speeds
+// smoothed, the fleet's range and a colour per fix.
+void BM_FleetTrackColours(benchmark::State& state) {
+  const std::optional<LoadedRace>& race = bigRace();
+  if (!race) {
+    state.SkipWithError("the benchmark race did not load");
+    return;
+  }
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(FleetTrackColours(race->race, race->results).range);
+  }
+}
+BENCHMARK(BM_FleetTrackColours)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace velaro

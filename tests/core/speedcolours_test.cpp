@@ -64,5 +64,30 @@ TEST(SpeedColours, FleetRangeCountsOnlyTheRacing) {
   EXPECT_NEAR(range.highKnots, 6 + kMinSpeedSpanKnots / 2, 0.01);
 }
 
+// A boat at 4 knots, then 8: its colours, kept until its track or its
+// racing time changes.
+TEST(SpeedColours, CacheFollowsTheRace) {
+  Race race;
+  race.boats.emplace_back();
+  for (int t = 0; t <= 100; ++t) {
+    race.boats[0].fixes.push_back({double(t), 0, 0, t < 50 ? 4.0 : 8.0, 0});
+  }
+  CourseResults results;
+  results.itemCount = 2;
+  results.PassTime = {{0, 100}};
+  TrackColourCache cache;
+  EXPECT_EQ(cache.of(race, results).bins[0][10], 0);
+  EXPECT_EQ(cache.of(race, results).bins[0][90], kSpeedColourBins - 1);
+
+  Race slowing = race;
+  for (Fix& f : slowing.boats[0].fixes) {
+    f.speed = 12 - f.speed;
+  }
+  EXPECT_EQ(cache.of(slowing, results).bins[0][10], kSpeedColourBins - 1);
+  // Finished at 40 s: only the 8 knots count.
+  results.PassTime = {{0, 40}};
+  EXPECT_NEAR(cache.of(slowing, results).range.lowKnots, 8 - kMinSpeedSpanKnots / 2, 0.01);
+}
+
 }  // namespace
 }  // namespace velaro

@@ -169,6 +169,33 @@ TEST(WholeRaceView, SpeedColoursSpanTheFleetsRange) {
   }
 }
 
+// Before the start the boat lies at the bottom edge, where the key is drawn:
+// its name keeps clear of it.
+TEST(WholeRaceView, NamesKeepClearOfTheSpeedKey) {
+  const LoadedRace loaded = raceOf(1);
+  SceneOptions options = optionsFor({1});
+  options.speedColours = true;
+  MapViewState view;
+  view.enterWholeRace(loaded.geometry);
+  SceneCursor cursor;
+  QImage image(kMap, QImage::Format_RGB32);
+  const WholeRaceFrame frame = RenderWholeRace(image, loaded, options, view, -100, 0, cursor);
+  // The key's rim is the one long white row near the bottom.
+  int rim = kMap.height() - 1;
+  while (rim > kMap.height() / 2 &&
+         countColour(image, qRgb(255, 255, 255), QRect(0, rim, kMap.width(), 1)) < 300) {
+    --rim;
+  }
+  const QRect key(0, rim, 360, kMap.height() - rim);
+  int nearKey = 0;
+  for (size_t b = 0; b < frame.names.size(); ++b) {
+    nearKey +=
+        key.adjusted(0, -20, 0, 0).contains(frame.projection.toPixel(frame.boats[b].position())) ? 1 : 0;
+    EXPECT_FALSE(frame.names[b].shown && frame.names[b].box.intersects(key)) << b;
+  }
+  EXPECT_GT(nearKey, 0);
+}
+
 TEST(WindDisplay, MarkerOnTheRimReadOutTimeMarkerAndSeaSwatch) {
   QImage rose(kCompassSize, kCompassSize, QImage::Format_RGB32);
   rose.fill(Qt::black);

@@ -83,6 +83,40 @@ void smoothSpeeds(const Boat& boat, std::vector<double>& speeds, Visit visit) {
   }
 }
 
+// Each boat's time counted in the fleet's range, from its start to its
+// finish (the end of its log when it did not finish); a boat that counts
+// nothing gets from after to.
+struct RacingTime {
+  double from = 1;
+  double to = 0;
+};
+
+std::vector<RacingTime> racingTimes(const Race& race, const CourseResults& results) {
+  const int boats = race.BoatCount();
+  const bool hasCourse = results.itemCount > 0 && static_cast<int>(results.PassTime.size()) == boats;
+  const auto started = [&](int b) {
+    return hasCourse && isPassed(results.PassTime[b][0]) &&
+           race.boats[b].FixCount() > kMaxFixesWithoutKinematics;
+  };
+  bool anyStarted = false;
+  for (int b = 0; b < boats && !anyStarted; ++b) {
+    anyStarted = started(b);
+  }
+  std::vector<RacingTime> times(boats);
+  for (int b = 0; b < boats; ++b) {
+    const Boat& boat = race.boats[b];
+    // Boats too short for speeds count nothing: their window stays empty.
+    if (anyStarted && started(b)) {
+      times[b].from = results.PassTime[b][0];
+      times[b].to = results.finished(b) ? results.PassTime[b][results.itemCount - 1] : lastSpeedTime(boat);
+    } else if (!anyStarted && boat.FixCount() > kMaxFixesWithoutKinematics) {
+      times[b].from = 0;
+      times[b].to = lastSpeedTime(boat);
+    }
+  }
+  return times;
+}
+
 }  // namespace
 
 void colourSpeeds(const Boat& boat, std::vector<double>& speeds) {
@@ -98,29 +132,12 @@ SpeedRange FleetColourSpeeds(const Race& race, const CourseResults& results,
                              std::vector<std::vector<double>>& colourSpeeds) {
   const int boats = race.BoatCount();
   colourSpeeds.resize(boats);
-  const bool hasCourse = results.itemCount > 0 && static_cast<int>(results.PassTime.size()) == boats;
-  const auto started = [&](int b) {
-    return hasCourse && isPassed(results.PassTime[b][0]) &&
-           race.boats[b].FixCount() > kMaxFixesWithoutKinematics;
-  };
-  bool anyStarted = false;
-  for (int b = 0; b < boats && !anyStarted; ++b) {
-    anyStarted = started(b);
-  }
+  const std::vector<RacingTime> times = racingTimes(race, results);
   SpeedHistogram h;
   for (int b = 0; b < boats; ++b) {
-    const Boat& boat = race.boats[b];
-    // Boats too short for speeds count nothing: their window stays empty.
-    double from = 1;
-    double to = 0;
-    if (anyStarted && started(b)) {
-      from = results.PassTime[b][0];
-      to = results.finished(b) ? results.PassTime[b][results.itemCount - 1] : lastSpeedTime(boat);
-    } else if (!anyStarted && boat.FixCount() > kMaxFixesWithoutKinematics) {
-      from = 0;
-      to = lastSpeedTime(boat);
-    }
-    smoothSpeeds(boat, colourSpeeds[b], [&](double t, double v) {
+    const double from = times[b].from;
+    const double to = times[b].to;
+    smoothSpeeds(race.boats[b], colourSpeeds[b], [&](double t, double v) {
       if (t >= from && t <= to) {
         h.add(v);
       }
@@ -136,6 +153,39 @@ SpeedRange FleetColourSpeeds(const Race& race, const CourseResults& results,
     range.highKnots = range.lowKnots + kMinSpeedSpanKnots;
   }
   return range;
+}
+
+TrackColours FleetTrackColours(const Race& race, const CourseResults& results) {
+  std::vector<std::vector<double>> speeds;
+  TrackColours colours;
+  colours.range = FleetColourSpeeds(race, results, speeds);
+  colours.bins.resize(speeds.size());
+  for (size_t b = 0; b < speeds.size(); ++b) {
+    colours.bins[b].resize(speeds[b].size());
+    std::transform(speeds[b].begin(), speeds[b].end(), colours.bins[b].begin(),
+                   [&](double v) { return static_cast<std::uint8_t>(speedBin(v, colours.range)); });
+  }
+  return colours;
+}
+
+const TrackColours& TrackColourCache::of(const Race& race, const CourseResults& results) {
+  const std::vector<RacingTime> times = racingTimes(race, results);
+  std::vector<TrackKey> key(race.BoatCount());
+  for (int b = 0; b < race.BoatCount(); ++b) {
+    const std::vector<Fix>& fixes = race.boats[b].fixes;
+    key[b] = {fixes.data(),
+              fixes.size(),
+              fixes.empty() ? 0 : fixes.front().time,
+              fixes.empty() ? 0 : fixes.back().time,
+              times[b].from,
+              times[b].to};
+  }
+  if (!m_valid || key != m_key) {
+    m_colours = FleetTrackColours(race, results);
+    m_key = std::move(key);
+    m_valid = true;
+  }
+  return m_colours;
 }
 
 double speedBinEdge(const SpeedRange& range, int k) {

@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace velaro {
@@ -45,6 +47,39 @@ SpeedRange FleetSpeedRange(const Race& race, const CourseResults& results);
 // drawing: one pass over the fixes for both.
 SpeedRange FleetColourSpeeds(const Race& race, const CourseResults& results,
                              std::vector<std::vector<double>>& colourSpeeds);
+
+// Every track's colour bin fix by fix (boat n at n - 1), and the fleet's
+// range they were cut from.
+struct TrackColours {
+  SpeedRange range;
+  std::vector<std::vector<std::uint8_t>> bins;
+};
+TrackColours FleetTrackColours(const Race& race, const CourseResults& results);
+
+// The track colours of the race drawn last, worked out when first asked
+// for: every frame of the whole-race view needs them, they depend on the
+// race alone, and smoothing the fleet's speeds costs as much as drawing a
+// frame. They are worked out anew when a track or a boat's racing time is
+// not the one they were taken from, the way a search cursor tells a new
+// track from the one it knows.
+class TrackColourCache {
+ public:
+  const TrackColours& of(const Race& race, const CourseResults& results);
+
+ private:
+  struct TrackKey {
+    const Fix* fixes = nullptr;
+    size_t count = 0;
+    double first = 0;
+    double last = 0;
+    double racingFrom = 0;
+    double racingTo = 0;
+    bool operator==(const TrackKey&) const = default;
+  };
+  std::vector<TrackKey> m_key;
+  TrackColours m_colours;
+  bool m_valid = false;
+};
 
 // The colour bin of a speed, 0 .. kSpeedColourBins - 1: the range split
 // evenly, speeds outside it in the end bins.

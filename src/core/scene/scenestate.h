@@ -2,6 +2,7 @@
 
 #include "core/analysis/boatcolours.h"
 #include "core/analysis/mapgeometry.h"
+#include "core/analysis/speedcolours.h"
 #include "core/angles.h"
 #include "core/race.h"
 
@@ -75,12 +76,14 @@ struct SceneOptions {
 bool isFocused(const SceneOptions& options, const Race& race, int boatIndex);
 
 // What carries from one frame to the next: where the last searches ended
-// (so that playing on finds the next pair at once) and when the clock was
-// last drawn. It survives race loads; a stale index only costs one search.
+// (so that playing on finds the next pair at once), when the clock was
+// last drawn and the tracks' speed colours. It survives race loads; a stale
+// index only costs one search.
 struct SceneCursor {
   int WindCursor = 0;
   std::vector<int> BoatSegment;  // 0-based earlier fix of the pair, per boat
   double ClockDrawnAt = 0;
+  TrackColourCache trackColours;
 
   // Whether a boat's fix times never decrease; then the pair holding a time
   // is unique and bisection finds it when the next pair is not it. Checked

@@ -97,8 +97,7 @@ PolylineDrawer::PolylineDrawer(QPainter& painter, const Projection& projection, 
 // Points inside the cut box are rounded once and joined pixel to pixel;
 // a segment with an end outside it is cut first, unless both ends lie
 // beyond the same edge, when nothing of it can show.
-void PolylineDrawer::add(GeoPoint geo) {
-  const QPointF p = m_projection.toPointF(geo);
+void PolylineDrawer::addProjected(QPointF p) {
   const bool inside = p.x() >= -kCutMargin && p.x() <= m_right && p.y() >= -kCutMargin && p.y() <= m_bottom;
   QPoint pixel;
   if (inside) {
@@ -113,8 +112,10 @@ void PolylineDrawer::add(GeoPoint geo) {
       pixelLine(m_painter, m_target, pixel, pixel, m_colour);
     }
   } else if (inside && m_lastInside) {
+    m_dotWaits = false;
     pixelLine(m_painter, m_target, m_lastPixel, pixel, m_colour);
   } else {
+    drawWaitingDot();
     const bool beyondOneEdge =
         (p.x() < -kCutMargin && m_last.x() < -kCutMargin) || (p.x() > m_right && m_last.x() > m_right) ||
         (p.y() < -kCutMargin && m_last.y() < -kCutMargin) || (p.y() > m_bottom && m_last.y() > m_bottom);
@@ -126,6 +127,20 @@ void PolylineDrawer::add(GeoPoint geo) {
   m_last = p;
   m_lastPixel = pixel;
   m_lastInside = inside;
+}
+
+void PolylineDrawer::startAt(QPointF p) {
+  drawWaitingDot();
+  m_open = true;
+  m_last = p;
+  m_lastInside = p.x() >= -kCutMargin && p.x() <= m_right && p.y() >= -kCutMargin && p.y() <= m_bottom;
+  m_lastPixel = m_lastInside ? QPoint(pixelRound(p.x()), pixelRound(p.y())) : QPoint();
+  m_dotWaits = m_lastInside;
+}
+
+void PolylineDrawer::drawDot() {
+  pixelLine(m_painter, m_target, m_lastPixel, m_lastPixel, m_colour);
+  m_dotWaits = false;
 }
 
 }  // namespace velaro

@@ -50,11 +50,38 @@ class PolylineDrawer {
  public:
   PolylineDrawer(QPainter& painter, const Projection& projection, const QColor& colour);
 
+  PolylineDrawer(const PolylineDrawer&) = delete;
+  PolylineDrawer& operator=(const PolylineDrawer&) = delete;
+  ~PolylineDrawer() { drawWaitingDot(); }
+
   // The next point starts a new run.
-  void start() { m_open = false; }
-  void add(GeoPoint p);
+  void start() {
+    drawWaitingDot();
+    m_open = false;
+  }
+  void add(GeoPoint p) { addProjected(m_projection.toPointF(p)); }
+  // A point already projected through the drawer's projection.
+  void addProjected(QPointF p);
+  // A new run from a projected point, as start() and addProjected(p) would
+  // begin it, except that the dot a run shows at its first point waits: the
+  // next line from there covers it, which spares a line per run where runs
+  // change colour every few fixes.
+  void startAt(QPointF p);
+  // The lines from here on take this colour; the run goes on.
+  void setColour(const QColor& colour) {
+    drawWaitingDot();
+    m_colour = colour;
+    m_target.rgb = colour.rgb();
+  }
 
  private:
+  void drawWaitingDot() {
+    if (m_dotWaits) {
+      drawDot();
+    }
+  }
+  void drawDot();
+
   QPainter& m_painter;
   PixelTarget m_target;
   const Projection& m_projection;
@@ -64,6 +91,7 @@ class PolylineDrawer {
   double m_bottom;
   bool m_open = false;
   bool m_lastInside = false;
+  bool m_dotWaits = false;  // at m_lastPixel
   QPointF m_last;
   QPoint m_lastPixel;
 };

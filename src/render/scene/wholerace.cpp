@@ -12,7 +12,9 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 
 namespace velaro {
@@ -34,80 +36,112 @@ void drawTracks(QPainter& p, const LoadedRace& loaded, const SceneOptions& optio
   }
 }
 
-// The pixel a fix falls in, kept in doubles so that far-off fixes stay exact.
-QPointF pixelOf(const Projection& projection, const Fix& fix) {
-  const QPointF p = projection.toPointF({fix.lat, fix.lon});
+// The pixel a projected point falls in, kept in doubles so that far-off
+// fixes stay exact.
+QPointF pixelOf(QPointF p) {
   return {std::floor(p.x() + 0.5), std::floor(p.y() + 0.5)};
 }
 
 // The same tracks with each segment in the colour of the speed about its
-// earlier fix; a run of one colour is drawn as one line.
+// earlier fix; a run of one colour is drawn as one line. Each fix is
+// projected once, for both the pixel test and the line.
 void drawSpeedTracks(QPainter& p, const LoadedRace& loaded, const SceneOptions& options,
-                     const Projection& projection, const std::vector<std::vector<double>>& speeds,
-                     const SpeedRange& range) {
+                     const Projection& projection, const TrackColours& colours) {
   const Race& race = loaded.race;
-  std::vector<PolylineDrawer> draws;
-  draws.reserve(kSpeedColourBins);
+  std::array<QColor, kSpeedColourBins> palette;
   for (int k = 0; k < kSpeedColourBins; ++k) {
-    draws.emplace_back(p, projection, qcolour(speedBinColour(k)));
+    palette[k] = qcolour(speedBinColour(k));
   }
+  PolylineDrawer draw(p, projection, palette[0]);
   for (int i = race.BoatCount() - 1; i >= 0; --i) {
     const std::vector<Fix>& fixes = race.boats[i].fixes;
     if (!isFocused(options, race, i) || fixes.empty()) {
       continue;
     }
+    const std::vector<std::uint8_t>& bins = colours.bins[i];
     // A segment within one pixel draws nothing new, so it neither changes
     // the colour nor costs a line; at a fit-to-picture zoom most do.
     int open = -1;
-    QPointF last = pixelOf(projection, fixes[0]);
+    QPointF at = projection.toPointF({fixes[0].lat, fixes[0].lon});
+    QPointF atPixel = pixelOf(at);
     for (size_t k = 0; k + 1 < fixes.size(); ++k) {
-      const QPointF next = pixelOf(projection, fixes[k + 1]);
-      if (next == last && open >= 0) {
+      const QPointF next = projection.toPointF({fixes[k + 1].lat, fixes[k + 1].lon});
+      const QPointF nextPixel = pixelOf(next);
+      if (open >= 0 && nextPixel == atPixel) {
+        at = next;
         continue;
       }
-      const int bin = speedBin(speeds[i][k], range);
-      PolylineDrawer& draw = draws[bin];
+      const int bin = bins[k];
       if (bin != open) {
-        draw.start();
-        draw.add({fixes[k].lat, fixes[k].lon});
+        draw.setColour(palette[bin]);
+        draw.startAt(at);
         open = bin;
       }
-      draw.add({fixes[k + 1].lat, fixes[k + 1].lon});
-      last = next;
+      draw.addProjected(next);
+      at = next;
+      atPixel = nextPixel;
     }
     if (fixes.size() == 1) {
-      draws[0].start();
-      draws[0].add({fixes[0].lat, fixes[0].lon});
+      draw.setColour(palette[0]);
+      draw.start();
+      draw.addProjected(at);
     }
   }
 }
 
 // The colours' key in the bottom left corner: a bar of the bins, slowest
-// on the left, with the knots at every other edge.
+// on the left, with the knots at every other edge under it.
+constexpr int kKeySwatchWidth = 30;
+constexpr int kKeySwatchHeight = 12;
+constexpr int kKeyMargin = 10;
+
+QString speedKeyLabel(const SpeedRange& range, int k) {
+  QString text = QString::number(speedBinEdge(range, k), 'f', 1);
+  if (k == kSpeedColourBins) {
+    text += QStringLiteral(" kn");
+  }
+  return text;
+}
+
+// The top left corner of the key's bar, in the canvas font's metrics.
+QPoint speedKeyBar(const QFontMetrics& fm, const SpeedRange& range, QSize picture) {
+  return {kKeyMargin + fm.horizontalAdvance(speedKeyLabel(range, 0)),
+          picture.height() - kKeyMargin - fm.height() - kKeySwatchHeight};
+}
+
+// Where a knots label goes: centred on its edge by the number alone.
+QPoint speedKeyLabelAt(const QFontMetrics& fm, const QPoint& bar, const QString& text, int k) {
+  return {bar.x() + k * kKeySwatchWidth - fm.horizontalAdvance(text.section(u' ', 0, 0)) / 2,
+          bar.y() + kKeySwatchHeight + 2};
+}
+
+// All the key covers, its rim and labels included.
+QRect speedKeyBox(const QFontMetrics& fm, const SpeedRange& range, QSize picture) {
+  const QPoint bar = speedKeyBar(fm, range, picture);
+  const QString first = speedKeyLabel(range, 0);
+  const QString last = speedKeyLabel(range, kSpeedColourBins);
+  const QPoint firstAt = speedKeyLabelAt(fm, bar, first, 0);
+  const QPoint lastAt = speedKeyLabelAt(fm, bar, last, kSpeedColourBins);
+  return QRect(QPoint(std::min(firstAt.x(), bar.x() - 1), bar.y() - 1),
+               QPoint(std::max(lastAt.x() + fm.horizontalAdvance(last) - 1,
+                               bar.x() + kSpeedColourBins * kKeySwatchWidth),
+                      lastAt.y() + fm.height() - 1));
+}
+
 void drawSpeedLegend(QPainter& p, const SpeedRange& range, QSize picture, const QColor& sea) {
-  constexpr int kSwatchWidth = 30;
-  constexpr int kSwatchHeight = 12;
-  constexpr int kMargin = 10;
   p.setFont(canvasFont());
-  const int labelHeight = p.fontMetrics().height();
-  const int left =
-      kMargin + p.fontMetrics().horizontalAdvance(QString::number(speedBinEdge(range, 0), 'f', 1));
-  const int top = picture.height() - kMargin - labelHeight - kSwatchHeight;
+  const QPoint bar = speedKeyBar(p.fontMetrics(), range, picture);
   p.setPen(Qt::NoPen);
   for (int k = 0; k < kSpeedColourBins; ++k) {
     p.setBrush(qcolour(speedBinColour(k)));
-    p.drawRect(left + k * kSwatchWidth, top, kSwatchWidth, kSwatchHeight);
+    p.drawRect(bar.x() + k * kKeySwatchWidth, bar.y(), kKeySwatchWidth, kKeySwatchHeight);
   }
   p.setBrush(Qt::NoBrush);
   p.setPen(Qt::white);
-  p.drawRect(left - 1, top - 1, kSpeedColourBins * kSwatchWidth + 1, kSwatchHeight + 1);
+  p.drawRect(bar.x() - 1, bar.y() - 1, kSpeedColourBins * kKeySwatchWidth + 1, kKeySwatchHeight + 1);
   for (int k = 0; k <= kSpeedColourBins; k += 2) {
-    QString text = QString::number(speedBinEdge(range, k), 'f', 1);
-    if (k == kSpeedColourBins) {
-      text += QStringLiteral(" kn");
-    }
-    const int x = left + k * kSwatchWidth - p.fontMetrics().horizontalAdvance(text.section(u' ', 0, 0)) / 2;
-    textOut(p, {x, top + kSwatchHeight + 2}, text, Qt::white, sea);
+    const QString text = speedKeyLabel(range, k);
+    textOut(p, speedKeyLabelAt(p.fontMetrics(), bar, text, k), text, Qt::white, sea);
   }
 }
 
@@ -194,9 +228,9 @@ WholeRaceFrame RenderWholeRace(QImage& SceneBitmap, const LoadedRace& loaded, co
 
   std::optional<SpeedRange> speeds;
   if (options.speedColours) {
-    std::vector<std::vector<double>> boatSpeeds;
-    speeds = FleetColourSpeeds(race, loaded.results, boatSpeeds);
-    drawSpeedTracks(p, loaded, options, frame.projection, boatSpeeds, *speeds);
+    const TrackColours& colours = cursor.trackColours.of(race, loaded.results);
+    speeds = colours.range;
+    drawSpeedTracks(p, loaded, options, frame.projection, colours);
   } else {
     drawTracks(p, loaded, options, frame.projection);
   }
@@ -218,7 +252,13 @@ WholeRaceFrame RenderWholeRace(QImage& SceneBitmap, const LoadedRace& loaded, co
   frame.boats = WholeRaceBoats(race, SceneTime, TrueDir, cursor);
   const QString time = formatTime(race.RaceStart + roundToInt(SceneTime) / kSecondsPerDay).left(20);
   const QRect timeBox = timeOfDayBox(QFontMetrics(canvasFont(12)), time, SceneBitmap.size());
-  frame.names = drawBoats(p, course, frame.boats, SceneTime, timeBox, keepClear);
+  std::vector<QRect> clearOf = keepClear;
+  if (speeds) {
+    // The key is drawn last, over the names: they keep clear of it instead.
+    p.setFont(canvasFont());
+    clearOf.push_back(speedKeyBox(p.fontMetrics(), *speeds, SceneBitmap.size()));
+  }
+  frame.names = drawBoats(p, course, frame.boats, SceneTime, timeBox, clearOf);
   if (speeds) {
     drawSpeedLegend(p, *speeds, SceneBitmap.size(), sea);
   }
