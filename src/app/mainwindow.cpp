@@ -47,7 +47,6 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   setFont(windowFont(font(), logicalDpiY()));
 
   m_panels = WindowPanels::create(this);
-  m_panels.stopwatch->setTimeSource([this] { return m_clock.SceneTime(); });
   m_replayScreen.setPanels(m_panels);
   m_mapInteraction = new MapInteraction(
       m_replayScreen, {m_panels.map, m_panels.hints, m_panels.windGraph, m_panels.controls}, this);
@@ -58,20 +57,16 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   m_boatListHover->setRace(&m_loaded);
   // Keys are previewed for the whole window, whichever control has focus.
   QCoreApplication::instance()->installEventFilter(m_mapInteraction);
-  m_frameTimer = makeTimer("frameTimer", ReplayClock::kFrameIntervalMs, this);
-  m_secondTimer = makeTimer("secondTimer", ReplayClock::kSecondIntervalMs, this);
-  m_lightTimer = makeTimer("lightTimer", kLightTimerIntervalMs, this);
+  m_replay = new ReplayDriver(
+      {m_panels.controls, m_panels.stopwatch, m_panels.timeBar, m_panels.overview, m_panels.hints},
+      {&m_replayScreen, m_mapInteraction, nullptr, &m_selection, &m_folders, [this] { return mapWidth(); }},
+      m_platform, this);
+  m_panels.stopwatch->setTimeSource([this] { return m_replay->sceneTime(); });
   m_pages = new PageSwitcher(
       m_documents,
       {m_panels.map, m_panels.stopwatch, m_panels.compass, m_panels.windGraph, m_panels.boatList},
-      {&m_replayScreen, &m_clock, m_frameTimer, m_mapInteraction,
-       [this] { return QSize(mapWidth(), mapHeight()); }},
-      this);
-  m_replay = new ReplayDriver(
-      {m_panels.controls, m_panels.stopwatch, m_panels.timeBar, m_panels.overview, m_panels.hints},
-      {&m_clock, m_frameTimer, m_secondTimer, &m_replayScreen, m_mapInteraction, m_pages, &m_selection,
-       &m_folders, [this] { return mapWidth(); }},
-      m_platform, this);
+      {&m_replayScreen, m_replay, m_mapInteraction, [this] { return QSize(mapWidth(), mapHeight()); }}, this);
+  m_replay->setPages(m_pages);
   m_loadJob = new RaceLoadJob(this);
   m_loadPause.setSingleShot(true);
   m_loadPause.setObjectName(QStringLiteral("loadPauseTimer"));
@@ -83,7 +78,6 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   auto* openLogs = new QShortcut(QKeySequence::Open, this);
   openLogs->setObjectName(QStringLiteral("openLogsShortcut"));
   connect(openLogs, &QShortcut::activated, this, &MainWindow::chooseLogsAsRace);
-  m_lightTimer->start();
 }
 
 MainWindow::~MainWindow() = default;
@@ -128,7 +122,7 @@ void MainWindow::connectPanels() {
   });
   connect(controls, &RaceControlPanel::displayChanged, this, &MainWindow::updateSceneOptions);
   connect(controls, &RaceControlPanel::speedMoved, this,
-          [this](int position) { m_panels.controls->setSpeedText(m_clock.speedSliderMoved(position)); });
+          [this](int position) { m_replay->onSpeedMoved(position); });
   connect(controls, &RaceControlPanel::transportChosen, m_replay, &ReplayDriver::play);
   connect(controls, &RaceControlPanel::stepRequested, m_replay, &ReplayDriver::step);
   connect(controls, &RaceControlPanel::attachmentsClicked, this, [this] { m_platform.beep(); });
@@ -159,9 +153,6 @@ void MainWindow::connectPanels() {
   connect(pointer, &MapInteraction::redrawRequested, replay, &ReplayDriver::redrawMap);
   connect(pointer, &MapInteraction::captionChanged, this, &QWidget::setWindowTitle);
   connect(pointer, &MapInteraction::sceneFlagsChanged, replay, &ReplayDriver::redrawStoppedScene);
-  connect(m_frameTimer, &QTimer::timeout, replay, &ReplayDriver::onFrameTick);
-  connect(m_secondTimer, &QTimer::timeout, replay, &ReplayDriver::onSecondTick);
-  connect(m_lightTimer, &QTimer::timeout, replay, &ReplayDriver::onLightTick);
 }
 
 void MainWindow::startUp() {
@@ -225,8 +216,7 @@ bool MainWindow::LoadRace(LoadDone done) {
     m_sinceProbe.start();
     m_loadProbe.start();
   }
-  m_frameTimer->stop();
-  m_secondTimer->stop();
+  m_replay->halt();
   m_panels.hints->hideHint();
   m_platform.beep();
   setCursor(Qt::BusyCursor);
@@ -272,7 +262,7 @@ void MainWindow::onLoadFinished() {
   m_loaded = std::move(*load.loaded);
   m_haveRace = m_firstLoadDone = true;
   applyRaceToPanels();
-  m_replayScreen.showFrame(m_clock.SceneTime());
+  m_replayScreen.showFrame(m_replay->sceneTime());
   // The first frame stands a moment before the replay starts.
   m_loadPause.start(m_loadWaitMs);
   m_loadPauseIgnored = std::move(load.ignored);
@@ -292,14 +282,7 @@ void MainWindow::endLoad(bool replaced) {
   m_loading = false;
   unsetCursor();
   m_mapInteraction->setActive(m_haveRace);
-  if (replaced) {
-    // The one-second tick starts the replay.
-    m_clock.rewindToStart();
-    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
-  } else if (m_haveRace && m_clock.timersRunning()) {
-    // The race on screen goes on from where it was.
-    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
-  }
+  m_replay->resumeAfterLoad(replaced);
   emit loadingChanged(false);
   if (LoadDone done = std::exchange(m_afterLoad, nullptr)) {
     done(replaced);
@@ -319,9 +302,7 @@ void MainWindow::applyRaceToPanels() {
   m_replayScreen.setRace(&m_loaded);
   updateSceneOptions();
 
-  m_clock.startRace(clockRaceFor(m_loaded));
-  m_panels.controls->showTransport(Transport::Forward);
-  m_panels.controls->showSpeed(SetSpeedPosition(m_clock.ReplaySpeed()), speedText(m_clock.ReplaySpeed()));
+  m_replay->startRace(clockRaceFor(m_loaded));
   m_panels.overview->setClockText(clockTextAt(race.RaceStart, race.TimeAxisStart));
   m_panels.windGraph->showRace(m_loaded);
   m_panels.stopwatch->show();
@@ -356,8 +337,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  m_frameTimer->stop();
-  m_secondTimer->stop();
+  m_replay->halt();
   m_platform.beep();
   if (m_splash) {
     m_splash->close();
@@ -485,7 +465,7 @@ void MainWindow::exportVideo() {
   m_exportingVideo = true;
   const std::optional<QString> error = m_replay->holdWhile([this] {
     const VideoShot shot{m_replayScreen.scene().options(), QSize(mapWidth(), mapHeight()),
-                         m_clock.ReplaySpeed(), m_panels.controls->autoBrightness(),
+                         m_replay->replaySpeed(), m_panels.controls->autoBrightness(),
                          &m_mapInteraction->state()};
     return exportReplayVideo(m_documents, m_loaded, shot, this);
   });
@@ -499,7 +479,7 @@ void MainWindow::updateSceneOptions() {
   }
   m_replayScreen.updateOptions(QSize(mapWidth(), mapHeight()), height());
   m_panels.windGraph->setReplayMode(replayMode());
-  if (!m_frameTimer->isActive() && page() == Page::Track) {
+  if (!m_replay->framesRunning() && page() == Page::Track) {
     m_replay->redrawMap();
   }
 }
@@ -532,7 +512,7 @@ void MainWindow::exportKml(Qt::MouseButton button) {
   const bool presentScene = button == Qt::RightButton;
   reportError(m_documents.exportKmlAsking(m_loaded.race, m_panels.boatList->focused(), m_language,
                                           m_questionSink, presentScene ? &scene().state() : nullptr,
-                                          m_clock.SceneTime()));
+                                          m_replay->sceneTime()));
 }
 
 }  // namespace velaro

@@ -92,7 +92,7 @@ class MainWindow : public QWidget {
   bool isLoading() const { return m_loading; }
   int mapWidth() const;
   int mapHeight() const { return height(); }
-  const ReplayClock& clock() const { return m_clock; }
+  const ReplayClock& clock() const { return m_replay->clock(); }
   const SceneRenderer& scene() const { return m_replayScreen.scene(); }
   // The pause the load makes before the replay starts (1 s; tests shorten it).
   // The load counts as running until the pause is over.
@@ -205,7 +205,6 @@ class MainWindow : public QWidget {
   int m_loadWaitMs = 1000;
 
   ReplayScreen m_replayScreen;
-  ReplayClock m_clock;
 
   WindowPanels m_panels;
   MapInteraction* m_mapInteraction = nullptr;
@@ -214,10 +213,6 @@ class MainWindow : public QWidget {
   ReplayDriver* m_replay = nullptr;
   LogsToRace* m_logsToRace = nullptr;
   StopwatchWidget* m_stopwatch = nullptr;
-  QTimer* m_frameTimer = nullptr;
-  QTimer* m_secondTimer = nullptr;
-  // Drives the navigation lights, every second from program start.
-  QTimer* m_lightTimer = nullptr;
 };
 
 }  // namespace velaro

@@ -4,6 +4,7 @@
 #include "app/compasspanel.h"
 #include "app/desktopdocuments.h"
 #include "app/mapinteraction.h"
+#include "app/replaydriver.h"
 #include "app/replayscreen.h"
 #include "app/stopwatchwidget.h"
 #include "app/windgraphpanel.h"
@@ -94,14 +95,11 @@ void PageSwitcher::retouch() {
     report(m_documents.exportPicture(screen.scene().SceneBitmap()));
     return;
   }
-  QTimer* frameTimer = m_replay.frameTimer;
-  const bool running = frameTimer->isActive();
-  frameTimer->stop();
-  screen.showFrame(m_replay.clock->SceneTime());
-  const std::optional<QString> error = m_documents.exportPicture(screen.scene().SceneBitmap());
-  if (running) {
-    frameTimer->start(ReplayClock::kFrameIntervalMs);
-  }
+  ReplayDriver& replay = *m_replay.driver;
+  const std::optional<QString> error = replay.holdWhile([&] {
+    screen.showFrame(replay.sceneTime());
+    return m_documents.exportPicture(screen.scene().SceneBitmap());
+  });
   report(error);
 }
 

@@ -20,7 +20,7 @@ class CompassPanel;
 class DesktopDocuments;
 class MapInteraction;
 class MapView;
-class ReplayClock;
+class ReplayDriver;
 class ReplayScreen;
 class StopwatchWidget;
 class WindGraphPanel;
@@ -41,13 +41,11 @@ class PageSwitcher : public QObject {
     WindGraphPanel* windGraph = nullptr;
     BoatListPanel* boatList = nullptr;
   };
-  // What the pages read from the window: the replay on screen and its
-  // clock, the frame timer Retouch holds, the view the map shows, and the
-  // map's present size.
+  // What the pages read from the window: the replay on screen, the replay
+  // Retouch holds, the view the map shows, and the map's present size.
   struct Replay {
     ReplayScreen* screen = nullptr;
-    const ReplayClock* clock = nullptr;
-    QTimer* frameTimer = nullptr;
+    ReplayDriver* driver = nullptr;
     const MapInteraction* map = nullptr;
     std::function<QSize()> mapArea;
   };

@@ -1,5 +1,6 @@
 #include "app/replaydriver.h"
 
+#include "app/controls.h"
 #include "app/hintbox.h"
 #include "app/mapinteraction.h"
 #include "app/overviewpanel.h"
@@ -9,13 +10,56 @@
 #include "app/replayscreen.h"
 #include "app/stopwatchwidget.h"
 #include "app/timebarwidget.h"
+#include "core/replay/lightflasher.h"
 
 #include <QTimer>
 
 namespace velaro {
 
 ReplayDriver::ReplayDriver(const Panels& panels, Replay replay, Platform& platform, QObject* parent)
-    : QObject(parent), m_panels(panels), m_replay(std::move(replay)), m_platform(platform) {}
+    : QObject(parent), m_panels(panels), m_replay(std::move(replay)), m_platform(platform) {
+  setObjectName(QStringLiteral("replayDriver"));
+  m_frameTimer = makeTimer("frameTimer", ReplayClock::kFrameIntervalMs, this);
+  m_secondTimer = makeTimer("secondTimer", ReplayClock::kSecondIntervalMs, this);
+  m_lightTimer = makeTimer("lightTimer", kLightTimerIntervalMs, this);
+  connect(m_frameTimer, &QTimer::timeout, this, &ReplayDriver::onFrameTick);
+  connect(m_secondTimer, &QTimer::timeout, this, &ReplayDriver::onSecondTick);
+  connect(m_lightTimer, &QTimer::timeout, this, &ReplayDriver::onLightTick);
+  m_lightTimer->start();
+}
+
+void ReplayDriver::startRace(const ClockRace& race) {
+  m_clock.startRace(race);
+  m_panels.controls->showTransport(Transport::Forward);
+  m_panels.controls->showSpeed(SetSpeedPosition(m_clock.ReplaySpeed()), speedText(m_clock.ReplaySpeed()));
+  emit stateChanged();
+}
+
+void ReplayDriver::halt() {
+  m_frameTimer->stop();
+  m_secondTimer->stop();
+  emit stateChanged();
+}
+
+void ReplayDriver::resumeAfterLoad(bool replaced) {
+  if (replaced) {
+    // The one-second tick starts the replay of the new race.
+    m_clock.rewindToStart();
+    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
+  } else if (m_loaded && m_clock.timersRunning()) {
+    // The race on screen goes on from where it was.
+    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
+  }
+  emit stateChanged();
+}
+
+void ReplayDriver::onSpeedMoved(int position) {
+  m_panels.controls->setSpeedText(m_clock.speedSliderMoved(position));
+}
+
+bool ReplayDriver::framesRunning() const {
+  return m_frameTimer->isActive();
+}
 
 Page ReplayDriver::page() const {
   return m_replay.pages->page();
@@ -35,19 +79,20 @@ bool ReplayDriver::backToLiveScene() {
 
 void ReplayDriver::play(Transport transport) {
   if (idle()) {
-    m_panels.controls->showTransport(m_replay.clock->transport());
+    m_panels.controls->showTransport(m_clock.transport());
     return;
   }
   const bool switched = backToLiveScene();
-  m_replay.clock->press(transport);
+  m_clock.press(transport);
   m_panels.controls->showTransport(transport);
   if (transport == Transport::Stop) {
-    m_replay.frameTimer->stop();
-    m_replay.secondTimer->stop();
+    m_frameTimer->stop();
+    m_secondTimer->stop();
   } else {
-    m_replay.frameTimer->start(ReplayClock::kFrameIntervalMs);
-    m_replay.secondTimer->start(ReplayClock::kSecondIntervalMs);
+    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
+    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
   }
+  emit stateChanged();
   if (switched) {
     emit viewSwitched();
   }
@@ -62,7 +107,7 @@ void ReplayDriver::step(int direction) {
   const bool switched = backToLiveScene();
   play(Transport::Stop);
   const Race& r = m_loaded->race;
-  ReplayClock& clock = *m_replay.clock;
+  ReplayClock& clock = m_clock;
   const double t = clock.SceneTime();
   clock.setSceneTime(direction > 0 ? SceneRenderer::stepPlus(t, r.TimeAxisStart, r.TimeAxisEnd)
                                    : SceneRenderer::stepMinus(t, r.TimeAxisStart, r.TimeAxisEnd));
@@ -107,7 +152,7 @@ void ReplayDriver::onFrameTick() {
   input.raceFileExists = [this](int race) {
     return m_replay.selection->raceFileExists(*m_replay.folders, race);
   };
-  const FrameOutcome out = m_replay.clock->frameTick(input);
+  const FrameOutcome out = m_clock.frameTick(input);
   if (!out.ran) {
     return;
   }
@@ -118,7 +163,7 @@ void ReplayDriver::onFrameTick() {
     return;
   }
   m_replay.screen->showFrameOutcome(out);
-  m_panels.stopwatch->frame(m_replay.clock->SceneTime());
+  m_panels.stopwatch->frame(m_clock.SceneTime());
   if (out.playGun) {
     m_platform.playGun();
   }
@@ -129,12 +174,12 @@ void ReplayDriver::onSecondTick() {
     return;
   }
   const SecondOutcome out =
-      m_replay.clock->secondTick(replayPageNumber(page()), m_replay.screen->scene().boatMotions());
+      m_clock.secondTick(replayPageNumber(page()), m_replay.screen->scene().boatMotions());
   if (!out.ran) {
     return;
   }
-  if (out.startFrameTimer && !m_replay.frameTimer->isActive()) {
-    m_replay.frameTimer->start(ReplayClock::kFrameIntervalMs);
+  if (out.startFrameTimer && !m_frameTimer->isActive()) {
+    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
   }
   m_replay.screen->showSecondOutcome(out);
   if (out.beep) {
@@ -151,7 +196,7 @@ void ReplayDriver::timeBarJump(double t) {
     return;
   }
   const MapViewState& view = m_replay.map->state();
-  const JumpOutcome o = m_replay.clock->timeBarClick(t, replayPageNumber(page()), view.isWholeRace() ? 0 : 1);
+  const JumpOutcome o = m_clock.timeBarClick(t, replayPageNumber(page()), view.isWholeRace() ? 0 : 1);
   if (o.ran) {
     m_replay.screen->showJump(o, view);
   }
@@ -170,45 +215,45 @@ void ReplayDriver::rewindToStart() {
   if (idle()) {
     return;
   }
-  m_replay.clock->rewindToStart();
+  m_clock.rewindToStart();
   redrawMap();
 }
 
 void ReplayDriver::redrawMap() {
   if (m_loaded && page() == Page::Track) {
-    m_replay.screen->showMap(m_replay.map->state(), m_replay.clock->SceneTime());
+    m_replay.screen->showMap(m_replay.map->state(), m_clock.SceneTime());
   }
 }
 
 void ReplayDriver::resumeTrack() {
   redrawMap();
-  if (m_replay.clock->timersRunning()) {
-    m_replay.frameTimer->start(ReplayClock::kFrameIntervalMs);
-    m_replay.secondTimer->start(ReplayClock::kSecondIntervalMs);
+  if (m_clock.timersRunning()) {
+    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
+    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
   }
 }
 
 void ReplayDriver::redrawStoppedScene() {
-  if (!m_replay.frameTimer->isActive() && page() == Page::Track && !m_replay.map->state().isWholeRace()) {
+  if (!m_frameTimer->isActive() && page() == Page::Track && !m_replay.map->state().isWholeRace()) {
     redrawMap();
   }
 }
 
 void ReplayDriver::showClockAtSceneTime() {
-  m_panels.overview->setClockText(clockTextAt(m_loaded->race.RaceStart, m_replay.clock->SceneTime()));
+  m_panels.overview->setClockText(clockTextAt(m_loaded->race.RaceStart, m_clock.SceneTime()));
 }
 
 std::optional<QString> ReplayDriver::holdWhile(const std::function<std::optional<QString>()>& work) {
-  const bool frameTimerRan = m_replay.frameTimer->isActive();
-  const bool secondTimerRan = m_replay.secondTimer->isActive();
-  m_replay.frameTimer->stop();
-  m_replay.secondTimer->stop();
+  const bool frameTimerRan = m_frameTimer->isActive();
+  const bool secondTimerRan = m_secondTimer->isActive();
+  m_frameTimer->stop();
+  m_secondTimer->stop();
   std::optional<QString> result = work();
   if (frameTimerRan) {
-    m_replay.frameTimer->start(ReplayClock::kFrameIntervalMs);
+    m_frameTimer->start(ReplayClock::kFrameIntervalMs);
   }
   if (secondTimerRan) {
-    m_replay.secondTimer->start(ReplayClock::kSecondIntervalMs);
+    m_secondTimer->start(ReplayClock::kSecondIntervalMs);
   }
   return result;
 }

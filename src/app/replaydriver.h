@@ -28,8 +28,8 @@ class TimeBarWidget;
 
 // The replay's transport: play, stop and single steps, the "Auto Trace"
 // switch between the live scene and the whole-race view, the frame, second
-// and light ticks, and the time bar's jumps and previews. The window owns
-// the clock and the timers; this drives them and shows what they say.
+// and light ticks, and the time bar's jumps and previews. It owns the clock
+// and its timers, and says when their state changes.
 class ReplayDriver : public QObject {
   Q_OBJECT
 
@@ -41,16 +41,13 @@ class ReplayDriver : public QObject {
     OverviewPanel* overview = nullptr;
     HintBox* hints = nullptr;
   };
-  // What the transport drives and reads: the window's clock and timers, the
-  // replay on screen, the view the map shows, the page shown, the race list
-  // a race's end moves along, and the map's present width.
+  // What the transport drives and reads: the replay on screen, the view the
+  // map shows, the page shown, the race list a race's end moves along, and
+  // the map's present width.
   struct Replay {
-    ReplayClock* clock = nullptr;
-    QTimer* frameTimer = nullptr;
-    QTimer* secondTimer = nullptr;
     ReplayScreen* screen = nullptr;
     MapInteraction* map = nullptr;
-    const PageSwitcher* pages = nullptr;
+    const PageSwitcher* pages = nullptr;  // may be set later, with setPages
     RaceSelection* selection = nullptr;
     const RaceFolders* folders = nullptr;
     std::function<int()> mapWidth;
@@ -61,6 +58,23 @@ class ReplayDriver : public QObject {
   // The race on screen (it must outlive the next call); none before the
   // first load completed.
   void setRace(const LoadedRace* loaded) { m_loaded = loaded; }
+  void setPages(const PageSwitcher* pages) { m_replay.pages = pages; }
+
+  const ReplayClock& clock() const { return m_clock; }
+  double sceneTime() const { return m_clock.SceneTime(); }
+  double replaySpeed() const { return m_clock.ReplaySpeed(); }
+  // The frames of the live scene are being played.
+  bool framesRunning() const;
+  // A new race on screen: its clock, the transport playing forward and the
+  // race's speed on the speed bar.
+  void startRace(const ClockRace& race);
+  // Stops both timers (a load begins).
+  void halt();
+  // After a load: the new race plays from its start; a failed load lets the
+  // race on screen go on from where it was, as it was.
+  void resumeAfterLoad(bool replaced);
+  // The speed bar moved.
+  void onSpeedMoved(int position);
   // While a race loads the transport, the steps, Auto Trace and the time
   // bar's jumps do nothing; so they do with no race on screen.
   void setLoading(bool loading) { m_loading = loading; }
@@ -101,6 +115,8 @@ class ReplayDriver : public QObject {
  signals:
   // The race ended and AutoNext selected the next one: load it.
   void nextRaceSelected();
+  // The clock's timers started or stopped, or the transport changed.
+  void stateChanged();
   // "Auto Trace" switched the map between the live scene and the whole
   // race: the scene's options follow.
   void viewSwitched();
@@ -117,6 +133,11 @@ class ReplayDriver : public QObject {
   Platform& m_platform;
   const LoadedRace* m_loaded = nullptr;
   bool m_loading = false;
+  ReplayClock m_clock;
+  QTimer* m_frameTimer = nullptr;
+  QTimer* m_secondTimer = nullptr;
+  // Drives the navigation lights, every second from program start.
+  QTimer* m_lightTimer = nullptr;
   Language m_language = Language::EnglishFixed;
 };
 

@@ -5,6 +5,7 @@
 #include "app/mapview.h"
 #include "app/raceloadjob.h"
 #include "app/racesfolder.h"
+#include "app/replaydriver.h"
 #include "app/scoreboard.h"
 #include "app/splashform.h"
 #include "app/windgraphpanel.h"
@@ -34,6 +35,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -1135,6 +1137,32 @@ TEST_F(MainWindowTest, ALoadThatThrowsIsAReadError) {
   EXPECT_EQ(result.failure, LoadFailure::ReadError);
   ASSERT_TRUE(result.error);
   EXPECT_EQ(result.error->toString(), QStringLiteral("alpha.txt: not enough memory to load the race"));
+}
+
+}  // namespace
+}  // namespace velaro
+
+namespace velaro {
+namespace {
+
+// The replay driver owns the clock's timers and tells each change of them.
+TEST_F(MainWindowTest, TheReplayDriverOwnsTheTimersAndTellsTheirChanges) {
+  auto w = makeWindow();
+  ASSERT_TRUE(startUpAndWait(*w));
+  auto* driver = w->findChild<ReplayDriver*>(QStringLiteral("replayDriver"));
+  ASSERT_NE(driver, nullptr);
+  auto* frames = w->findChild<QTimer*>(QStringLiteral("frameTimer"));
+  auto* seconds = w->findChild<QTimer*>(QStringLiteral("secondTimer"));
+  ASSERT_TRUE(frames && seconds);
+  EXPECT_EQ(frames->parent(), driver);
+  EXPECT_EQ(seconds->parent(), driver);
+  QSignalSpy changes(driver, &ReplayDriver::stateChanged);
+  click(*w, "stopButton");
+  EXPECT_FALSE(frames->isActive() || seconds->isActive());
+  w->play(Transport::Backward);
+  EXPECT_TRUE(frames->isActive() && seconds->isActive());
+  EXPECT_EQ(w->clock().transport(), Transport::Backward);
+  EXPECT_EQ(changes.count(), 2);
 }
 
 }  // namespace
