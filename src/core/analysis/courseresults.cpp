@@ -21,6 +21,9 @@ constexpr double kLeaveMinutes = 0.1;
 constexpr double kStartSearchShare = 0.2;
 // Tracks end this many seconds after the boat's finish.
 constexpr double kSecondsAfterFinish = 60;
+// Faster than any boat keeps up over a leg: an item passed sooner after the
+// last one than this allows for the legs between was not sailed to.
+constexpr double kFastestKnots = 40;
 
 double rawMinutes(const GeoPoint& a, const GeoPoint& b) {
   const double dLat = a.lat - b.lat;
@@ -64,8 +67,8 @@ int halfTrack(int fixCount) {
 // The start (item 0) is sought from fix 1 through the first half of the track
 // and while the fixes lie in the first fifth of the time axis; a later item
 // from after the previous item's crossing or closest approach.
-void crossLine(const Boat& boat, const GeoLine& line, int itemIndex, double timeAxisEnd, int& searchFrom,
-               double& passTime) {
+void crossLine(const Boat& boat, const GeoLine& line, int itemIndex, double timeAxisEnd, double notBefore,
+               int& searchFrom, double& passTime) {
   const std::vector<Fix>& fixes = boat.fixes;
   const double length = rawMinutes(line.end1, line.end2);
   const LineSide side(line);
@@ -89,8 +92,9 @@ void crossLine(const Boat& boat, const GeoLine& line, int itemIndex, double time
       searchFrom = i + 1;
       const GeoPoint x{a.lat + (b.lat - a.lat) * f, a.lon + (b.lon - a.lon) * f};
       // A crossing of the line's extension beyond either end is no passing.
-      if (rawMinutes(x, line.end1) < length && rawMinutes(x, line.end2) < length) {
-        passTime = a.time + (b.time - a.time) * f;
+      const double t = a.time + (b.time - a.time) * f;
+      if (rawMinutes(x, line.end1) < length && rawMinutes(x, line.end2) < length && t >= notBefore) {
+        passTime = t;
         return;
       }
     }
@@ -103,7 +107,7 @@ void crossLine(const Boat& boat, const GeoLine& line, int itemIndex, double time
 // Closest approach to a point within 0.2', searched from where the last
 // item was passed, stopping once the boat has moved 0.1' away from its
 // closest approach.
-void approachPoint(const Boat& boat, const GeoPoint& point, int itemIndex, int& searchFrom,
+void approachPoint(const Boat& boat, const GeoPoint& point, int itemIndex, double notBefore, int& searchFrom,
                    double& passTime) {
   const std::vector<Fix>& fixes = boat.fixes;
   int first = searchFrom;
@@ -119,6 +123,9 @@ void approachPoint(const Boat& boat, const GeoPoint& point, int itemIndex, int& 
   double best = kNearMinutes;
   for (int e = first; e <= last; ++e) {
     const Fix& fix = fixes[e - 1];
+    if (fix.time < notBefore) {
+      continue;
+    }
     const double d = rawMinutes(point, {fix.lat, fix.lon});
     if (d < best) {
       best = d;
@@ -143,6 +150,52 @@ TrackPosition clampedPositionAt(const Boat& boat, double t) {
   }
   return {boat.FixCount() - 1, {fixes.back().lat, fixes.back().lon}};
 }
+
+// The least time from passing one item to passing a later one: the legs
+// between, through the items some boat passed (a mark nobody came near is
+// taken to lie elsewhere), less how far off each item a boat may pass it, at
+// kFastestKnots. A retired boat that re-crosses a gate line while rounding it
+// has not passed the same gate a lap later.
+class LegTimes {
+ public:
+  explicit LegTimes(const Race& race) {
+    const int n = race.CourseCount();
+    m_points.resize(n);
+    m_offMetres.assign(n, 0.0);
+    for (int k = 0; k < n; ++k) {
+      const CourseItem item = parseCourseItem(race.Course[k]);
+      m_points[k] = itemReferencePoint(race, item);
+      const std::optional<GeoLine> line = itemLine(race, item);
+      m_offMetres[k] = line ? metres(line->end1, line->end2) : kNearMinutes * kMetresPerLatMinute;
+    }
+  }
+
+  double leastSeconds(int from, int to, const std::vector<bool>& passedByFleet) const {
+    double path = 0;
+    double off = m_offMetres[from] + m_offMetres[to];
+    int last = from;
+    for (int k = from + 1; k <= to; ++k) {
+      if (!m_points[k] || (k < to && !passedByFleet[k])) {
+        continue;
+      }
+      if (m_points[last]) {
+        path += metres(*m_points[last], *m_points[k]);
+      }
+      off += k < to ? 2 * m_offMetres[k] : 0;
+      last = k;
+    }
+    return std::max(0.0, path - off) / (kFastestKnots * kMetresPerLatMinute / 3600);
+  }
+
+ private:
+  static double metres(const GeoPoint& a, const GeoPoint& b) {
+    const double cosLat = std::cos(a.lat / 60 * M_PI / 180);
+    return std::hypot(b.lat - a.lat, (b.lon - a.lon) * cosLat) * kMetresPerLatMinute;
+  }
+
+  std::vector<std::optional<GeoPoint>> m_points;
+  std::vector<double> m_offMetres;
+};
 
 }  // namespace
 
@@ -194,6 +247,9 @@ CourseResults FindRoundings(const Race& race) {
   r.FinishLine = itemLine(race, parseCourseItem(race.Course.back()));
 
   std::vector<int> searchFrom(boatCount, 1);
+  const LegTimes legTimes(race);
+  std::vector<bool> passedByFleet(itemCount, false);
+  std::vector<int> lastPassed(boatCount, -1);
   for (int k = 0; k < itemCount; ++k) {
     const CourseItem item = parseCourseItem(race.Course[k]);
     const std::optional<GeoPoint> point = itemReferencePoint(race, item);
@@ -204,11 +260,18 @@ CourseResults FindRoundings(const Race& race) {
     for (int b = 0; b < boatCount; ++b) {
       const Boat& boat = race.boats[b];
       double& passTime = r.PassTime[b][k];
+      const int last = lastPassed[b];
+      const double notBefore =
+          last < 0 ? -kNotPassed : r.PassTime[b][last] + legTimes.leastSeconds(last, k, passedByFleet);
       if (line) {
-        crossLine(boat, *line, k, race.TimeAxisEnd, searchFrom[b], passTime);
+        crossLine(boat, *line, k, race.TimeAxisEnd, notBefore, searchFrom[b], passTime);
       }
       if (!isPassed(passTime) && k < itemCount - 1) {
-        approachPoint(boat, *point, k, searchFrom[b], passTime);
+        approachPoint(boat, *point, k, notBefore, searchFrom[b], passTime);
+      }
+      if (isPassed(passTime)) {
+        lastPassed[b] = k;
+        passedByFleet[k] = true;
       }
     }
   }
