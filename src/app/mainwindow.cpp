@@ -300,7 +300,7 @@ void MainWindow::applyRaceToPanels() {
   m_panels.boatList->setBoats(m_loaded);
   m_panels.scoreBoard->setResults(m_loaded.resultLabels, m_loaded.colours.BoatColour);
   m_replayScreen.setRace(&m_loaded);
-  updateSceneOptions();
+  applySceneOptions();
 
   m_replay->startRace(clockRaceFor(m_loaded));
   m_panels.overview->setClockText(clockTextAt(race.RaceStart, race.TimeAxisStart));
@@ -473,12 +473,16 @@ void MainWindow::exportVideo() {
   reportError(error);
 }
 
+void MainWindow::applySceneOptions() {
+  m_replayScreen.updateOptions(QSize(mapWidth(), mapHeight()), height());
+  m_panels.windGraph->setReplayMode(replayMode());
+}
+
 void MainWindow::updateSceneOptions() {
   if (!m_haveRace) {
     return;
   }
-  m_replayScreen.updateOptions(QSize(mapWidth(), mapHeight()), height());
-  m_panels.windGraph->setReplayMode(replayMode());
+  applySceneOptions();
   if (!m_replay->framesRunning() && page() == Page::Track) {
     m_replay->redrawMap();
   }

@@ -159,6 +159,9 @@ class MainWindow : public QWidget {
   // The load is over: the replay starts on the new race, or the race on
   // screen goes on as it was.
   void endLoad(bool replaced);
+  // The scene takes the panels' switches; updateSceneOptions also redraws a
+  // stopped map.
+  void applySceneOptions();
   void updateSceneOptions();
   void reportError(const std::optional<QString>& error);
   void showRaceCaption();

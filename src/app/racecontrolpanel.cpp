@@ -351,6 +351,12 @@ void RaceControlPanel::onSpeedColoursToggled(bool on) {
 }
 
 void RaceControlPanel::showRace(bool northUp, const QStringList& attachments, const QString& fileName) {
+  // The window draws the new race once, when everything is set: these are
+  // no user's changes.
+  const QSignalBlocker northUpBlock(m_northUpButton);
+  const QSignalBlocker windUpBlock(m_windUpButton);
+  const QSignalBlocker namesBlock(m_boatNamesBox);
+  const QSignalBlocker autoTraceBlock(m_autoTraceBox);
   setNorthUp(northUp);
   setAttachments(attachments);
   setChosenRaceText(fileName);

@@ -1167,3 +1167,45 @@ TEST_F(MainWindowTest, TheReplayDriverOwnsTheTimersAndTellsTheirChanges) {
 
 }  // namespace
 }  // namespace velaro
+
+namespace velaro {
+namespace {
+
+// One user action draws the map once; the program's own setting of its
+// controls (a new race's switches) sends none of the user's signals.
+TEST_F(MainWindowTest, OneUserActionGivesOneRedraw) {
+  auto w = makeWindow();
+  ASSERT_TRUE(startUpAndWait(*w));
+  click(*w, "stopButton");
+  auto* map = w->findChild<MapView*>();
+  struct Action {
+    const char* name;
+    std::function<void()> run;
+  };
+  auto* zoom = w->findChild<QScrollBar*>(QStringLiteral("zoomSlider"));
+  auto* sea = w->findChild<QScrollBar*>(QStringLiteral("seaBrightnessSlider"));
+  const std::vector<Action> actions = {
+      {"boat names", [&] { click(*w, "boatNamesBox"); }},
+      {"laylines", [&] { click(*w, "laylineBox"); }},
+      {"big boats", [&] { click(*w, "bigBoatsBox"); }},
+      {"north up", [&] { click(*w, "northUpButton"); }},
+      {"wind up", [&] { click(*w, "windUpButton"); }},
+      {"zoom", [&] { zoom->setValue(zoom->value() - 10); }},
+      {"sea colour", [&] { sea->setValue(sea->value() - 10); }},
+      {"step", [&] { click(*w, "stepForwardButton"); }},
+      {"whole race", [&] { click(*w, "autoTraceBox"); }},
+      {"show another race",
+       [&] {
+         choose(*w, QStringLiteral("bravo.txt"));
+         showAndWait(*w);
+       }},
+  };
+  for (const Action& action : actions) {
+    const int before = map->picturesShown();
+    action.run();
+    EXPECT_EQ(map->picturesShown() - before, 1) << action.name;
+  }
+}
+
+}  // namespace
+}  // namespace velaro
