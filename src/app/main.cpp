@@ -1,9 +1,9 @@
 // Velaro: replays sailing races from the boats' GPS logs.
+#include "app/desktop/platform.h"
+#include "app/desktop/racesfolder.h"
+#include "app/desktop/singleinstance.h"
 #include "app/mainwindow.h"
-#include "app/platform.h"
-#include "app/racesfolder.h"
-#include "app/singleinstance.h"
-#include "app/splashform.h"
+#include "app/panels/splashform.h"
 #include "core/racefolders.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/boatlistpanel.h"
+#include "app/panels/boatlistpanel.h"
 
 #include <QCoreApplication>
 #include <QScrollArea>

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
-#include "app/mapview.h"
-#include "app/pageswitcher.h"
+#include "app/panels/mapview.h"
+#include "app/replay/pageswitcher.h"
 #include "fakeplatform.h"
 #include "windowwait.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/platform.h"
+#include "app/desktop/platform.h"
 
 #include <QList>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "app/manoeuvrehint.h"
+#include "app/replay/manoeuvrehint.h"
 #include "app/captions.h"
 #include "languageonscreen.h"
 

@@ -2,13 +2,13 @@
 // Auto Trace, click zoom, Shift measuring, the wind graph switch, the
 // orientation buttons, single steps, the pointer's label zones, title and
 // hints, and the wind on the compass and the wind graph.
-#include "app/mapinteraction.h"
-#include "app/compasspanel.h"
+#include "app/replay/mapinteraction.h"
 #include "app/mainwindow.h"
-#include "app/mapview.h"
-#include "app/overviewpanel.h"
-#include "app/timebarwidget.h"
-#include "app/windgraphpanel.h"
+#include "app/panels/compasspanel.h"
+#include "app/panels/mapview.h"
+#include "app/panels/overviewpanel.h"
+#include "app/panels/timebarwidget.h"
+#include "app/panels/windgraphpanel.h"
 #include "fakeplatform.h"
 
 #include <QAbstractButton>

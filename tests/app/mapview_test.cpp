@@ -1,4 +1,4 @@
-#include "app/mapview.h"
+#include "app/panels/mapview.h"
 
 #include <QCoreApplication>
 #include <QMouseEvent>

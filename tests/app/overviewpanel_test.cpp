@@ -1,4 +1,4 @@
-#include "app/overviewpanel.h"
+#include "app/panels/overviewpanel.h"
 #include "render/overviewmap.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "app/racecontrolpanel.h"
+#include "app/panels/racecontrolpanel.h"
 #include "app/controls.h"
-#include "app/hintbox.h"
+#include "app/panels/hintbox.h"
 #include "languageonscreen.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/racesfolder.h"
+#include "app/desktop/racesfolder.h"
 
 #include <QDir>
 #include <QTemporaryDir>

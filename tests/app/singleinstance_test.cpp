@@ -1,4 +1,4 @@
-#include "app/singleinstance.h"
+#include "app/desktop/singleinstance.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

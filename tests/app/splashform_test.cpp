@@ -1,4 +1,4 @@
-#include "app/splashform.h"
+#include "app/panels/splashform.h"
 
 #include <QDir>
 #include <QImage>

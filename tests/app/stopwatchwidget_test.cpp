@@ -1,5 +1,5 @@
 // The stopwatch over the map: placement, button cycle and read-out.
-#include "app/stopwatchwidget.h"
+#include "app/panels/stopwatchwidget.h"
 
 #include <QLabel>
 #include <QPushButton>

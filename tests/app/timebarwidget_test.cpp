@@ -1,4 +1,4 @@
-#include "app/timebarwidget.h"
+#include "app/panels/timebarwidget.h"
 #include "languageonscreen.h"
 
 #include "core/replay/replayclock.h"

@@ -1,8 +1,8 @@
-#include "app/boatlistpanel.h"
 #include "app/captions.h"
-#include "app/hintbox.h"
-#include "app/shellhints.h"
-#include "app/stopwatchwidget.h"
+#include "app/desktop/shellhints.h"
+#include "app/panels/boatlistpanel.h"
+#include "app/panels/hintbox.h"
+#include "app/panels/stopwatchwidget.h"
 #include "languageonscreen.h"
 
 #include <QFile>

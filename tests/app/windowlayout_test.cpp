@@ -1,4 +1,4 @@
-#include "app/windowlayout.h"
+#include "app/panels/windowlayout.h"
 
 #include <gtest/gtest.h>
 
