@@ -57,23 +57,19 @@ bool cutToBox(QPointF& a, QPointF& b, double left, double top, double right, dou
   return true;
 }
 
-void bresenham(uchar* bits, qsizetype stride, int w, int h, QPoint a, QPoint b, QRgb rgb) {
-  QPointF from(a);
-  QPointF to(b);
-  if (!cutToBox(from, to, -2, -2, w + 2, h + 2)) {
-    return;
-  }
-  int x0 = roundToInt(from.x());
-  int y0 = roundToInt(from.y());
-  const int x1 = roundToInt(to.x());
-  const int y1 = roundToInt(to.y());
+namespace {
+
+// Bresenham's walk from (x0, y0) to (x1, y1); Checked tests each pixel
+// against the picture, for lines that were cut to a box around it.
+template <bool Checked>
+void walkLine(uchar* bits, qsizetype stride, int w, int h, int x0, int y0, int x1, int y1, QRgb rgb) {
   const int ex = std::abs(x1 - x0);
   const int ey = -std::abs(y1 - y0);
   const int sx = x0 < x1 ? 1 : -1;
   const int sy = y0 < y1 ? 1 : -1;
   int err = ex + ey;
   for (;;) {
-    if (x0 >= 0 && x0 < w && y0 >= 0 && y0 < h) {
+    if (!Checked || (x0 >= 0 && x0 < w && y0 >= 0 && y0 < h)) {
       reinterpret_cast<QRgb*>(bits + y0 * stride)[x0] = rgb;
     }
     if (x0 == x1 && y0 == y1) {
@@ -89,6 +85,28 @@ void bresenham(uchar* bits, qsizetype stride, int w, int h, QPoint a, QPoint b, 
       y0 += sy;
     }
   }
+}
+
+bool inPicture(QPoint p, int w, int h) {
+  return p.x() >= 0 && p.x() < w && p.y() >= 0 && p.y() < h;
+}
+
+}  // namespace
+
+// Most lines of a track lie wholly in the picture: they need no cut and no
+// test of each pixel.
+void bresenham(uchar* bits, qsizetype stride, int w, int h, QPoint a, QPoint b, QRgb rgb) {
+  if (inPicture(a, w, h) && inPicture(b, w, h)) {
+    walkLine<false>(bits, stride, w, h, a.x(), a.y(), b.x(), b.y(), rgb);
+    return;
+  }
+  QPointF from(a);
+  QPointF to(b);
+  if (!cutToBox(from, to, -2, -2, w + 2, h + 2)) {
+    return;
+  }
+  walkLine<true>(bits, stride, w, h, roundToInt(from.x()), roundToInt(from.y()), roundToInt(to.x()),
+                 roundToInt(to.y()), rgb);
 }
 
 bool isPixelSurface(const QImage& image) {
