@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -395,6 +396,44 @@ TEST_F(AllTracks, EightyOneLogsReportProgressForEveryBoatInOrderOnTheCallingThre
   for (int k = 1; k <= kMaxBoats; ++k) {
     EXPECT_EQ(m_race.boats[k - 1].FixCount(), 60 + (k * 37) % 200) << k;
   }
+}
+
+}  // namespace
+}  // namespace velaro
+
+namespace velaro {
+namespace {
+
+// A log cut short and written again while it is read: the reader reads the
+// bytes it gets (the log whole, cut or empty) and never dies of a signal, as
+// reading through a map of the file did.
+TEST(AllTracksWhileWritten, ALogCutShortWhileReadIsReadAsFarAsItGoes) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath(QStringLiteral("cut.gpx"));
+  const QByteArray whole = gpxTrack(20000, 0, 1);
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(whole), whole.size());
+  }
+  std::atomic<bool> stop{false};
+  std::thread cutter([&] {
+    while (!stop.load()) {
+      QFile f(path);
+      if (f.open(QIODevice::ReadWrite)) {
+        f.resize(0);
+        f.write(whole);
+      }
+    }
+  });
+  size_t longest = 0;
+  for (int i = 0; i < 200; ++i) {
+    longest = std::max(longest, readTrackFile(path, {}).fixes.size());
+  }
+  stop.store(true);
+  cutter.join();
+  EXPECT_LE(longest, 20000u);
 }
 
 }  // namespace

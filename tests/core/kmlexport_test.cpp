@@ -232,8 +232,8 @@ TEST(KmlExport, SpeedColouredTracksHaveAPlacemarkPerColour) {
   EXPECT_FALSE(ExportAllRace(race, o).contains("MultiGeometry"));
   o.speedColours = SpeedRange{0, kSpeedColourBins};
   const QByteArray bytes = ExportAllRace(race, o);
-  const Folder* alpha =
-      parseKml(bytes).folder(QStringLiteral("Track Lines"))->folder(QStringLiteral("Alpha"));
+  const Folder root = parseKml(bytes);
+  const Folder* alpha = root.folder(QStringLiteral("Track Lines"))->folder(QStringLiteral("Alpha"));
   ASSERT_NE(alpha, nullptr);
   QSet<QString> colours;
   for (const Placemark& p : alpha->placemarks) {
