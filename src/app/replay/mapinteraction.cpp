@@ -119,6 +119,13 @@ void MapInteraction::onMapMoved(QPoint at) {
 
   setFlags(out.LabelLevel, out.RedWakeMode, out.ShowSails, out.ShowWindVanes);
   m_panels.map->showMeasure(out.measure);
+  // In the whole-race view the boats' names make room for the read-out.
+  const bool wholeRace = m_state.isWholeRace();
+  const std::optional<QRect> readout =
+      out.measure && wholeRace ? std::optional<QRect>(out.measure->rect) : std::nullopt;
+  if (m_screen.setReadoutArea(readout) && wholeRace) {
+    emit redrawRequested();
+  }
   emit captionChanged(out.caption);
   if (out.hint) {
     // A hint placed by the map keeps its right edge when it grows to fit.

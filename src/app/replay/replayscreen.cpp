@@ -78,8 +78,20 @@ void ReplayScreen::showWholeRace(const MapViewState& view, double sceneTime) {
   if (!m_loaded) {
     return;
   }
-  showOnMap(m_scene.renderWholeRace(view, sceneTime));
+  std::vector<QRect> keepClear;
+  if (m_readoutArea) {
+    keepClear.push_back(*m_readoutArea);
+  }
+  showOnMap(m_scene.renderWholeRace(view, sceneTime, keepClear));
   m_panels.timeBar->setSceneTime(sceneTime);
+}
+
+bool ReplayScreen::setReadoutArea(std::optional<QRect> area) {
+  if (area == m_readoutArea) {
+    return false;
+  }
+  m_readoutArea = area;
+  return true;
 }
 
 void ReplayScreen::showMap(const MapViewState& view, double sceneTime) {

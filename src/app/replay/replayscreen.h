@@ -5,7 +5,10 @@
 #include "core/scene/mapviewstate.h"
 #include "render/scene/renderscene.h"
 
+#include <QRect>
 #include <QSize>
+
+#include <optional>
 
 namespace velaro {
 
@@ -59,6 +62,9 @@ class ReplayScreen {
   // Draws the whole-race view at sceneTime and shows it on the map and the
   // time bar.
   void showWholeRace(const MapViewState& view, double sceneTime);
+  // The measuring read-out over the whole-race view, which the boats' names
+  // keep clear of; none when it is not shown. True when it changed.
+  bool setReadoutArea(std::optional<QRect> area);
   // The live scene or the whole-race view, as the view state says.
   void showMap(const MapViewState& view, double sceneTime);
 
@@ -90,6 +96,7 @@ class ReplayScreen {
 
   ReplayPanels m_panels;
   const LoadedRace* m_loaded = nullptr;
+  std::optional<QRect> m_readoutArea;
   SceneRenderer m_scene;
   qint64 m_flashTick = 0;  // light timer ticks since program start
   int m_highlightBoat = -1;
