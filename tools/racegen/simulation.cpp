@@ -666,7 +666,8 @@ SimResult Simulator::run() {
     boats[i].out.track.reserve(4096);
     boats[i].phaseSince = logStart;
     boats[i].lastSideChange = logStart;
-    boats[i].out.track.push_back({logStart, boats[i].pos, boats[i].heading, boats[i].speed});
+    boats[i].out.track.push_back(
+        {logStart, boats[i].pos, boats[i].heading, boats[i].speed, m_wind.at(logStart).dirTrue});
     earliest = std::min(earliest, logStart);
   }
   if (m_params.retiringBoat >= 0 && m_params.retiringBoat < m_params.boats) {
@@ -701,7 +702,7 @@ SimResult Simulator::run() {
         changePhase(b, Phase::Ashore, t);
         continue;
       }
-      b.out.track.push_back({t, b.pos, b.heading, b.speed});
+      b.out.track.push_back({t, b.pos, b.heading, b.speed, w.dirTrue});
       if (t >= b.logEnd) {
         changePhase(b, Phase::Ashore, t);
       } else {

@@ -29,6 +29,7 @@ struct TruthFix {
   Vec pos;
   double heading = 0;  // degrees true
   double speed = 0;    // knots
+  double windDir = 0;  // the true wind the boat sailed in, degrees true
 };
 
 // A change of side while racing: the moment the heading passed the wind (a
