@@ -1,9 +1,8 @@
 #include "render/chartparts.h"
 
-#include <QFontMetricsF>
-
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace velaro {
 
@@ -42,6 +41,24 @@ QFont ChartFont(QSize picture, bool bold) {
   font.setPixelSize(std::clamp(static_cast<int>(std::lround(std::min(byWidth, byHeight))), 10, 22));
   font.setBold(bold);
   return font;
+}
+
+ChartCanvas::ChartCanvas(QSize wanted, QSize defaultSize)
+    : size(wanted.isEmpty() ? defaultSize : wanted),
+      image(size, QImage::Format_RGB32),
+      font(ChartFont(size)),
+      metrics(font),
+      lineHeight(metrics.height()),
+      pad(lineHeight * 0.7) {
+  image.fill(Qt::white);
+  painter.begin(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setRenderHint(QPainter::TextAntialiasing);
+}
+
+QImage ChartCanvas::finish() {
+  painter.end();
+  return std::move(image);
 }
 
 double StepAtLeast(std::initializer_list<double> steps, double least) {

@@ -4,6 +4,8 @@
 #include "core/loadedrace.h"
 
 #include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 #include <QSize>
 #include <QString>
@@ -31,6 +33,27 @@ std::vector<Qt::PenStyle> ChartPenStyles(const std::vector<ChartBoat>& boats);
 
 // The charts' text grows with the picture, from 10 pixels on a small one.
 QFont ChartFont(QSize picture, bool bold = false);
+
+// A white picture with an antialiasing painter on it and the measures a
+// chart lays itself out by. The painter is declared after the picture, so it
+// ends before the picture goes; finish() ends it early to hand the picture
+// over without the copy a picture still being painted would need.
+struct ChartCanvas {
+  // defaultSize when wanted is empty.
+  ChartCanvas(QSize wanted, QSize defaultSize);
+  ChartCanvas(const ChartCanvas&) = delete;
+  ChartCanvas& operator=(const ChartCanvas&) = delete;
+
+  QImage finish();
+
+  QSize size;
+  QImage image;
+  QPainter painter;
+  QFont font;  // the plain ChartFont of the picture
+  QFontMetricsF metrics;
+  double lineHeight = 0;
+  double pad = 0;  // between the picture's edges and what is drawn
+};
 
 // The first step not below least; the last when every step is.
 double StepAtLeast(std::initializer_list<double> steps, double least);

@@ -246,19 +246,14 @@ GapChart GapChartOf(const LoadedRace& loaded, std::vector<GapStep> steps, const 
 // chart, the time labels under it and the names at its right, then the
 // chart takes the rest. Curves are painted with antialiasing over the
 // shades and grid, the first boat last.
-QImage DrawGapChart(const GapChart& chart, QSize size) {
-  if (size.isEmpty()) {
-    size = QSize(1200, 700);
-  }
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setRenderHint(QPainter::TextAntialiasing);
-  const QFont font = ChartFont(size);
-  const QFontMetricsF metrics(font);
-  const double lineHeight = metrics.height();
-  const double pad = lineHeight * 0.7;
+QImage DrawGapChart(const GapChart& chart, QSize asked) {
+  ChartCanvas canvas(asked, QSize(1200, 700));
+  QPainter& p = canvas.painter;
+  const QSize size = canvas.size;
+  const QFont& font = canvas.font;
+  const QFontMetricsF& metrics = canvas.metrics;
+  const double lineHeight = canvas.lineHeight;
+  const double pad = canvas.pad;
 
   p.setFont(ChartFont(size, true));
   const double titleEnd = drawTitle(p, chart, pad);
@@ -276,7 +271,7 @@ QImage DrawGapChart(const GapChart& chart, QSize size) {
     p.setPen(kTextColour);
     p.drawText(QRectF(0, titleBottom, size.width(), size.height() - titleBottom), Qt::AlignCenter,
                QStringLiteral("No gaps to show: no boat sailed the course."));
-    return image;
+    return canvas.finish();
   }
   drawKey(p, titleEnd, size.width() - pad, pad + lineHeight / 2, lineHeight);
 
@@ -415,7 +410,7 @@ QImage DrawGapChart(const GapChart& chart, QSize size) {
     p.drawText(QPointF(pad, size.height() - pad - metrics.descent()),
                metrics.elidedText(text, Qt::ElideRight, plot.right() - pad));
   }
-  return image;
+  return canvas.finish();
 }
 
 }  // namespace velaro

@@ -231,19 +231,14 @@ PolarChart PolarChartOf(const LoadedRace& loaded, const std::vector<BoatPolar>& 
 
 // The title line, the boats' names at the right, and the half circles in
 // the rest; every half circle shares one scale of knots.
-QImage DrawPolarChart(const PolarChart& chart, QSize size) {
-  if (size.isEmpty()) {
-    size = QSize(1000, 700);
-  }
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(Qt::white);
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setRenderHint(QPainter::TextAntialiasing);
-  const QFont font = ChartFont(size);
-  const QFontMetricsF metrics(font);
-  const double lineHeight = metrics.height();
-  const double pad = lineHeight * 0.7;
+QImage DrawPolarChart(const PolarChart& chart, QSize asked) {
+  ChartCanvas canvas(asked, QSize(1000, 700));
+  QPainter& p = canvas.painter;
+  const QSize size = canvas.size;
+  const QFont& font = canvas.font;
+  const QFontMetricsF& metrics = canvas.metrics;
+  const double lineHeight = canvas.lineHeight;
+  const double pad = canvas.pad;
 
   p.setFont(ChartFont(size, true));
   p.setPen(kTextColour);
@@ -258,7 +253,7 @@ QImage DrawPolarChart(const PolarChart& chart, QSize size) {
   if (panels.empty() || boatCount == 0) {
     p.drawText(QRectF(0, titleBottom, size.width(), size.height() - titleBottom), Qt::AlignCenter,
                QStringLiteral("No polar to show: no boat sailed long enough at any angle."));
-    return image;
+    return canvas.finish();
   }
 
   // The names at the right with, for a single band, each boat's best angles.
@@ -354,7 +349,7 @@ QImage DrawPolarChart(const PolarChart& chart, QSize size) {
   p.setPen(QPen(kTextColour, std::max(1.5, penWidth * 0.8)));
   p.drawEllipse(QPointF(legendLeft + sampleLength / 2, y), penWidth * 3.5, penWidth * 3.5);
   DrawTextMiddle(p, legendLeft + sampleLength + lineHeight * 0.4, y, keyText);
-  return image;
+  return canvas.finish();
 }
 
 }  // namespace velaro
