@@ -111,10 +111,9 @@ int runRender(const QStringList& args, QTextStream& out, QTextStream& err) {
     out << outFile << ": " << size.width() << 'x' << size.height() << ", t " << *time
         << " s, whole race at zoom " << view.zoom << " about " << QString::number(c.lat / 60, 'f', 5) << ','
         << QString::number(c.lon / 60, 'f', 5) << ", " << shown << " boats shown";
-    if (view.speedColours) {
-      const SpeedRange range = FleetSpeedRange(race, loaded->results);
-      out << ", tracks coloured from " << QString::number(range.lowKnots, 'f', 2) << " to "
-          << QString::number(range.highKnots, 'f', 2) << " kn";
+    if (const std::optional<SpeedRange>& range = frame.speedRange) {
+      out << ", tracks coloured from " << QString::number(range->lowKnots, 'f', 2) << " to "
+          << QString::number(range->highKnots, 'f', 2) << " kn";
     }
     out << '\n';
     return 0;

@@ -229,10 +229,10 @@ WholeRaceFrame RenderWholeRace(QImage& SceneBitmap, const LoadedRace& loaded, co
   p.setBrush(sea);
   p.setFont(canvasFont());
 
-  std::optional<SpeedRange> speeds;
+  const std::optional<SpeedRange>& speeds = frame.speedRange;
   if (options.speedColours) {
     const TrackColours& colours = cursor.trackColours.of(race, loaded.results);
-    speeds = colours.range;
+    frame.speedRange = colours.range;
     drawSpeedTracks(p, loaded, options, frame.projection, colours);
   } else {
     drawTracks(p, loaded, options, frame.projection);

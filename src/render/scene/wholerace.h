@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/analysis/speedcolours.h"
 #include "core/loadedrace.h"
 #include "core/scene/mapviewstate.h"
 #include "core/scene/scenestate.h"
@@ -7,6 +8,7 @@
 
 #include <QImage>
 
+#include <optional>
 #include <vector>
 
 namespace velaro {
@@ -23,6 +25,9 @@ struct WholeRaceFrame {
   std::vector<LabelPlacement> names;  // where each boat's name went
   // The compass rose turns to this angle (degrees) for the same orientation.
   double compassAngle = 0;
+  // The fleet's speeds the colour key spans, when the tracks were coloured
+  // by speed.
+  std::optional<SpeedRange> speedRange;
 };
 
 // The whole-race view into SceneBitmap (the map area's size): the full
