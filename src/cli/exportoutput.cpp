@@ -10,10 +10,12 @@
 namespace velaro::cli {
 
 // Loads a race as the window would and reports why when it cannot.
-std::optional<LoadedRace> loadRaceForExport(const QString& raceFileArg, QTextStream& err, QSize mapArea) {
+std::optional<LoadedRace> loadRaceForExport(const QString& raceFileArg, QTextStream& err,
+                                            Manoeuvres manoeuvres, QSize mapArea) {
   const RaceLocation where = locateRace(raceFileArg);
   LoadOptions options;
   options.mapArea = mapArea;
+  options.findManoeuvres = manoeuvres == Manoeuvres::Find;
   LoadResult result = LoadRacePipeline(where.path, where.folders, options);
   if (result.loaded) {
     return std::move(result.loaded);

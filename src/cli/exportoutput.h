@@ -12,10 +12,14 @@
 
 namespace velaro::cli {
 
+// Whether a command reads the boats' tacks and gybes: finding them is some
+// tenth of a load, wasted on a command that shows none.
+enum class Manoeuvres { Find, Skip };
+
 // Loads a race as the window would, its map fitted to mapArea; on failure
 // writes why to err.
 std::optional<LoadedRace> loadRaceForExport(const QString& raceFileArg, QTextStream& err,
-                                            QSize mapArea = LoadOptions{}.mapArea);
+                                            Manoeuvres manoeuvres, QSize mapArea = LoadOptions{}.mapArea);
 
 // Writes an export to outPath, or unchanged to standard output when outPath
 // is empty. Returns the exit code.

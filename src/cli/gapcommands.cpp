@@ -108,7 +108,7 @@ int runGaps(const QStringList& args, QTextStream& out, QTextStream& err) {
   if (!output) {
     return 2;
   }
-  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err);
+  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err, Manoeuvres::Skip);
   if (!loaded) {
     return 1;
   }
@@ -175,7 +175,7 @@ int runPolar(const QStringList& args, QTextStream& out, QTextStream& err) {
       chosen.push_back(boat);
     }
   }
-  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err);
+  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err, Manoeuvres::Find);
   if (!loaded) {
     return 1;
   }

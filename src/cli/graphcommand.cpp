@@ -49,7 +49,7 @@ int runGraph(const QStringList& args, QTextStream& out, QTextStream& err) {
     graphUsage(err);
     return 2;
   }
-  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err);
+  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err, Manoeuvres::Find);
   if (!loaded) {
     return 1;
   }

@@ -154,8 +154,11 @@ int runInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
   out << "attachments: " << race.Attachment.join(u' ') << '\n';
   printIgnored(race.ignored, out);
 
-  // Then the whole load, as the window does it.
-  const LoadResult load = LoadRacePipeline(where.path, where.folders, LoadOptions{});
+  // Then the whole load, as the window does it, but for the tacks and gybes,
+  // which info does not print.
+  LoadOptions options;
+  options.findManoeuvres = false;
+  const LoadResult load = LoadRacePipeline(where.path, where.folders, options);
   if (load.failure == LoadFailure::ReadError && load.error) {
     err << "velaro-cli: " << load.error->toString() << '\n';
     return 1;

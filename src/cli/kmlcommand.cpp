@@ -48,7 +48,7 @@ int runKml(const QStringList& args, QTextStream& out, QTextStream& err) {
   if (raceFile.isEmpty()) {
     return usage();
   }
-  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err);
+  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err, Manoeuvres::Skip);
   if (!loaded) {
     return 1;
   }

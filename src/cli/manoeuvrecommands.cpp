@@ -15,7 +15,7 @@ int runManoeuvres(const QStringList& args, QTextStream& out, QTextStream& err) {
     err << "usage: velaro-cli manoeuvres RACEFILE [-o FILE.csv]\n";
     return 2;
   }
-  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err);
+  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err, Manoeuvres::Find);
   if (!loaded) {
     return 1;
   }
@@ -29,7 +29,7 @@ int runStarts(const QStringList& args, QTextStream& out, QTextStream& err) {
     err << "usage: velaro-cli starts RACEFILE [-o FILE.csv]\n";
     return 2;
   }
-  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err);
+  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err, Manoeuvres::Skip);
   if (!loaded) {
     return 1;
   }

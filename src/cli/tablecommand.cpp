@@ -13,7 +13,7 @@ int runTable(const QStringList& args, QTextStream& out, QTextStream& err) {
     err << "usage: velaro-cli table RACEFILE [-o FILE.csv]\n";
     return 2;
   }
-  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err);
+  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err, Manoeuvres::Skip);
   if (!loaded) {
     return 1;
   }

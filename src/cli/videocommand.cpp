@@ -173,7 +173,7 @@ int runVideo(const QStringList& args, QTextStream& out, QTextStream& err) {
     return 2;
   }
 
-  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err, view.size);
+  const std::optional<LoadedRace> loaded = loadRaceForExport(raceFile, err, Manoeuvres::Skip, view.size);
   if (!loaded) {
     return 1;
   }

@@ -110,8 +110,10 @@ LoadResult LoadRacePipeline(const QString& raceFilePath, const RaceFolders& fold
   loaded.outline = boatOutlineFor(race.BoatLength);
   ComputeSailedDistances(race, loaded.results, g.CosCentreLat);
   ComputeLegs(race, loaded.results, g.CosCentreLat);
-  loaded.manoeuvres = FindManoeuvres(race, loaded.results, g.CosCentreLat);
-  loaded.manoeuvreTally = TallyManoeuvres(loaded.manoeuvres, race.BoatCount());
+  if (options.findManoeuvres) {
+    loaded.manoeuvres = FindManoeuvres(race, loaded.results, g.CosCentreLat);
+    loaded.manoeuvreTally = TallyManoeuvres(loaded.manoeuvres, race.BoatCount());
+  }
 
   loaded.windGraphOn = !race.WindFileName.isEmpty();
   if (loaded.windGraphOn) {

@@ -18,6 +18,9 @@ struct LoadOptions {
   RaceCarryOver previous;  // the race on screen, for settings a race file omits
   bool coverShown = false;
   QSize mapArea{800, 600};  // MapWidth x MapHeight
+  // Finding every tack and gybe is some tenth of a load; without it the
+  // manoeuvres and their tallies stay empty, for readers that show none.
+  bool findManoeuvres = true;
 };
 
 struct LoadCallbacks {
@@ -48,8 +51,9 @@ struct LoadResult {
 // Reads a race file and everything it names, then analyses the race: wind
 // log, colours, tracks, map geometry, coastline and lights, speeds and
 // courses, passing times and trimmed tracks, result board, sailed distances
-// and legs, tacks and gybes, wind graph. The steps run in this order because each needs what
-// the earlier ones produced. Nothing is returned of a load that failed.
+// and legs, tacks and gybes (unless options skip them), wind graph. The
+// steps run in this order because each needs what the earlier ones produced.
+// Nothing is returned of a load that failed.
 LoadResult LoadRacePipeline(const QString& raceFilePath, const RaceFolders& folders,
                             const LoadOptions& options, const LoadCallbacks& callbacks = {});
 

@@ -88,5 +88,21 @@ TEST_F(LoadPipelineTest, WindLogTurnsTheWindGraphOn) {
   EXPECT_TRUE(without.loaded->race.WindFileName.isEmpty());
 }
 
+// A demo race whose boats tack and gybe: empty lists mean the search was
+// skipped, and nothing else may depend on it.
+TEST(LoadPipelineOptions, SkippingManoeuvresLeavesThemEmptyAndTheResultsAlone) {
+  const QString raceFile = QStringLiteral(VELARO_SOURCE_DIR "/data/demo/raceadmin/enoshima-autumn.txt");
+  const RaceFolders folders(QStringLiteral(VELARO_SOURCE_DIR "/data/demo"));
+  LoadOptions skip;
+  skip.findManoeuvres = false;
+  const LoadResult full = LoadRacePipeline(raceFile, folders, LoadOptions{});
+  const LoadResult lean = LoadRacePipeline(raceFile, folders, skip);
+  ASSERT_TRUE(full.loaded && lean.loaded);
+  EXPECT_FALSE(full.loaded->manoeuvres.empty());
+  EXPECT_TRUE(lean.loaded->manoeuvres.empty() && lean.loaded->manoeuvreTally.empty());
+  EXPECT_EQ(full.loaded->results.FinishRank, lean.loaded->results.FinishRank);
+  EXPECT_EQ(full.loaded->results.PassTime, lean.loaded->results.PassTime);
+}
+
 }  // namespace
 }  // namespace velaro
