@@ -11,6 +11,10 @@
 
 namespace velaro::inference {
 
+// The gun is looked for up to this long after the fleet first sails upwind
+// as one, and twice as long when nothing fits.
+constexpr int kGunSearchAfter = 600;
+
 // The start: the fleet turns from waiting to beating all at once. Roughly
 // first, from the fleet's speed up the wind; then the level up the wind where
 // the boats' last upward crossings bunch tightest, which is the line they
@@ -66,7 +70,7 @@ void Inference::findStart() {
     }
   }
   const int from = std::max(m_spanStart, rough - 600) - 240;
-  const int to = rough + 840;
+  const int to = rough + 2 * kGunSearchAfter + 240;
   // One wind for the whole start: a wind turning under it would move the
   // boats up and down the course.
   const Vec2 startUp = bearingVec(windAt(rough));
@@ -189,32 +193,41 @@ void Inference::findStart() {
     // seconds of each other: the gun is the minute the fleet speeds up most
     // among those after which at least half as many boats cross one line as
     // after the best.
-    std::vector<std::pair<int, double>> minutes;
-    int bestScore = 0;
-    for (int g = firstMinute; g <= rough + 600; g += 60) {
-      const int score = scoreOf(g, nullptr);
-      minutes.emplace_back(g, score);
-      bestScore = std::max(bestScore, score);
-    }
-    for (const auto& [g, score] : minutes) {
-      if (score * 2 < bestScore) {
-        continue;
+    // The fleet may have beaten out of harbour together well before its
+    // start: when no minute in the first ten sees half the fleet over one
+    // line, ten more are searched.
+    for (const int after : {kGunSearchAfter, 2 * kGunSearchAfter}) {
+      std::vector<std::pair<int, double>> minutes;
+      int bestScore = 0;
+      for (int g = firstMinute; g <= rough + after; g += 60) {
+        const int score = scoreOf(g, nullptr);
+        minutes.emplace_back(g, score);
+        bestScore = std::max(bestScore, score);
       }
-      const double c = contrastOf(g);
-      if (c > bestContrast) {
-        bestContrast = c;
-        gun = g;
-      }
-    }
-    // A start off the minute: looked for every 5 s when no minute fits.
-    if (bestScore * 3 < n) {
-      double offContrast = -1e300;
-      for (int g = from + 240; g <= rough + 600; g += 5) {
+      bestContrast = -1e300;
+      for (const auto& [g, score] : minutes) {
+        if (score * 2 < bestScore) {
+          continue;
+        }
         const double c = contrastOf(g);
-        if (c > offContrast) {
-          offContrast = c;
+        if (c > bestContrast) {
+          bestContrast = c;
           gun = g;
         }
+      }
+      // A start off the minute: looked for every 5 s when no minute fits.
+      if (bestScore * 3 < n) {
+        double offContrast = -1e300;
+        for (int g = from + 240; g <= rough + after; g += 5) {
+          const double c = contrastOf(g);
+          if (c > offContrast) {
+            offContrast = c;
+            gun = g;
+          }
+        }
+      }
+      if (bestScore * 2 >= n) {
+        break;
       }
     }
   }
@@ -331,19 +344,31 @@ void Inference::findRacingEnds() {
     }
     const double racing = percentile(speeds, 0.6);
     const int n = static_cast<int>(tr.pos.size());
-    // Mean speed of the 15 s from each second on.
+    // Mean speed of the logged seconds among the 15 from each second on. A
+    // hole in the log says nothing of the speed: a window inside one is
+    // neither slow nor fast.
     std::vector<double> sum(static_cast<std::size_t>(n) + 1, 0);
+    std::vector<int> logged(static_cast<std::size_t>(n) + 1, 0);
     for (int i = 0; i < n; ++i) {
+      const bool ok = tr.valid[static_cast<std::size_t>(i)] != 0;
       sum[static_cast<std::size_t>(i) + 1] =
-          sum[static_cast<std::size_t>(i)] + tr.speed[static_cast<std::size_t>(i)];
+          sum[static_cast<std::size_t>(i)] + (ok ? tr.speed[static_cast<std::size_t>(i)] : 0.0);
+      logged[static_cast<std::size_t>(i) + 1] = logged[static_cast<std::size_t>(i)] + (ok ? 1 : 0);
     }
     auto mean15 = [&](int i) {
       const int j = std::min(n, i + 15);
-      return j > i ? (sum[static_cast<std::size_t>(j)] - sum[static_cast<std::size_t>(i)]) / (j - i) : 0.0;
+      const int count = logged[static_cast<std::size_t>(j)] - logged[static_cast<std::size_t>(i)];
+      return count >= 5 ? (sum[static_cast<std::size_t>(j)] - sum[static_cast<std::size_t>(i)]) / count
+                        : std::nan("");
     };
     int slowSince = -1;
     for (int i = std::max(0, begin + 120 - tr.first); i < n; ++i) {
-      if (mean15(i) < 0.6 * racing) {
+      const double mean = mean15(i);
+      if (std::isnan(mean)) {
+        slowSince = -1;
+        continue;
+      }
+      if (mean < 0.6 * racing) {
         if (slowSince < 0) {
           slowSince = i;
         }
