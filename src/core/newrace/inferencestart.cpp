@@ -14,6 +14,9 @@ namespace velaro::inference {
 // The gun is looked for up to this long after the fleet first sails upwind
 // as one, and twice as long when nothing fits.
 constexpr int kGunSearchAfter = 600;
+// Beating on, a boat loses no more than a few metres up the course in a
+// tack; one that falls back further turned back to start again.
+constexpr double kTurnedBackMetres = 12;
 
 // The start: the fleet turns from waiting to beating all at once. Roughly
 // first, from the fleet's speed up the wind; then the level up the wind where
@@ -283,6 +286,20 @@ void Inference::findStart() {
   for (int b = 0; b < n; ++b) {
     const int c = m_startCross[static_cast<std::size_t>(b)];
     if (c == INT_MIN || c >= m_gun - 3) {
+      continue;
+    }
+    // A boat over early that turned back fell down the course again after
+    // the gun, even where it did not get back below the line found.
+    double highest = upAt(b, c);
+    double fell = 0;
+    for (int t = c; t <= m_gun + 90; ++t) {
+      const double u = upAt(b, t);
+      if (!std::isnan(u)) {
+        highest = std::max(highest, u);
+        fell = std::max(fell, highest - u);
+      }
+    }
+    if (fell > kTurnedBackMetres) {
       continue;
     }
     // Taken to have started as late after the gun as the front of the
