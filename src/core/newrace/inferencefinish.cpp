@@ -43,20 +43,27 @@ void Inference::findFinish() {
       // A tack on a beat to the finish slows a boat as much, but only for
       // a moment: the finish is where it stays slow for the minute after.
       const int lastSecond = m_racingEnd[static_cast<std::size_t>(b)];
+      // A hole in the log says nothing of the speed: a window inside one
+      // is neither slow nor fast.
       auto window = [&](int t) {
         double sum = 0;
+        int logged = 0;
         for (int u = t; u < t + 15; ++u) {
-          sum += tr.speedAt(u);
+          if (tr.has(u)) {
+            sum += tr.speedAt(u);
+            ++logged;
+          }
         }
-        return sum / 15;
+        return logged >= 5 ? sum / logged : std::nan("");
       };
       for (int t = rounded + 40; t <= lastSecond; ++t) {
-        if (window(t) >= 0.7 * legSpeed) {
+        const double now = window(t);
+        if (std::isnan(now) || now >= 0.7 * legSpeed) {
           continue;
         }
         bool stays = true;
         for (int u = t + 5; u <= std::min(t + 60, tr.last() - 15); u += 5) {
-          stays = stays && window(u) < 0.85 * legSpeed;
+          stays = stays && !(window(u) >= 0.85 * legSpeed);
         }
         if (stays) {
           m_racingEnd[static_cast<std::size_t>(b)] = t;
