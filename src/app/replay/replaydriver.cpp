@@ -244,18 +244,32 @@ void ReplayDriver::showClockAtSceneTime() {
 }
 
 std::optional<QString> ReplayDriver::holdWhile(const std::function<std::optional<QString>()>& work) {
-  const bool frameTimerRan = m_frameTimer->isActive();
-  const bool secondTimerRan = m_secondTimer->isActive();
+  hold();
+  std::optional<QString> result = work();
+  release();
+  return result;
+}
+
+void ReplayDriver::hold() {
+  if (m_holds++ > 0) {
+    return;
+  }
+  m_frameTimerHeld = m_frameTimer->isActive();
+  m_secondTimerHeld = m_secondTimer->isActive();
   m_frameTimer->stop();
   m_secondTimer->stop();
-  std::optional<QString> result = work();
-  if (frameTimerRan) {
+}
+
+void ReplayDriver::release() {
+  if (m_holds == 0 || --m_holds > 0) {
+    return;
+  }
+  if (m_frameTimerHeld) {
     m_frameTimer->start(ReplayClock::kFrameIntervalMs);
   }
-  if (secondTimerRan) {
+  if (m_secondTimerHeld) {
     m_secondTimer->start(ReplayClock::kSecondIntervalMs);
   }
-  return result;
 }
 
 }  // namespace velaro

@@ -111,6 +111,10 @@ class ReplayDriver : public QObject {
   void showClockAtSceneTime();
   // Runs work with the replay held; the timers that ran go on afterwards.
   std::optional<QString> holdWhile(const std::function<std::optional<QString>()>& work);
+  // The same for work that ends later: hold() stops the timers, the release()
+  // that matches the first hold() starts again those that ran.
+  void hold();
+  void release();
 
  signals:
   // The race ended and AutoNext selected the next one: load it.
@@ -139,6 +143,9 @@ class ReplayDriver : public QObject {
   // Drives the navigation lights, every second from program start.
   QTimer* m_lightTimer = nullptr;
   Language m_language = Language::EnglishFixed;
+  int m_holds = 0;
+  bool m_frameTimerHeld = false;
+  bool m_secondTimerHeld = false;
 };
 
 }  // namespace velaro
