@@ -19,6 +19,7 @@
 #include "app/replay/boatlisthover.h"
 #include "app/replay/mapinteraction.h"
 #include "app/replay/raceloadjob.h"
+#include "app/replay/videoexportjob.h"
 #include "core/replay/lightflasher.h"
 #include "core/scene/scenestate.h"
 
@@ -68,6 +69,7 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
       {&m_replayScreen, m_replay, m_mapInteraction, [this] { return QSize(mapWidth(), mapHeight()); }}, this);
   m_replay->setPages(m_pages);
   m_loadJob = new RaceLoadJob(this);
+  m_videoJob = new VideoExportJob(this);
   m_loadPause.setSingleShot(true);
   m_loadPause.setObjectName(QStringLiteral("loadPauseTimer"));
   connect(&m_loadPause, &QTimer::timeout, this, [this] { endLoad(true); });
@@ -80,11 +82,15 @@ MainWindow::MainWindow(RaceFolders folders, Platform& platform, QPointer<SplashF
   connect(openLogs, &QShortcut::activated, this, &MainWindow::chooseLogsAsRace);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The video's worker reads the race this window owns.
+  delete std::exchange(m_videoJob, nullptr);
+}
 
 void MainWindow::connectPanels() {
   RaceControlPanel* controls = m_panels.controls;
   connect(m_loadJob, &RaceLoadJob::finished, this, &MainWindow::onLoadFinished);
+  connect(m_videoJob, &VideoExportJob::finished, this, &MainWindow::onVideoWritten);
   connect(m_loadJob, &RaceLoadJob::beepRequested, this, [this] { m_platform.beep(); });
   connect(m_loadJob, &RaceLoadJob::titlesRead, this,
           [this](const QString& caption, const QString& subcaption) {
@@ -200,7 +206,7 @@ void MainWindow::showMessage(const QString& caption, const QString& text, bool e
 bool MainWindow::LoadRace(LoadDone done) {
   // One load at a time, and none while a video is written from the race on
   // screen: a second request meanwhile is refused.
-  if (m_loading || m_exportingVideo) {
+  if (m_loading || isExportingVideo()) {
     m_platform.beep();
     return false;
   }
@@ -337,6 +343,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  m_videoJob->stop();
   m_replay->halt();
   m_platform.beep();
   if (m_splash) {
@@ -350,7 +357,7 @@ void MainWindow::onRaceChosen(int index) {
 }
 
 void MainWindow::onShowClicked() {
-  if (m_loading) {
+  if (m_loading || isExportingVideo()) {
     m_platform.beep();
     return;
   }
@@ -413,7 +420,7 @@ bool MainWindow::isMakingRace() const {
 
 void MainWindow::showNewRace(const QString& raceFileName, const QString& summary) {
   // A load or a video in hand ends first.
-  if (m_loading || m_exportingVideo) {
+  if (m_loading || isExportingVideo()) {
     QTimer::singleShot(200, this, [this, raceFileName, summary] { showNewRace(raceFileName, summary); });
     return;
   }
@@ -459,18 +466,30 @@ void MainWindow::highlightBoat(int boat) {
 }
 
 void MainWindow::exportVideo() {
-  if (!m_haveRace || m_exportingVideo || m_loading) {
+  if (!m_haveRace) {
     return;
   }
-  m_exportingVideo = true;
-  const std::optional<QString> error = m_replay->holdWhile([this] {
-    const VideoShot shot{m_replayScreen.scene().options(), QSize(mapWidth(), mapHeight()),
-                         m_replay->replaySpeed(), m_panels.controls->autoBrightness(),
-                         &m_mapInteraction->state()};
-    return exportReplayVideo(m_documents, m_loaded, shot, this);
-  });
-  m_exportingVideo = false;
-  reportError(error);
+  if (m_loading || isExportingVideo()) {
+    m_platform.beep();
+    return;
+  }
+  const VideoShot shot{m_replayScreen.scene().options(), QSize(mapWidth(), mapHeight()),
+                       m_replay->replaySpeed(), m_panels.controls->autoBrightness(),
+                       &m_mapInteraction->state()};
+  m_replay->hold();
+  if (const auto error = startReplayVideo(m_documents, *m_videoJob, m_loaded, shot, this)) {
+    m_replay->release();
+    reportError(error);
+  }
+}
+
+bool MainWindow::isExportingVideo() const {
+  return m_videoJob && m_videoJob->isBusy();
+}
+
+void MainWindow::onVideoWritten() {
+  m_replay->release();
+  reportError(m_documents.openVideo(m_videoJob->path(), m_videoJob->outcome()));
 }
 
 void MainWindow::applySceneOptions() {

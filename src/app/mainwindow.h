@@ -27,6 +27,7 @@ class LogsToRace;
 class MapInteraction;
 class Platform;
 class RaceLoadJob;
+class VideoExportJob;
 
 // The main window: it owns the race on screen, the replay clock and its
 // timers, runs a load and hands the result to the panels, and routes each
@@ -131,10 +132,12 @@ class MainWindow : public QWidget {
   // "Retouch": the picture the map shows saved and opened.
   void retouch() { m_pages->retouch(); }
   // "Retouch" with the right button: the whole race played at the present
-  // speed as "NoName.mp4" in the documents folder, opened when done. A
-  // progress dialog can cancel it; the replay holds meanwhile and then goes
-  // on as it was.
+  // speed as "NoName.mp4" in the documents folder, written off the window's
+  // thread and opened when done. A progress dialog can cancel it; the replay
+  // holds meanwhile and then goes on as it was. Another video, a load or a
+  // race switch meanwhile is refused.
   void exportVideo();
+  bool isExportingVideo() const;
   // The graph picture as last drawn.
   const QImage& graphPicture() const { return m_pages->graphPicture(); }
 
@@ -156,6 +159,7 @@ class MainWindow : public QWidget {
   void showNewRace(const QString& raceFileName, const QString& summary);
   void applyRaceToPanels();
   void onLoadFinished();
+  void onVideoWritten();
   // The load is over: the replay starts on the new race, or the race on
   // screen goes on as it was.
   void endLoad(bool replaced);
@@ -198,8 +202,9 @@ class MainWindow : public QWidget {
   bool m_splashFollowsLoad = false;
   bool m_haveRace = false;
   bool m_loading = false;
-  // A video is being written from the race on screen: no other starts.
-  bool m_exportingVideo = false;
+  // While it writes a video from the race on screen, no other starts and
+  // the race stays.
+  VideoExportJob* m_videoJob = nullptr;
   bool m_firstLoadDone = false;
   bool m_lastLoadHadNoBoats = false;
 

@@ -44,6 +44,8 @@
 
 #include <sys/stat.h>
 
+#include <functional>
+
 namespace velaro {
 namespace {
 
@@ -704,6 +706,15 @@ QByteArray fileBytes(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+bool waitForVideo(const MainWindow& w) {
+  return QTest::qWaitFor([&w] { return !w.isExportingVideo(); }, 60000);
+}
+
+void rightClick(QWidget* button) {
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), button->mapToGlobal(QPoint(4, 4)));
+  QCoreApplication::sendEvent(button, &event);
+}
+
 // Retouch with the right button writes the replay as a video while a
 // progress dialog shows; the replay holds meanwhile and goes on as it was.
 // Cancel keeps an earlier video; a folder that cannot hold it is reported.
@@ -712,10 +723,6 @@ TEST_F(ExportTest, RetouchRightClickWritesTheReplayAsAVideoAndOpensIt) {
   auto* frameTimer = w->findChild<QTimer*>(QStringLiteral("frameTimer"));
   auto* retouch = w->findChild<QPushButton*>(QStringLiteral("retouchButton"));
   ASSERT_NE(retouch, nullptr);
-  const auto rightClick = [&] {
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(4, 4), retouch->mapToGlobal(QPoint(4, 4)));
-    QCoreApplication::sendEvent(retouch, &event);
-  };
   // The whole race at 600X: a few dozen frames.
   w->findChild<QScrollBar*>(QStringLiteral("speedSlider"))->setValue(100);
   w->play(Transport::Forward);
@@ -726,7 +733,8 @@ TEST_F(ExportTest, RetouchRightClickWritesTheReplayAsAVideoAndOpensIt) {
     dialogSeen = w->findChild<QProgressDialog*>(QStringLiteral("videoProgress")) != nullptr;
     timerRanMeanwhile = frameTimer->isActive();
   });
-  rightClick();
+  rightClick(retouch);
+  ASSERT_TRUE(waitForVideo(*w));
   ASSERT_TRUE(m_messages.empty()) << m_messages[0].text.toStdString();
   EXPECT_TRUE(dialogSeen);
   EXPECT_FALSE(timerRanMeanwhile);
@@ -744,12 +752,11 @@ TEST_F(ExportTest, RetouchRightClickWritesTheReplayAsAVideoAndOpensIt) {
     ASSERT_TRUE(older.open(QIODevice::WriteOnly));
     ASSERT_EQ(older.write("older video"), 11);
   }
-  QTimer::singleShot(0, w.get(), [&] {
-    if (auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("videoProgress"))) {
-      dialog->cancel();
-    }
-  });
-  rightClick();
+  rightClick(retouch);
+  auto* dialog = w->findChild<QProgressDialog*>(QStringLiteral("videoProgress"));
+  ASSERT_NE(dialog, nullptr);
+  dialog->cancel();
+  ASSERT_TRUE(waitForVideo(*w));
   EXPECT_TRUE(m_messages.empty());
   EXPECT_FALSE(frameTimer->isActive());
   EXPECT_EQ(m_platform.opened.size(), 1);
@@ -761,12 +768,64 @@ TEST_F(ExportTest, RetouchRightClickWritesTheReplayAsAVideoAndOpensIt) {
   const QString notAFolder = document("Videos");
   ASSERT_TRUE(QFile(notAFolder).open(QIODevice::WriteOnly));
   w->setDocumentsFolder(notAFolder);
-  rightClick();
+  rightClick(retouch);
+  EXPECT_FALSE(w->isExportingVideo());
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_TRUE(m_messages[0].error);
   EXPECT_TRUE(m_messages[0].text.startsWith(notAFolder + QStringLiteral("/NoName.mp4")))
       << m_messages[0].text.toStdString();
   EXPECT_EQ(m_platform.opened.size(), 1);
+}
+
+// The video is drawn off the window's thread: the window goes on handling
+// its events, refuses another video, a load or a race switch (the race
+// stays on screen for the frames), and closing it stops the video.
+TEST_F(ExportTest, WhileAVideoIsWrittenTheWindowAnswersAndKeepsItsRace) {
+  auto w = startedWindow();
+  auto* retouch = w->findChild<QPushButton*>(QStringLiteral("retouchButton"));
+  w->findChild<QScrollBar*>(QStringLiteral("speedSlider"))->setValue(100);
+  QTimer probe;
+  QElapsedTimer sinceProbe;
+  qint64 longestWaitMs = 0;
+  int probes = 0;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    longestWaitMs = std::max(longestWaitMs, sinceProbe.restart());
+    ++probes;
+  });
+  const auto exportWhile = [&](const std::function<void()>& during) {
+    rightClick(retouch);
+    ASSERT_TRUE(w->isExportingVideo());
+    sinceProbe.start();
+    probe.start(5);
+    QTest::qWait(50);
+    during();
+  };
+  exportWhile([&] {
+    const int beeps = m_platform.beeps;
+    rightClick(retouch);
+    EXPECT_EQ(w->findChildren<QProgressDialog*>(QStringLiteral("videoProgress")).size(), 1);
+    choose(*w, QStringLiteral("bravo.txt"));
+    w->onShowClicked();
+    EXPECT_FALSE(w->LoadRace());
+    EXPECT_EQ(m_platform.beeps, beeps + 3);
+    EXPECT_FALSE(w->isLoading());
+    ASSERT_TRUE(waitForVideo(*w));
+  });
+  probe.stop();
+  RecordProperty("probes", probes);
+  RecordProperty("windowWaitedAtMostMs", static_cast<int>(longestWaitMs));
+  EXPECT_GT(probes, 5);
+  EXPECT_LT(longestWaitMs, 200);
+  EXPECT_EQ(w->race().RaceCaption, QStringLiteral("Alpha Cup"));
+  ASSERT_EQ(m_platform.opened.size(), 1);
+
+  QFile::remove(document("NoName.mp4"));
+  exportWhile([&] { w->close(); });
+  EXPECT_FALSE(w->isExportingVideo());
+  EXPECT_EQ(m_platform.opened.size(), 1);
+  EXPECT_TRUE(QDir(m_documents.path()).isEmpty());
+  exportWhile([&] { w.reset(); });
+  EXPECT_TRUE(QDir(m_documents.path()).isEmpty());
 }
 
 TEST_F(ExportTest, KmlAsksAboutBoatsOutOfFocusOnlyWhenThereAreSome) {

@@ -89,13 +89,12 @@ std::optional<QString> DesktopDocuments::exportPicture(const QImage& picture) {
   return openSaved(path);
 }
 
-std::optional<QString> DesktopDocuments::exportVideo(
-    const std::function<VideoOutcome(const QString& path)>& write) {
-  const QString path = QDir(m_documentsFolder).filePath(QString::fromLatin1(kVideoFileName));
-  if (auto error = makeDocumentsFolder(path)) {
-    return error;
-  }
-  const VideoOutcome outcome = write(path);
+std::optional<QString> DesktopDocuments::prepareVideo(QString& path) const {
+  path = QDir(m_documentsFolder).filePath(QString::fromLatin1(kVideoFileName));
+  return makeDocumentsFolder(path);
+}
+
+std::optional<QString> DesktopDocuments::openVideo(const QString& path, const VideoOutcome& outcome) {
   if (outcome.stopped) {
     return std::nullopt;
   }

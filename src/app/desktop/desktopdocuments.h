@@ -13,7 +13,6 @@
 #include <QImage>
 #include <QString>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -51,10 +50,13 @@ class DesktopDocuments {
   // over an earlier one and opened; the error text when it cannot be written
   // (the earlier file stays as it was and nothing opens).
   std::optional<QString> exportPicture(const QImage& picture);
-  // The replay as "NoName.mp4", made by write at the path it is given,
-  // over an earlier one, and opened. The error text when it cannot be
-  // written (nothing opens then); nothing opens either when write stopped.
-  std::optional<QString> exportVideo(const std::function<VideoOutcome(const QString& path)>& write);
+  // Where the replay's video "NoName.mp4" is written, over an earlier one,
+  // once the documents folder exists; the error text when it cannot be made.
+  std::optional<QString> prepareVideo(QString& path) const;
+  // The video written at the path prepareVideo gave, opened. The error text
+  // when it could not be written (nothing opens then); nothing opens either
+  // when it was stopped.
+  std::optional<QString> openVideo(const QString& path, const VideoOutcome& outcome);
   // The globe viewer's file of the whole race, or of the scene at sceneTime
   // when a scene is given, written and opened. The icon pictures are drawn
   // beside the races first.

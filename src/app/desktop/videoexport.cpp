@@ -2,7 +2,10 @@
 
 #include "app/desktop/desktopdocuments.h"
 #include "app/panels/videoprogressdialog.h"
+#include "app/replay/videoexportjob.h"
 #include "render/scene/replayframes.h"
+
+#include <memory>
 
 namespace velaro {
 
@@ -10,8 +13,12 @@ namespace velaro {
 // focus, zoom and orientation) or the whole-race view at its centre and
 // zoom, the sea following the sun when the window's does; the map's size is
 // rounded up to even, which the colour planes need.
-std::optional<QString> exportReplayVideo(DesktopDocuments& documents, const LoadedRace& loaded,
-                                         const VideoShot& shot, QWidget* parent) {
+std::optional<QString> startReplayVideo(DesktopDocuments& documents, VideoExportJob& job,
+                                        const LoadedRace& loaded, const VideoShot& shot, QWidget* parent) {
+  QString path;
+  if (auto error = documents.prepareVideo(path)) {
+    return error;
+  }
   SceneOptions options = shot.options;
   options.mapArea = QSize((shot.mapArea.width() + 1) / 2 * 2, (shot.mapArea.height() + 1) / 2 * 2);
   options.HoverBoat = 0;
@@ -19,13 +26,17 @@ std::optional<QString> exportReplayVideo(DesktopDocuments& documents, const Load
   take.from = loaded.race.TimeAxisStart;
   take.to = loaded.race.TimeAxisEnd;
   take.speed = shot.speed;
-  ReplayFrames frames(loaded, options, take);
-  frames.setFollowSun(shot.followSun);
+  auto frames = std::make_unique<ReplayFrames>(loaded, options, take);
+  frames->setFollowSun(shot.followSun);
   if (shot.view && shot.view->isWholeRace()) {
-    frames.setWholeRace(*shot.view);
+    frames->setWholeRace(*shot.view);
   }
-  return documents.exportVideo(
-      [&](const QString& path) { return writeVideoWithProgress(frames, path, parent); });
+  const int count = frames->count();
+  if (!job.start(std::move(frames), path)) {
+    return QStringLiteral("%1: a video is already being written").arg(path);
+  }
+  showVideoProgress(job, count, parent);
+  return std::nullopt;
 }
 
 }  // namespace velaro

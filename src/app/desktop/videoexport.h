@@ -14,6 +14,7 @@ class QWidget;
 namespace velaro {
 
 class DesktopDocuments;
+class VideoExportJob;
 
 // What the video shows: the map's present picture and how fast the replay
 // runs.
@@ -25,10 +26,11 @@ struct VideoShot {
   const MapViewState* view = nullptr;
 };
 
-// The whole race played at shot.speed as "NoName.mp4" in the documents
-// folder, opened when done, with a progress dialog over parent that can
-// cancel it. The error text when it could not be written.
-std::optional<QString> exportReplayVideo(DesktopDocuments& documents, const LoadedRace& loaded,
-                                         const VideoShot& shot, QWidget* parent);
+// Starts job writing the whole race played at shot.speed as "NoName.mp4" in
+// the documents folder, with a progress dialog over parent that can cancel
+// it. The frames read loaded until the job finished. The error text when the
+// documents folder cannot be made; the job does not start then.
+std::optional<QString> startReplayVideo(DesktopDocuments& documents, VideoExportJob& job,
+                                        const LoadedRace& loaded, const VideoShot& shot, QWidget* parent);
 
 }  // namespace velaro

@@ -1,19 +1,17 @@
 #pragma once
 
-#include "render/scene/replayframes.h"
-#include "video/replayvideo.h"
-
-#include <QString>
-
+class QProgressDialog;
 class QWidget;
 
 namespace velaro {
 
-// Writes the frames as a video at path while a progress dialog over parent
-// (object name "videoProgress") shows how far it got. Its Cancel button
-// stops the video and removes what was written; its texts are in the
-// language on screen. The dialog is window-modal:
-// the window takes no input meanwhile, but repaints.
-VideoOutcome writeVideoWithProgress(ReplayFrames& frames, const QString& path, QWidget* parent);
+class VideoExportJob;
+
+// The progress of the video job writes, in a dialog over parent (object name
+// "videoProgress") whose texts are in the language on screen. Its Cancel
+// button stops the video, which removes what was written; it goes when the
+// job finishes. The dialog is window-modal: the window takes no input
+// meanwhile, but repaints and goes on with its timers.
+QProgressDialog* showVideoProgress(VideoExportJob& job, int frames, QWidget* parent);
 
 }  // namespace velaro
