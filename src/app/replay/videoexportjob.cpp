@@ -2,6 +2,7 @@
 
 #include "core/vectorstate.h"
 
+#include <QFile>
 #include <QMetaObject>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -63,14 +64,22 @@ bool VideoExportJob::start(std::unique_ptr<ReplayFrames> frames, const QString& 
     }
     return !m_cancelled.load();
   };
-  m_watcher.setFuture(QtConcurrent::run([frames = m_frames.get(), path, report] {
+  m_watcher.setFuture(QtConcurrent::run([this, frames = m_frames.get(), path, report] {
     clearUpperVectorState();
     yieldToTheWindow();
     // A failure ends as the video's error, never as an exception in the
     // window.
     VideoOutcome failed;
     try {
-      return writeReplayVideo(path, *frames, report);
+      VideoOutcome outcome = writeReplayVideo(path, *frames, report);
+      // A cancel after the last frame, while the encoder finished, still
+      // means no video.
+      if (outcome.written && m_cancelled.load()) {
+        QFile::remove(path);
+        outcome.written = false;
+        outcome.stopped = true;
+      }
+      return outcome;
     } catch (const std::bad_alloc&) {
       failed.error = QStringLiteral("%1: not enough memory to write the video").arg(path);
     } catch (const std::exception& e) {
