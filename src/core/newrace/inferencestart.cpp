@@ -311,7 +311,7 @@ void Inference::findStart() {
                            "before the gun and never went back")
                            .arg(m_logs[static_cast<std::size_t>(m_tracks[b].log)].boatName)
                            .arg(offset)
-                           .arg(offset);
+                           .arg(m_gun - c);
     m_startCross[static_cast<std::size_t>(b)] = c + offset;
   }
   // The line: square to the wind at the level found, as long as the
