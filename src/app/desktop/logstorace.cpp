@@ -1,7 +1,7 @@
 #include "app/desktop/logstorace.h"
 
+#include "app/replay/backgroundwork.h"
 #include "core/readers/trackreader.h"
-#include "core/vectorstate.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -70,7 +70,7 @@ void LogsToRace::open(const QStringList& paths) {
   NewRaceRequest request;
   request.logPaths = logs;
   m_watcher.setFuture(QtConcurrent::run([request, folder = m_racesFolder] {
-    clearUpperVectorState();
+    enterBackgroundWork();
     return createNewRace(request, folder, systemNewRaceServices());
   }));
   m_busy = true;

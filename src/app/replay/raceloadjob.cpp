@@ -1,31 +1,15 @@
 #include "app/replay/raceloadjob.h"
 
-#include "core/vectorstate.h"
+#include "app/replay/backgroundwork.h"
 
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <exception>
 #include <new>
 
 namespace velaro {
-
-namespace {
-
-// The load's threads (this one and the readers it starts, which inherit it)
-// give way to the window's thread, so that the window answers at once even
-// when the load fills every core.
-void yieldToTheWindow() {
-  constexpr int kNiceness = 5;
-  // A failure leaves the load at the window's priority, as before.
-  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNiceness);
-}
-
-}  // namespace
 
 RaceLoadJob::RaceLoadJob(QObject* parent) : QObject(parent) {
   connect(&m_watcher, &QFutureWatcher<LoadResult>::finished, this, &RaceLoadJob::finished);
@@ -79,8 +63,7 @@ bool RaceLoadJob::start(const QString& raceFilePath, const RaceFolders& folders,
   };
   callbacks.beep = [this, post] { post([this] { emit beepRequested(); }); };
   m_watcher.setFuture(QtConcurrent::run([raceFilePath, folders, options, callbacks] {
-    clearUpperVectorState();
-    yieldToTheWindow();
+    enterBackgroundWork();
     return loadCatchingFailures(raceFilePath, folders, options, callbacks);
   }));
   return true;

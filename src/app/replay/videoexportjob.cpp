@@ -1,31 +1,15 @@
 #include "app/replay/videoexportjob.h"
 
-#include "core/vectorstate.h"
+#include "app/replay/backgroundwork.h"
 
 #include <QFile>
 #include <QMetaObject>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <exception>
 #include <new>
 
 namespace velaro {
-
-namespace {
-
-// The drawing and the encoder's threads (which inherit it) give way to the
-// window's thread, so that the window answers at once while every core
-// makes the video.
-void yieldToTheWindow() {
-  constexpr int kNiceness = 5;
-  // A failure leaves the video at the window's priority.
-  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNiceness);
-}
-
-}  // namespace
 
 VideoExportJob::VideoExportJob(QObject* parent) : QObject(parent) {
   connect(&m_watcher, &QFutureWatcher<VideoOutcome>::finished, this, &VideoExportJob::onWorkerEnded);
@@ -65,8 +49,7 @@ bool VideoExportJob::start(std::unique_ptr<ReplayFrames> frames, const QString& 
     return !m_cancelled.load();
   };
   m_watcher.setFuture(QtConcurrent::run([this, frames = m_frames.get(), path, report] {
-    clearUpperVectorState();
-    yieldToTheWindow();
+    enterBackgroundWork();
     // A failure ends as the video's error, never as an exception in the
     // window.
     VideoOutcome failed;
