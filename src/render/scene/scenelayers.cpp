@@ -110,6 +110,21 @@ QString hoverText(const SceneContext& scene, int i) {
          QStringLiteral("Kts");
 }
 
+// The names go down in the fleet's order, the leader's first: a name
+// placed earlier keeps the better place. out holds each boat's label by
+// boat; boatOf tells whose each request is.
+void placeInRankOrder(LabelPlacer& placer, std::vector<LabelRequest>& requests,
+                      const std::vector<int>& boatOf, const std::vector<int>& ranks,
+                      std::vector<LabelPlacement>& out) {
+  for (size_t k = 0; k < requests.size(); ++k) {
+    requests[k].rank = ranks[static_cast<size_t>(boatOf[k])];
+  }
+  const std::vector<LabelPlacement> placed = placer.place(requests);
+  for (size_t k = 0; k < requests.size(); ++k) {
+    out[static_cast<size_t>(boatOf[k])] = placed[k];
+  }
+}
+
 void markCircle(QPainter& p, QPoint c) {
   p.setPen(kBlack);
   p.setBrush(kYellow);
@@ -525,14 +540,7 @@ std::vector<LabelPlacement> PlaceBoatLabels(const SceneContext& scene, const QFo
     requests.push_back({centre, box, clearance, 0});
     boatOf.push_back(i);
   }
-  const std::vector<int> ranks = fleetRanks(scene.loaded, s.t, positions, present);
-  for (size_t k = 0; k < requests.size(); ++k) {
-    requests[k].rank = ranks[boatOf[k]];
-  }
-  const std::vector<LabelPlacement> placed = placer.place(requests);
-  for (size_t k = 0; k < requests.size(); ++k) {
-    out[boatOf[k]] = placed[k];
-  }
+  placeInRankOrder(placer, requests, boatOf, fleetRanks(scene.loaded, s.t, positions, present), out);
   return out;
 }
 
@@ -573,14 +581,7 @@ std::vector<LabelPlacement> PlaceWholeRaceNames(const SceneContext& course, cons
       boatOf.push_back(static_cast<int>(i));
     }
   }
-  const std::vector<int> ranks = fleetRanks(course.loaded, SceneTime, positions, present);
-  for (size_t k = 0; k < requests.size(); ++k) {
-    requests[k].rank = ranks[boatOf[k]];
-  }
-  const std::vector<LabelPlacement> placed = placer.place(requests);
-  for (size_t k = 0; k < requests.size(); ++k) {
-    out[boatOf[k]] = placed[k];
-  }
+  placeInRankOrder(placer, requests, boatOf, fleetRanks(course.loaded, SceneTime, positions, present), out);
   return out;
 }
 
