@@ -179,12 +179,6 @@ int monthByAbbreviation(std::string_view text) {
   return 0;
 }
 
-// Days since the epoch of the date-time doubles.
-double daysOf(int year, int month, int day) {
-  static const qint64 kEpochJulianDay = QDate(1899, 12, 30).toJulianDay();
-  return static_cast<double>(QDate(year, month, day).toJulianDay() - kEpochJulianDay);
-}
-
 // fixDateTime for "hh:mm[:ss[.fff]]" and the dates "y/m/d", "y-m-d" and
 // "d-MON-y" of whole numbers; nothing means "not decided here".
 std::optional<double> plainDateTime(std::string_view time, std::string_view date,
@@ -245,9 +239,9 @@ std::optional<double> plainDateTime(std::string_view time, std::string_view date
   if (!QDate::isValid(*y, *mo, *d)) {
     return std::nullopt;
   }
-  double days = daysOf(*y, *mo, *d);
+  double days = toDateTime(QDate(*y, *mo, *d));
   if (dashed && raceDate && std::fabs(roundHalfEven(days - dateOnly(*raceDate))) >= 365) {
-    days = daysOf(2000, 1, 1);
+    days = toDateTime(QDate(2000, 1, 1));
   }
   return days + (*h * 3600.0 + *mi * 60.0 + *s) / kSecondsPerDay;
 }
