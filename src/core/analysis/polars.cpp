@@ -9,9 +9,16 @@
 namespace velaro {
 namespace {
 
-// Speed and course over this many seconds of track: one-second fixes wander
-// by a few metres, which over one second would read as knots.
-constexpr double kChordSeconds = 30;
+// Speed and course over 30 to 50 seconds of track: one-second fixes wander
+// by a few metres, which over one second would read as knots, and that wander
+// drifts over about half a minute, so every second the chord grows takes off
+// a share of the error in its angle. The chord is as long as the quiet
+// stretch around the second allows, and keeps this far from a manoeuvre or
+// rounding, where the boat still turns.
+constexpr double kMinChordSeconds = 30;
+constexpr double kMaxChordSeconds = 50;
+constexpr double kChordClearSeconds = 5;
+static_assert(kMinChordSeconds / 2 + kChordClearSeconds <= kPolarManoeuvreSeconds);
 // Fixes further apart than this leave a hole; no speed is read across it.
 constexpr double kMaxFixGapSeconds = 20;
 constexpr double kKnotsPerMetrePerSecond = 3600 / kMetresPerLatMinute;
@@ -155,16 +162,24 @@ std::vector<BoatPolar> ComputePolars(const Race& race, const CourseResults& resu
     std::map<int, std::array<std::vector<double>, kPolarBins>> byBand;  // band index -> samples per bin
     Cursor back(boat.fixes, metresPerLonMinute);
     Cursor ahead(boat.fixes, metresPerLonMinute);
-    std::size_t q = 0;
+    std::size_t q = 0;  // the first event not more than kPolarManoeuvreSeconds before t
     for (double t = std::ceil(from); t <= to; t += 1) {
-      while (q < quiet.size() && quiet[q] < t - kPolarManoeuvreSeconds - kChordSeconds / 2) {
+      while (q < quiet.size() && quiet[q] < t - kPolarManoeuvreSeconds) {
         ++q;
       }
-      if (q < quiet.size() && quiet[q] <= t + kPolarManoeuvreSeconds + kChordSeconds / 2) {
+      if (q < quiet.size() && quiet[q] <= t + kPolarManoeuvreSeconds) {
         continue;
       }
+      double clear = kMaxChordSeconds / 2 + kChordClearSeconds;
+      if (q < quiet.size()) {
+        clear = std::min(clear, quiet[q] - t);
+      }
+      if (q > 0) {
+        clear = std::min(clear, t - quiet[q - 1]);
+      }
+      const double half = clear - kChordClearSeconds;
       double x0, y0, x1, y1;
-      if (!back.at(t - kChordSeconds / 2, x0, y0) || !ahead.at(t + kChordSeconds / 2, x1, y1)) {
+      if (!back.at(t - half, x0, y0) || !ahead.at(t + half, x1, y1)) {
         continue;
       }
       const double east = x1 - x0;
@@ -178,7 +193,7 @@ std::vector<BoatPolar> ComputePolars(const Race& race, const CourseResults& resu
       const int bin = static_cast<int>(
           std::partition_point(edgeCos.begin(), edgeCos.end(), [&](double c) { return cosTwa <= c; }) -
           edgeCos.begin());
-      const double speed = metres / kChordSeconds * kKnotsPerMetrePerSecond;
+      const double speed = metres / (2 * half) * kKnotsPerMetrePerSecond;
       const int band = windBand[second];
       byBand[band][bin].push_back(speed);
     }

@@ -13,8 +13,9 @@ namespace velaro {
 // True wind angles 0..180 in bins of this width, port and starboard folded.
 inline constexpr int kPolarBinDegrees = 5;
 inline constexpr int kPolarBins = 180 / kPolarBinDegrees;
-// Speeds are counted from this many seconds in a bin on.
-inline constexpr int kPolarMinSeconds = 10;
+// Speeds are counted from this many seconds in a bin on: an angle sailed
+// only between tacks may keep no more clean stretches than that.
+inline constexpr int kPolarMinSeconds = 5;
 // A wind log with speeds splits the samples into bands this wide.
 inline constexpr double kPolarBandKnots = 4;
 // The share of a bin's speeds below its polar speed: what the boat makes
@@ -47,7 +48,7 @@ struct BoatPolar {
 };
 
 // Every boat's polar from its track between its start and its finish (the end
-// of its log when it did not finish), sampled each second over half a minute of
+// of its log when it did not finish), sampled each second over 30 to 50 s of
 // track, the wind from the wind log at that moment, else the race's wind.
 std::vector<BoatPolar> ComputePolars(const Race& race, const CourseResults& results,
                                      const std::vector<Manoeuvre>& manoeuvres, double cosCentreLat);
