@@ -158,13 +158,12 @@ TEST(GapsPolarsTruth, LastRanksFinishGapsAndPolarsMatchTheSimulation) {
       }
     }
   }
-  // Just off the beat angle the polar climbs steeply: there the GPS's wander
-  // over a chord, which lasts about as long as the chord, turns the angle
-  // read by a few degrees, and a bin reads the speed of a slightly freer
-  // angle. A bin the boat sailed for only just over a minute may also keep
-  // too few clean chords for a speed.
-  EXPECT_GE(polarBins - polarBinsOff, 0.95 * polarBins);
-  EXPECT_LE(worstPolar, 0.2);
+  // Each second's angle is read over 30 to 50 s of track, long enough that
+  // the GPS's drift turns it by about a degree. The wind log's own error,
+  // up to 3 degrees where a minute's samples miss a short shift, can still
+  // move a bin sailed just over a minute into the next on other races.
+  EXPECT_EQ(polarBinsOff, 0);
+  EXPECT_LE(worstPolar, 0.1);
   std::printf(
       "finish gaps: worst %.2f s off; polars: %d bins sailed over a minute, %d over 10 %% off (%d of them "
       "without a speed), worst %.1f %%\n",

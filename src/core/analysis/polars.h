@@ -13,9 +13,12 @@ namespace velaro {
 // True wind angles 0..180 in bins of this width, port and starboard folded.
 inline constexpr int kPolarBinDegrees = 5;
 inline constexpr int kPolarBins = 180 / kPolarBinDegrees;
-// Speeds are counted from this many seconds in a bin on: an angle sailed
-// only between tacks may keep no more clean stretches than that.
+// Speeds are counted from this many seconds in a bin on: an angle held
+// through one quiet stretch between tacks may give no more than that. The
+// best angles for velocity made good are taken from bins sailed longer, so
+// that one stretch sailed fast does not set them.
 inline constexpr int kPolarMinSeconds = 5;
+inline constexpr int kPolarVmgMinSeconds = 10;
 // A wind log with speeds splits the samples into bands this wide.
 inline constexpr double kPolarBandKnots = 4;
 // The share of a bin's speeds below its polar speed: what the boat makes
@@ -36,7 +39,8 @@ struct PolarBand {
   double toKnots = PolarBin::kUnknown;
   std::array<PolarBin, kPolarBins> bins;  // bin i: [5 i, 5 i + 5) degrees
   // The bin centres of the best velocity made good towards and away from the
-  // wind, and those speeds made good in knots; NaN without bins on that side.
+  // wind, and those speeds made good in knots; NaN without bins of at least
+  // kPolarVmgMinSeconds on that side.
   double beatAngleDeg = PolarBin::kUnknown;
   double beatVmgKnots = PolarBin::kUnknown;
   double runAngleDeg = PolarBin::kUnknown;
