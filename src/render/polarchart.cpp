@@ -170,7 +170,8 @@ void drawGrid(QPainter& p, const Panel& panel, double topKnots, double ringKnots
   DrawTextMiddle(p, x - lineHeight * 0.4, (top + tip) / 2, panel.caption, true);
 }
 
-void drawBoat(QPainter& p, const Panel& panel, const PolarBand& band, double topKnots, const QPen& pen,
+// Returns whether a bin sailed only briefly was drawn.
+bool drawBoat(QPainter& p, const Panel& panel, const PolarBand& band, double topKnots, const QPen& pen,
               bool vmgLines) {
   const auto point = [&](int bin) {
     return panel.at((bin + 0.5) * kPolarBinDegrees,
@@ -178,17 +179,21 @@ void drawBoat(QPainter& p, const Panel& panel, const PolarBand& band, double top
   };
   int previous = -kPolarBins;
   std::vector<QPointF> dots;
+  std::vector<QPointF> thinDots;  // a bin sailed only briefly: a ring off the curve
   std::vector<QPointF> run;
   for (int i = 0; i <= kPolarBins; ++i) {
     const bool sailed = i < kPolarBins && !std::isnan(band.bins[size_t(i)].speedKnots);
+    const bool firm = sailed && band.bins[size_t(i)].seconds >= kPolarFirmSeconds;
     if (i - previous > kJoinBins || i == kPolarBins) {
       DrawChartPolyline(p, run, pen.color(), pen.widthF(), pen.style());
       run.clear();
     }
-    if (sailed) {
+    if (firm) {
       run.push_back(point(i));
       dots.push_back(run.back());
       previous = i;
+    } else if (sailed) {
+      thinDots.push_back(point(i));
     }
   }
   p.setPen(Qt::NoPen);
@@ -197,6 +202,10 @@ void drawBoat(QPainter& p, const Panel& panel, const PolarBand& band, double top
     p.drawEllipse(at, pen.widthF() * 1.3, pen.widthF() * 1.3);
   }
   p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(pen.color(), 1));
+  for (const QPointF& at : thinDots) {
+    p.drawEllipse(at, pen.widthF() * 1.6, pen.widthF() * 1.6);
+  }
   for (double angle : {band.beatAngleDeg, band.runAngleDeg}) {
     if (std::isnan(angle)) {
       continue;
@@ -213,6 +222,7 @@ void drawBoat(QPainter& p, const Panel& panel, const PolarBand& band, double top
     p.setPen(QPen(pen.color(), std::max(1.5, pen.widthF() * 0.8)));
     p.drawEllipse(at, pen.widthF() * 3.5, pen.widthF() * 3.5);
   }
+  return !thinDots.empty();
 }
 
 }  // namespace
@@ -269,14 +279,15 @@ QImage DrawPolarChart(const PolarChart& chart, QSize asked) {
   }
   const QString keyText =
       panels.size() == 1 ? QStringLiteral("best VMG angle, up / down") : QStringLiteral("best VMG angle");
+  const QString thinText = QStringLiteral("sailed under %1 s").arg(kPolarFirmSeconds);
   QFont legendFont = font;
-  const double legendRoom = size.height() - titleBottom - pad - 2 * lineHeight;
+  const double legendRoom = size.height() - titleBottom - pad - 3.5 * lineHeight;
   if (double(boatCount) * lineHeight * 1.1 > legendRoom) {
     legendFont.setPixelSize(std::max(7, int(legendRoom / double(boatCount) / 1.25)));
   }
   const QFontMetricsF legendMetrics(legendFont);
   const double sampleLength = lineHeight * 1.6;
-  double textWidth = metrics.horizontalAdvance(keyText);
+  double textWidth = std::max(metrics.horizontalAdvance(keyText), metrics.horizontalAdvance(thinText));
   for (QString& text : legend) {
     text = legendMetrics.elidedText(text, Qt::ElideMiddle, size.width() * 0.3);
     textWidth = std::max(textWidth, legendMetrics.horizontalAdvance(text));
@@ -323,13 +334,15 @@ QImage DrawPolarChart(const PolarChart& chart, QSize asked) {
 
   const std::vector<Qt::PenStyle> styles = ChartPenStyles(chart.boats);
   const double penWidth = std::clamp(lineHeight / 7, 2.0, 3.5);
+  bool anyThin = false;
   for (const Panel& panel : panels) {
     drawGrid(p, panel, topKnots, ringKnots, lineHeight);
     for (size_t i = boatCount; i-- > 0;) {
       if (const PolarBand* band = bandIn(chart.polars[i], panel.key)) {
-        drawBoat(p, panel, *band, topKnots,
-                 QPen(qcolour(chart.boats[i].colour), penWidth, styles[i], Qt::RoundCap, Qt::RoundJoin),
-                 boatCount <= kMaxBoatsWithVmgLines);
+        anyThin |=
+            drawBoat(p, panel, *band, topKnots,
+                     QPen(qcolour(chart.boats[i].colour), penWidth, styles[i], Qt::RoundCap, Qt::RoundJoin),
+                     boatCount <= kMaxBoatsWithVmgLines);
       }
     }
   }
@@ -349,6 +362,12 @@ QImage DrawPolarChart(const PolarChart& chart, QSize asked) {
   p.setPen(QPen(kTextColour, std::max(1.5, penWidth * 0.8)));
   p.drawEllipse(QPointF(legendLeft + sampleLength / 2, y), penWidth * 3.5, penWidth * 3.5);
   DrawTextMiddle(p, legendLeft + sampleLength + lineHeight * 0.4, y, keyText);
+  if (anyThin) {
+    y += rowHeight;
+    p.setPen(QPen(kTextColour, 1));
+    p.drawEllipse(QPointF(legendLeft + sampleLength / 2, y), penWidth * 1.6, penWidth * 1.6);
+    DrawTextMiddle(p, legendLeft + sampleLength + lineHeight * 0.4, y, thinText);
+  }
   return canvas.finish();
 }
 

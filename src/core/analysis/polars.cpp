@@ -83,7 +83,7 @@ void finishBand(PolarBand& band, std::array<std::vector<double>, kPolarBins>& sa
     const auto nth = v.begin() + static_cast<long>(std::floor(kPolarPercentile * (v.size() - 1)));
     std::nth_element(v.begin(), nth, v.end());
     band.bins[i].speedKnots = *nth;
-    if (band.bins[i].seconds < kPolarVmgMinSeconds) {
+    if (band.bins[i].seconds < kPolarFirmSeconds) {
       continue;
     }
     const double centre = (i + 0.5) * kPolarBinDegrees;

@@ -14,11 +14,12 @@ namespace velaro {
 inline constexpr int kPolarBinDegrees = 5;
 inline constexpr int kPolarBins = 180 / kPolarBinDegrees;
 // Speeds are counted from this many seconds in a bin on: an angle held
-// through one quiet stretch between tacks may give no more than that. The
-// best angles for velocity made good are taken from bins sailed longer, so
-// that one stretch sailed fast does not set them.
+// through one quiet stretch between tacks may give no more than that. Bins
+// sailed at least kPolarFirmSeconds set the best angles for velocity made
+// good and carry the chart's curves, so that one stretch sailed fast or
+// slow, often where a boat bears away from a mark, does neither.
 inline constexpr int kPolarMinSeconds = 5;
-inline constexpr int kPolarVmgMinSeconds = 10;
+inline constexpr int kPolarFirmSeconds = 10;
 // A wind log with speeds splits the samples into bands this wide.
 inline constexpr double kPolarBandKnots = 4;
 // The share of a bin's speeds below its polar speed: what the boat makes
@@ -40,7 +41,7 @@ struct PolarBand {
   std::array<PolarBin, kPolarBins> bins;  // bin i: [5 i, 5 i + 5) degrees
   // The bin centres of the best velocity made good towards and away from the
   // wind, and those speeds made good in knots; NaN without bins of at least
-  // kPolarVmgMinSeconds on that side.
+  // kPolarFirmSeconds on that side.
   double beatAngleDeg = PolarBin::kUnknown;
   double beatVmgKnots = PolarBin::kUnknown;
   double runAngleDeg = PolarBin::kUnknown;
