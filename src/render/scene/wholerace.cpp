@@ -70,7 +70,9 @@ void drawSpeedTracks(QPainter& p, const LoadedRace& loaded, const SceneOptions& 
     for (size_t k = 0; k + 1 < fixes.size(); ++k) {
       const QPointF next = projection.toPointF({fixes[k + 1].lat, fixes[k + 1].lon});
       const QPointF nextPixel = pixelOf(next);
-      if (open >= 0 && nextPixel == atPixel) {
+      // Whole numbers compare exactly; QPointF's == is a fuzzy compare, a
+      // good part of this loop's time.
+      if (open >= 0 && nextPixel.x() == atPixel.x() && nextPixel.y() == atPixel.y()) {
         at = next;
         continue;
       }
