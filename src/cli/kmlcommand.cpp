@@ -62,7 +62,7 @@ int runKml(const QStringList& args, QTextStream& out, QTextStream& err) {
   options.hideUnfocused = hideUnfocused;
   options.iconFolder = QDir::cleanPath(iconFolder) + u'/';
   if (speedColours) {
-    options.speedColours = FleetColourSpeeds(loaded->race, loaded->results, options.colourSpeeds);
+    options.speedColours = FleetSpeedRange(loaded->race, loaded->results);
   }
 
   const Race& race = loaded->race;

@@ -95,17 +95,6 @@ QString speedBinName(const SpeedRange& range, int bin) {
   return from + QStringLiteral(" to ") + to + QStringLiteral(" kn");
 }
 
-// A boat's colour speeds: the options' own when they fit its track.
-const std::vector<double>& boatColourSpeeds(const Race& race, const KmlOptions& options, int b,
-                                            std::vector<double>& own) {
-  const size_t fixes = race.boats[b].fixes.size();
-  if (static_cast<size_t>(b) < options.colourSpeeds.size() && options.colourSpeeds[b].size() == fixes) {
-    return options.colourSpeeds[b];
-  }
-  colourSpeeds(race.boats[b], own);
-  return own;
-}
-
 // A boat's track or tail in the colours of its speeds, in a folder of its
 // own: a placemark per colour the boat sailed in, holding a line per run of
 // that colour. speeds[k] colours the segment from points[k] to points[k + 1].
@@ -381,8 +370,9 @@ QByteArray ExportAllRace(const Race& race, const KmlOptions& options) {
       points.push_back({f.lat, f.lon});
     }
     if (options.speedColours) {
-      std::vector<double> own;
-      writeSpeedLines(w, race, options, b, points, boatColourSpeeds(race, options, b, own));
+      std::vector<double> speeds;
+      colourSpeeds(race.boats[b], speeds);
+      writeSpeedLines(w, race, options, b, points, speeds);
     } else {
       writeBoatLine(w, race, options, b, points);
     }
@@ -439,8 +429,8 @@ QByteArray ExportPresentScene(const Race& race, double sceneTime, const std::vec
     }
     if (options.speedColours) {
       // Running backwards, each segment takes the speed of its older end.
-      std::vector<double> own;
-      const std::vector<double>& boatSpeeds = boatColourSpeeds(race, options, b, own);
+      std::vector<double> boatSpeeds;
+      colourSpeeds(race.boats[b], boatSpeeds);
       std::vector<double> speeds;
       for (int i = s.segment; i >= std::max(s.segment - kTailFixes, 1) + 1; --i) {
         speeds.push_back(boatSpeeds[i - 2]);

@@ -30,10 +30,6 @@ struct KmlOptions {
   // With a range the tracks and tails are coloured by speed against it: per
   // boat a folder with a placemark per colour, a line per run of it.
   std::optional<SpeedRange> speedColours;
-  // Each boat's colour speeds fix by fix (boat n at n - 1), when the range
-  // was cut from them (FleetColourSpeeds): a track whose fix count they do
-  // not match has its speeds worked out again.
-  std::vector<std::vector<double>> colourSpeeds;
 };
 
 // One boat of the live scene at the present replay time.
