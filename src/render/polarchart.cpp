@@ -183,7 +183,7 @@ bool drawBoat(QPainter& p, const Panel& panel, const PolarBand& band, double top
   std::vector<QPointF> run;
   for (int i = 0; i <= kPolarBins; ++i) {
     const bool sailed = i < kPolarBins && !std::isnan(band.bins[size_t(i)].speedKnots);
-    const bool firm = sailed && band.bins[size_t(i)].seconds >= kPolarFirmSeconds;
+    const bool firm = sailed && band.bins[size_t(i)].firm();
     if (i - previous > kJoinBins || i == kPolarBins) {
       DrawChartPolyline(p, run, pen.color(), pen.widthF(), pen.style());
       run.clear();

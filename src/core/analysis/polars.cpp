@@ -14,11 +14,10 @@ namespace {
 // drifts over about half a minute, so every second the chord grows takes off
 // a share of the error in its angle. The chord is as long as the quiet
 // stretch around the second allows, and keeps this far from a manoeuvre or
-// rounding, where the boat still turns.
-constexpr double kMinChordSeconds = 30;
+// rounding, where the boat still turns: as the seconds within
+// kPolarManoeuvreSeconds of one are left out, the shortest chord is 30 s.
 constexpr double kMaxChordSeconds = 50;
 constexpr double kChordClearSeconds = 5;
-static_assert(kMinChordSeconds / 2 + kChordClearSeconds <= kPolarManoeuvreSeconds);
 // Fixes further apart than this leave a hole; no speed is read across it.
 constexpr double kMaxFixGapSeconds = 20;
 constexpr double kKnotsPerMetrePerSecond = 3600 / kMetresPerLatMinute;
@@ -83,7 +82,7 @@ void finishBand(PolarBand& band, std::array<std::vector<double>, kPolarBins>& sa
     const auto nth = v.begin() + static_cast<long>(std::floor(kPolarPercentile * (v.size() - 1)));
     std::nth_element(v.begin(), nth, v.end());
     band.bins[i].speedKnots = *nth;
-    if (band.bins[i].seconds < kPolarFirmSeconds) {
+    if (!band.bins[i].firm()) {
       continue;
     }
     const double centre = (i + 0.5) * kPolarBinDegrees;

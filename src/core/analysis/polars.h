@@ -32,6 +32,8 @@ struct PolarBin {
   int seconds = 0;  // one sample a second
   static constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
   double speedKnots = kUnknown;  // NaN below kPolarMinSeconds
+  // Sailed long enough to set a best angle and carry the chart's curve.
+  bool firm() const { return seconds >= kPolarFirmSeconds; }
 };
 
 struct PolarBand {
